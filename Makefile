@@ -1,0 +1,48 @@
+# make run   installs what is missing, builds koraven.scr and runs it full screen under Wine
+#            (on $DISPLAY, or on a private Xvfb with screenshots under out/ when there is none)
+# make test  installs what is missing, builds every configuration and runs every test
+
+JOBS ?= 2
+B := build
+
+.PHONY: run test deps native asan fuzz win test-native test-asan test-fuzz test-win clean
+
+run: deps win
+	scripts/run-saver.sh $(B)/win
+
+test: deps
+	$(MAKE) test-native test-asan test-fuzz test-win
+
+deps:
+	scripts/install-deps.sh
+
+native:
+	cmake -S . -B $(B)/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(B)/native -j$(JOBS)
+
+asan:
+	cmake -S . -B $(B)/asan -DCMAKE_BUILD_TYPE=Debug -DKORAVEN_SANITIZE=ON >/dev/null
+	cmake --build $(B)/asan -j$(JOBS)
+
+fuzz:
+	CC=clang CXX=clang++ cmake -S . -B $(B)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORAVEN_FUZZ=ON >/dev/null
+	cmake --build $(B)/fuzz -j$(JOBS)
+
+win:
+	cmake -S . -B $(B)/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(B)/win -j$(JOBS)
+
+test-native: native
+	cd $(B)/native && ctest --output-on-failure -j$(JOBS)
+
+test-asan: asan
+	cd $(B)/asan && ctest --output-on-failure -j$(JOBS)
+
+test-fuzz: fuzz
+	cd $(B)/fuzz && ctest --output-on-failure -j$(JOBS)
+
+test-win: win
+	cd $(B)/win && ctest --output-on-failure -j$(JOBS)
+
+clean:
+	rm -rf $(B)

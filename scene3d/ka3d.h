@@ -1,0 +1,58 @@
+#pragma once
+// ka3D: the program's retained-mode 3D layer. One instance, module-wide state: a scene of
+// frames (translation-only placement, own colour, attached or detached), one mesh shared by
+// every frame of a load, an ambient light and up to three point or parallel-point lights,
+// cameras 1..4 each with its own viewport, and a software renderer that draws the scene into a
+// caller-given colour buffer with a 16-bit depth buffer.
+//
+// Positions passed in are in the program's convention; the layer stores (x, -y, -z).
+// Operations that can fail return 1 on success and 0 after reporting through
+// kaDraw::ReportError with the operation's name as caption.
+
+#include <cstdint>
+
+namespace ka3D {
+
+struct Frame;  // a node of the scene; owned by the layer
+
+// Where a render goes: the locked 3D sprite and Z-buffer, or any memory of that shape.
+struct RenderTarget {
+    void* color;             // first pixel of the top row
+    int colorPitch;          // bytes from one row to the next
+    int width;               // pixels
+    int height;              // rows
+    int bitsPerPixel;        // 16, 24 or 32
+    uint32_t redMask;        // channel masks of a pixel, e.g. 0xF800 / 0x07E0 / 0x001F
+    uint32_t greenMask;
+    uint32_t blueMask;
+    uint16_t* depth;         // 16-bit depth values, one per pixel
+    int depthPitch;          // bytes from one depth row to the next
+};
+
+int Config();
+int Init();
+void SetBackground(float red, float green, float blue);
+void SetAmbient(float intensity);
+int CreateLight(int number, float intensity, int direction);
+int CreateCamera(int number, int x1, int y1, int x2, int y2);
+void SetCameraRange(int number, float front, float back);
+void UseFrameColor();
+Frame* LoadObject(const char* file, int count, Frame** frames);
+void SetFramePosition(Frame* frame, float x, float y, float z);
+void SetFrameColor(Frame* frame, float red, float green, float blue);
+void ShowFrame(Frame* frame);
+void HideFrame(Frame* frame);
+void SetCameraPosition(int number, float x, float y, float z);
+void TurnCamera(int number, float degrees);
+void TiltCamera(int number, float degrees);
+void SetLightPosition(int number, float x, float y, float z);
+
+// Draws every camera in use into the target: clears each viewport to the background colour,
+// then draws every attached frame with depth test. The Win32 layer's Render() locks the 3D
+// sprite and the Z-buffer and calls this.
+void RenderInto(const RenderTarget& target);
+void Render();
+
+void Release();
+
+}  // namespace ka3D

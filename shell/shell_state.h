@@ -1,0 +1,45 @@
+#pragma once
+// Process-wide state of the application shell that the other subsystems read. Window handles
+// and other platform objects live in shell/win32/shell_win32.h.
+
+#include <cstdint>
+
+constexpr int kPathCapacity = 260;  // MAX_PATH: settingsPath and blockPattern
+constexpr int kOverlaySlots = 10;
+constexpr int kOverlayTextSize = 200;
+
+struct OverlayLine {
+    char text[kOverlayTextSize];  // Shift-JIS, NUL-terminated
+    int depth;                    // 16 to 39: size, speed and brightness
+    int x;                        // pixels
+    float y;                      // pixels
+};
+
+struct ScreenPoint {
+    int x;
+    int y;
+};
+
+extern bool configMode;
+extern bool previewMode;
+extern bool fullScreen;
+extern bool runWhileInactive;
+extern bool startHidden;
+extern bool mouseEndsSaver;
+extern int mouseMoveCount;
+extern bool appActive;
+extern bool dialogOpen;
+extern int previewWidth;
+extern int previewHeight;
+extern ScreenPoint windowOrigin;
+extern uint32_t lastFrameTime;
+extern float frameDelta;
+extern int runState;  // 0 before the run, 1 title screen, 2 game
+extern bool cursorShown;
+extern char settingsPath[kPathCapacity];
+extern char blockPattern[kPathCapacity];
+extern OverlayLine overlayLines[kOverlaySlots];
+
+// Input state kept by the window procedure.
+extern int heldKey;     // virtual-key code of the key held down, 0 for none
+extern int closeState;  // 0 running, 1 WM_CLOSE came first, 2 shutdown sequence has run

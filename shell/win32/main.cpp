@@ -1,0 +1,4 @@
+// Entry of koraven.scr.
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
