@@ -8,3 +8,7 @@ namespace kaDraw {
 int Screen(int width, int height, int memoryMode);
 
 }  // namespace kaDraw
+
+// The game's presentation step: clear the back screen, the overlay lines, render the 3D scene,
+// lay the 3D sprite over the back screen with black transparent, present.
+void PresentGameFrame();
