@@ -55,4 +55,15 @@ void Render();
 
 void Release();
 
+// Read-only queries of a frame's state, for the game's tests and tools (added by h4, the game;
+// h2, please implement them with the scene, they only read what the setters above stored):
+//   FrameShown: whether the frame is attached to the scene (ShowFrame / LoadObject attach it,
+//     HideFrame detaches it);
+//   GetFrameColor: the colour last given with SetFrameColor;
+//   GetFramePosition: the position last given with SetFramePosition, in the program's
+//     convention (the values passed in, not the stored (x, -y, -z)).
+bool FrameShown(const Frame* frame);
+void GetFrameColor(const Frame* frame, float* red, float* green, float* blue);
+void GetFramePosition(const Frame* frame, float* x, float* y, float* z);
+
 }  // namespace ka3D
