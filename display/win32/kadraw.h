@@ -1,11 +1,132 @@
 #pragma once
 // kaDraw: the DirectDraw display, its sprite table, frame composition and presentation.
+//
+// Every object here is created once by Screen() and released once by Release() (called from
+// Shutdown). Each pointer is null while its object does not exist, and every operation below
+// checks the surfaces it uses, so a failed or partial set-up, or a frame after Shutdown, never
+// touches a surface that was never created or was already released.
 #include <windows.h>
+#include <ddraw.h>
+#include <dsound.h>
+
+#include <cstdint>
+
+#include "display/blit_clip.h"
+#include "display/pixel_format.h"
 
 namespace kaDraw {
 
+// ---- sprite table -----------------------------------------------------------------------------
+
+constexpr int kSpriteCount = 1024;
+constexpr int kSpriteNameSize = 32;
+
+// Records 0..3 hold the internal sprites, all display-sized, in system memory, keyed on black.
+enum InternalSprite {
+    SPRITE_BUFFER = 0,       // "内部用１": scratch for the preview shrink
+    SPRITE_SCREEN = 1,       // "内部用２"
+    SPRITE_FONT = 2,         // "内部用３": target of the text compositor
+    SPRITE_FONT_BUFFER = 3,  // "内部用４": GDI drawing surface of the text compositor
+};
+
+struct SpriteRecord {
+    IDirectDrawSurface* surface;  // owned; null in a free record
+    char name[kSpriteNameSize];   // empty in a free record
+    COLORREF colorKey;            // GDI colour whose colour match is the source key; 0 = black
+    uint16_t width;
+    uint16_t height;
+};
+
+extern SpriteRecord sprites[kSpriteCount];
+
+// ---- display state ----------------------------------------------------------------------------
+
+extern IDirectDraw* directDraw;          // the DirectDraw object
+extern IDirectDrawSurface* frontScreen;  // presentation target
+extern IDirectDrawSurface* backScreen;   // every frame is composed here
+extern IDirectDrawSurface* sprite3D;     // the 3D scene renders into it
+extern IDirectDrawSurface* zBuffer;      // depth buffer, attached to the 3D sprite
+extern IDirectDrawClipper* clipper;      // window and preview modes only
+
+extern int displayWidth;
+extern int displayHeight;
+extern RECT clipRect;       // {0, 0, displayWidth, displayHeight}
+extern RECT presentDest;    // where the back screen goes on the front screen
+extern RECT presentSource;  // which part of the back screen goes there
+
+extern PixelFormatRecord pixelFormat;  // of the back screen
+
+extern bool soundAvailable;
+extern IDirectSound* directSound;
+extern IDirectSoundBuffer* primaryBuffer;
+
+// True once Screen() has run every step; cleared by Release().
+extern bool screenReady;
+
+// ---- set-up and release -----------------------------------------------------------------------
+
 // Opens the display once at start-up; 1 when the whole set-up has run, 0 when it stopped.
 int Screen(int width, int height, int memoryMode);
+
+// The display's part of the shutdown: sprite surfaces, clipper (windowed), front and back
+// screens, 3D sprite, Z-buffer, the display mode (full screen), the DirectDraw object. Every
+// pointer is null afterwards. Safe to call more than once.
+void Release();
+
+// The sound part of the shutdown: primary buffer, then the DirectSound object.
+void ReleaseSound();
+
+// Installs the message box of the error report (flip to the GDI surface, beep, system-modal
+// box captioned "エラー発生") unless a report handler is installed already.
+void InstallErrorBox();
+
+// Free video memory the driver reports, in bytes; 0 without a DirectDraw object.
+DWORD FreeVideoMemory();
+
+// Desktop bits per pixel of mainWindow's screen (GetDeviceCaps BITSPIXEL).
+int ScreenDepth();
+
+// Keeps the presentation destination in step with the window's client origin (WM_MOVE).
+void SetPresentDestination(int x, int y);
+
+// ---- sprite table and restoration -------------------------------------------------------------
+
+// Raw pixel value of a GDI colour on a surface; -1 (CLR_INVALID) reads the top-left pixel as it
+// stands. 0xFFFFFFFF when the surface cannot be locked.
+DWORD ColorMatch(IDirectDrawSurface* surface, COLORREF color);
+
+// Source colour key (low = high) of the colour match of color.
+HRESULT SetSourceColorKey(IDirectDrawSurface* surface, COLORREF color);
+
+// Restores every surface the system took away: front screen always, then whatever reports
+// itself lost among back screen, 3D sprite, Z-buffer, sprites 0..3 and the named records.
+void RestoreSurfaces();
+
+// Sprite access by index; null / 0 for an index outside the table or a free record.
+IDirectDrawSurface* SpriteSurface(int index);
+int SpriteWidth(int index);
+int SpriteHeight(int index);
+
+// ---- composition and presentation -------------------------------------------------------------
+
+// Fills the whole back screen with black. DDERR_NOTINITIALIZED without a back screen.
+HRESULT ClearBackScreen();
+
+// Fills sprite i with black. DDERR_NOTINITIALIZED without that sprite.
+HRESULT ClearSprite(int index);
+
+// Clipped copies onto the back screen at (x, y) of the source rectangle {left, top, right,
+// bottom}: keyed on the sprite's source colour key, opaque, and from the 3D sprite keyed on
+// black. A lost surface runs RestoreSurfaces(); the copy is not repeated.
+void BlitSpriteKeyed(int x, int y, int index, int left, int top, int right, int bottom);
+void BlitSpriteOpaque(int x, int y, int index, int left, int top, int right, int bottom);
+void Blit3DSprite(int x, int y, int left, int top, int right, int bottom);
+
+// Shows the back screen: in preview the picture is first shrunk into the host's window size.
+void Present();
+
+// Number of frames that reached the front screen since start-up.
+extern unsigned long presentCount;
 
 }  // namespace kaDraw
 

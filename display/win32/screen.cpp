@@ -1,8 +1,293 @@
-// Display set-up (not yet written: opens nothing).
+// Display set-up, the display's and the sound's share of the shutdown, and the screen depth.
+#include <cstring>
+
+#include "display/error_report.h"
+#include "display/program_directory.h"
 #include "display/win32/kadraw.h"
+#include "overlay/win32/fonts.h"
+#include "scene3d/ka3d.h"
+#include "scene3d/win32/ka3d_win32.h"
+#include "shell/shell_state.h"
+#include "shell/win32/shell_win32.h"
+#include "shell/win32/window_proc.h"
 
 namespace kaDraw {
 
-int Screen(int, int, int) { return 0; }
+namespace {
+
+const char kMethod[] = "kaDraw::Screen";
+
+int Fail(const char* message) {
+    return ReportError(kMethod, message);
+}
+
+// Keeps the first enumerated device whose driver has 3D acceleration and texture support.
+BOOL WINAPI ChooseDevice(GUID* guid, LPSTR, LPSTR, LPVOID) {
+    IDirectDraw* candidate = nullptr;
+    if (DirectDrawCreate(guid, &candidate, nullptr) != DD_OK || !candidate) return DDENUMRET_OK;
+    DDCAPS driver = {};
+    DDCAPS emulation = {};
+    driver.dwSize = sizeof driver;
+    emulation.dwSize = sizeof emulation;
+    if (candidate->GetCaps(&driver, &emulation) == DD_OK && (driver.dwCaps & DDCAPS_3D) &&
+        (driver.ddsCaps.dwCaps & DDSCAPS_TEXTURE)) {
+        directDraw = candidate;
+        return DDENUMRET_CANCEL;
+    }
+    candidate->Release();
+    return DDENUMRET_OK;
+}
+
+DWORD MemoryCaps(int memoryMode) {
+    return (memoryMode == 1 || memoryMode == 3) ? 0 : DDSCAPS_SYSTEMMEMORY;
+}
+
+HRESULT CreatePlain(DWORD caps, int width, int height, IDirectDrawSurface** surface) {
+    DDSURFACEDESC desc = {};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.ddsCaps.dwCaps = caps;
+    desc.dwWidth = static_cast<DWORD>(width);
+    desc.dwHeight = static_cast<DWORD>(height);
+    return directDraw->CreateSurface(&desc, surface, nullptr);
+}
+
+void ClearRecord(SpriteRecord& record) {
+    record.surface = nullptr;
+    std::memset(record.name, 0, sizeof record.name);
+    record.colorKey = 0;
+    record.width = 0;
+    record.height = 0;
+}
+
+struct InternalSpriteSpec {
+    const char* name;
+    const char* failure;
+};
+
+const InternalSpriteSpec kInternalSprites[] = {
+    {"内部用１", "Bufferスプライトが生成できません"},
+    {"内部用２", "Screenスプライトが生成できません"},
+    {"内部用３", "Fontスプライトが生成できません"},
+    {"内部用４", "Fontバッファスプライトが生成できません"},
+};
+
+int CreateInternalSprites(int width, int height) {
+    for (int i = SPRITE_BUFFER; i <= SPRITE_FONT_BUFFER; ++i) {
+        SpriteRecord& record = sprites[i];
+        ClearRecord(record);
+        IDirectDrawSurface* surface = nullptr;
+        if (CreatePlain(DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY, width, height, &surface) !=
+            DD_OK) {
+            return Fail(kInternalSprites[i].failure);
+        }
+        record.surface = surface;
+        SetSourceColorKey(surface, 0);
+        std::strncpy(record.name, kInternalSprites[i].name, kSpriteNameSize - 1);
+        record.colorKey = 0;
+        record.width = static_cast<uint16_t>(width);
+        record.height = static_cast<uint16_t>(height);
+    }
+    return 1;
+}
+
+void OpenSound() {
+    soundAvailable = false;
+    if (DirectSoundCreate(nullptr, &directSound, nullptr) != DS_OK || !directSound) {
+        directSound = nullptr;
+        return;
+    }
+    if (directSound->SetCooperativeLevel(mainWindow, DSSCL_PRIORITY) != DS_OK) {
+        directSound->SetCooperativeLevel(mainWindow, DSSCL_NORMAL);
+    }
+    DSBUFFERDESC desc = {};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DSBCAPS_PRIMARYBUFFER;
+    if (directSound->CreateSoundBuffer(&desc, &primaryBuffer, nullptr) != DS_OK) {
+        primaryBuffer = nullptr;
+    }
+    soundAvailable = true;
+}
+
+// Everything that runs after the 3D device: sound, then input and fonts. The text layer needs
+// the font description even without a sound device, so those two run either way.
+int FinishSetup() {
+    OpenSound();
+    ResetInput();
+    InitFonts();
+    return soundAvailable ? 1 : 0;
+}
+
+template <typename T>
+void ReleaseObject(T*& object) {
+    if (object) object->Release();
+    object = nullptr;
+}
+
+}  // namespace
+
+int Screen(int width, int height, int memoryMode) {
+    InstallErrorBox();
+    char module[kProgramDirectorySize] = {};
+    GetModuleFileNameA(instanceHandle, module, sizeof module - 1);
+    SetModulePath(module);
+
+    // 1. Sizes and the clip rectangle.
+    displayWidth = width;
+    displayHeight = height;
+    clipRect = {0, 0, width, height};
+
+    // 2. Device choice: the first with 3D and textures, else the default display device.
+    if (!directDraw) {
+        DirectDrawEnumerateA(ChooseDevice, nullptr);
+        if (!directDraw && (DirectDrawCreate(nullptr, &directDraw, nullptr) != DD_OK)) {
+            directDraw = nullptr;
+            return 0;
+        }
+    }
+
+    // 3. Cooperative level; 4. the 16-bit display mode in full screen.
+    DWORD level =
+        fullScreen ? (DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE) : DDSCL_NORMAL;
+    if (directDraw->SetCooperativeLevel(mainWindow, level) != DD_OK) return 0;
+    if (fullScreen && directDraw->SetDisplayMode(width, height, 16) != DD_OK) return 0;
+
+    // 5., 6. Front and back screens.
+    const DWORD memory = MemoryCaps(memoryMode);
+    DDSURFACEDESC desc = {};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DDSD_CAPS;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | memory;
+    if (directDraw->CreateSurface(&desc, &frontScreen, nullptr) != DD_OK) {
+        frontScreen = nullptr;
+        return Fail("表画面が生成できません");
+    }
+    if (CreatePlain(DDSCAPS_OFFSCREENPLAIN | memory, width, height, &backScreen) != DD_OK) {
+        backScreen = nullptr;
+        return Fail("裏画面が生成できません");
+    }
+
+    // 7. In a window the clipper keeps presents inside it.
+    if (!fullScreen) {
+        if (directDraw->CreateClipper(0, &clipper, nullptr) != DD_OK) {
+            clipper = nullptr;
+            return Fail("クリップが生成できません");
+        }
+        if (clipper->SetHWnd(0, mainWindow) != DD_OK) {
+            return Fail("クリップにウィンドウハンドルを設定できません");
+        }
+        if (frontScreen->SetClipper(clipper) != DD_OK) return Fail("表画面をクリップできません");
+    }
+
+    // 8. Internal sprites.
+    if (!CreateInternalSprites(width, height)) return 0;
+
+    // 9. Pixel format of the back screen. A palette surface has no channel masks; its record
+    // keeps shifts of 0 and set-up goes on.
+    DDPIXELFORMAT format = {};
+    format.dwSize = sizeof format;
+    if (backScreen->GetPixelFormat(&format) != DD_OK) return Fail("ピクセル情報が取得できません");
+    ComputePixelFormat(static_cast<int>(format.dwRGBBitCount), format.dwRBitMask, format.dwGBitMask,
+                       format.dwBBitMask, pixelFormat);
+
+    // 10. The other records stay free; 11. presentation rectangles.
+    for (int i = SPRITE_FONT_BUFFER + 1; i < kSpriteCount; ++i) ClearRecord(sprites[i]);
+    SetPresentDestination(windowOrigin.x, windowOrigin.y);
+    presentSource = {0, 0, width, height};
+
+    // 12. The 3D layer chooses its device and how the Z-buffer is made.
+    ka3D::SetDisplayForConfig(width, height, FreeVideoMemory());
+    ka3D::Config();
+
+    // 13. 3D sprite, keyed on black.
+    desc = {};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_CKSRCBLT;
+    desc.ddsCaps.dwCaps = DDSCAPS_3DDEVICE;
+    desc.dwWidth = static_cast<DWORD>(width);
+    desc.dwHeight = static_cast<DWORD>(height);
+    desc.ddckCKSrcBlt.dwColorSpaceLowValue = 0;
+    desc.ddckCKSrcBlt.dwColorSpaceHighValue = 0;
+    if (directDraw->CreateSurface(&desc, &sprite3D, nullptr) != DD_OK) {
+        sprite3D = nullptr;
+        return Fail("3Dスプライトが生成できません");
+    }
+
+    // 14. Z-buffer, as deep and where the 3D layer chose.
+    desc = {};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_ZBUFFERBITDEPTH;
+    desc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | (ka3D::ZBufferInVideoMemory() ? DDSCAPS_VIDEOMEMORY
+                                                                          : DDSCAPS_SYSTEMMEMORY);
+    desc.dwWidth = static_cast<DWORD>(width);
+    desc.dwHeight = static_cast<DWORD>(height);
+    desc.dwZBufferBitDepth = static_cast<DWORD>(ka3D::ZBufferDepth());
+    if (directDraw->CreateSurface(&desc, &zBuffer, nullptr) != DD_OK) {
+        zBuffer = nullptr;
+        return Fail("Z Bufferが生成できません");
+    }
+
+    // 15. The Z-buffer belongs to the surface the 3D device renders into.
+    HRESULT hr = sprite3D->AddAttachedSurface(zBuffer);
+    if (hr == DDERR_CANNOTATTACHSURFACE) return Fail("裏画面(RAM)にZ Bufferを接続できません");
+    if (hr != DD_OK) return Fail("Z Bufferが接続できません");
+
+    // 16. The 3D device on the 3D sprite.
+    ka3D::Init();
+
+    // 17.-19. Sound, input, fonts.
+    if (!FinishSetup()) return 0;
+    screenReady = true;
+    return 1;
+}
+
+DWORD FreeVideoMemory() {
+    if (!directDraw) return 0;
+    DDCAPS driver = {};
+    DDCAPS emulation = {};
+    driver.dwSize = sizeof driver;
+    emulation.dwSize = sizeof emulation;
+    if (directDraw->GetCaps(&driver, &emulation) != DD_OK) return 0;
+    return driver.dwVidMemFree;
+}
+
+void ReleaseSound() {
+    if (soundAvailable) {
+        ReleaseObject(primaryBuffer);
+        ReleaseObject(directSound);
+    }
+    soundAvailable = false;
+}
+
+void Release() {
+    screenReady = false;
+    if (!directDraw) return;
+    for (SpriteRecord& record : sprites) {
+        if (!record.surface) continue;
+        record.surface->Release();
+        ClearRecord(record);
+    }
+    if (!fullScreen) ReleaseObject(clipper);
+    ReleaseObject(frontScreen);
+    ReleaseObject(backScreen);
+    ReleaseObject(sprite3D);
+    ReleaseObject(zBuffer);
+    if (fullScreen) {
+        directDraw->RestoreDisplayMode();
+        directDraw->SetCooperativeLevel(mainWindow, DDSCL_NORMAL);
+    }
+    ReleaseObject(directDraw);
+}
+
+int ScreenDepth() {
+    HDC dc = GetDC(mainWindow);
+    int depth = GetDeviceCaps(dc, BITSPIXEL);
+    ReleaseDC(mainWindow, dc);
+    return depth;
+}
+
+void SetPresentDestination(int x, int y) {
+    presentDest = {x, y, x + displayWidth, y + displayHeight};
+}
 
 }  // namespace kaDraw

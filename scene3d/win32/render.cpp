@@ -1,0 +1,61 @@
+// ka3D::Render: draws the scene into the locked 3D sprite and Z-buffer, in whatever pixel
+// format the 3D sprite has.
+#include "display/win32/kadraw.h"
+#include "scene3d/ka3d.h"
+
+namespace ka3D {
+
+namespace {
+
+HRESULT LockWhole(IDirectDrawSurface* surface, DDSURFACEDESC& desc) {
+    desc = {};
+    desc.dwSize = sizeof desc;
+    return surface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_SURFACEMEMORYPTR, nullptr);
+}
+
+}  // namespace
+
+void Render() {
+    using namespace kaDraw;
+    if (!sprite3D || !zBuffer) return;
+    DDSURFACEDESC color;
+    DDSURFACEDESC depth;
+    HRESULT hr = LockWhole(sprite3D, color);
+    if (hr != DD_OK) {
+        if (hr == DDERR_SURFACELOST) RestoreSurfaces();
+        return;
+    }
+    hr = LockWhole(zBuffer, depth);
+    if (hr != DD_OK) {
+        sprite3D->Unlock(color.lpSurface);
+        if (hr == DDERR_SURFACELOST) RestoreSurfaces();
+        return;
+    }
+    const DDPIXELFORMAT& format = color.ddpfPixelFormat;
+    const int bits = static_cast<int>(format.dwRGBBitCount);
+    // The renderer writes 16-, 24- and 32-bit RGB pixels over a 16-bit depth buffer; anything
+    // else (a palette surface, a deeper Z-buffer) is left undrawn rather than misread.
+    const bool drawable = (bits == 16 || bits == 24 || bits == 32) && format.dwRBitMask &&
+                          format.dwGBitMask && format.dwBBitMask &&
+                          depth.ddpfPixelFormat.dwZBufferBitDepth == 16;
+    if (drawable) {
+        RenderTarget target;
+        target.color = color.lpSurface;
+        target.colorPitch = static_cast<int>(color.lPitch);
+        target.width = static_cast<int>(color.dwWidth);
+        target.height = static_cast<int>(color.dwHeight);
+        target.bitsPerPixel = bits;
+        target.redMask = format.dwRBitMask;
+        target.greenMask = format.dwGBitMask;
+        target.blueMask = format.dwBBitMask;
+        target.depth = static_cast<uint16_t*>(depth.lpSurface);
+        target.depthPitch = static_cast<int>(depth.lPitch);
+        if (static_cast<int>(depth.dwWidth) < target.width) target.width = depth.dwWidth;
+        if (static_cast<int>(depth.dwHeight) < target.height) target.height = depth.dwHeight;
+        RenderInto(target);
+    }
+    zBuffer->Unlock(depth.lpSurface);
+    sprite3D->Unlock(color.lpSurface);
+}
+
+}  // namespace ka3D
