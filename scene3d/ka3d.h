@@ -17,16 +17,16 @@ struct Frame;  // a node of the scene; owned by the layer
 
 // Where a render goes: the locked 3D sprite and Z-buffer, or any memory of that shape.
 struct RenderTarget {
-    void* color;             // first pixel of the top row
-    int colorPitch;          // bytes from one row to the next
-    int width;               // pixels
-    int height;              // rows
-    int bitsPerPixel;        // 16, 24 or 32
-    uint32_t redMask;        // channel masks of a pixel, e.g. 0xF800 / 0x07E0 / 0x001F
+    void* color;       // first pixel of the top row
+    int colorPitch;    // bytes from one row to the next
+    int width;         // pixels
+    int height;        // rows
+    int bitsPerPixel;  // 16, 24 or 32
+    uint32_t redMask;  // channel masks of a pixel, e.g. 0xF800 / 0x07E0 / 0x001F
     uint32_t greenMask;
     uint32_t blueMask;
-    uint16_t* depth;         // 16-bit depth values, one per pixel
-    int depthPitch;          // bytes from one depth row to the next
+    uint16_t* depth;  // 16-bit depth values, one per pixel
+    int depthPitch;   // bytes from one depth row to the next
 };
 
 int Config();
@@ -65,5 +65,52 @@ void Release();
 bool FrameShown(const Frame* frame);
 void GetFrameColor(const Frame* frame, float* red, float* green, float* blue);
 void GetFramePosition(const Frame* frame, float* x, float* y, float* z);
+
+// ---- additions beyond the operations above (h2, the scene) ------------------------------------
+
+struct Mesh;
+
+// LoadObject with the shape handed over directly instead of read from a file: the frames are
+// made the same way and share one copy of the mesh. Used by tests and tools.
+Frame* LoadObjectFromMesh(const Mesh& mesh, int count, Frame** frames);
+
+// Number of frames attached to the scene.
+int ShownFrameCount();
+
+// Device descriptions for Config. Colour models and depth flags keep the values of the
+// platform's own enumeration so the Win32 layer could feed a real table unchanged.
+constexpr uint32_t kColorModelMono = 1;
+constexpr uint32_t kColorModelRGB = 2;
+constexpr uint32_t kDepth8 = 0x800;
+constexpr uint32_t kDepth16 = 0x400;
+constexpr uint32_t kDepth24 = 0x200;
+constexpr uint32_t kDepth32 = 0x100;
+
+struct DeviceDescription {
+    uint32_t colorModel;     // 0 when this description does not exist
+    uint32_t renderDepths;   // kDepth* flags of the surfaces it can draw into
+    uint32_t zBufferDepths;  // kDepth* flags of the Z-buffers it can use
+};
+
+struct DeviceInfo {
+    const char* name;
+    DeviceDescription hardware;
+    DeviceDescription software;
+};
+
+// Display facts the device choice needs; the Win32 layer sets them from DirectDraw before
+// Config (display size in pixels, free video memory in bytes). All 0 until set.
+void SetDisplayForConfig(int width, int height, uint32_t freeVideoMemory);
+
+// Config over any table: the choosing rules applied to `devices`. Config() uses the table of
+// this layer's own rasterizer.
+int ConfigFromTable(const DeviceInfo* devices, int count);
+
+// What the last Config chose: device index into its table (-1 for none), whether it was a
+// hardware description, and the Z-buffer the display set-up must create.
+int ChosenDevice();
+bool HardwareDeviceChosen();
+int ZBufferDepth();           // 16, 24 or 32
+bool ZBufferInVideoMemory();  // false: system memory
 
 }  // namespace ka3D

@@ -1,0 +1,71 @@
+#pragma once
+// The ka3D layer's own state: the scene, its lights and cameras, the frames and the shared
+// meshes in the form the renderer draws them. Internal to scene3d/ (and its tests).
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "scene3d/ka3d.h"
+#include "scene3d/mesh.h"
+
+namespace ka3D {
+
+// A loaded shape prepared for drawing: every distinct (position, normal) pair of the file's
+// corners becomes one vertex, so a vertex is transformed and lit once per frame object.
+struct RenderMesh {
+    std::vector<Vec3> positions;
+    std::vector<int> vertexPosition;  // vertex -> index into positions
+    std::vector<Vec3> vertexNormal;   // vertex -> unit normal
+    std::vector<int> triangles;       // three vertex indices per triangle
+    Vec3 centre{0, 0, 0};             // bounding sphere of the positions
+    float radius = 0;
+};
+
+struct Frame {
+    Vec3 position{0, 0, 0};  // layer coordinates, already (x, -y, -z)
+    Vec3 color{1, 1, 1};
+    bool colorFromFrame = false;
+    const RenderMesh* mesh = nullptr;  // shared, owned by the scene; null: nothing to draw
+    bool shown = false;
+    Frame* prev = nullptr;  // links of the list of shown frames
+    Frame* next = nullptr;
+};
+
+struct Light {
+    bool used = false;
+    bool point = false;  // point light (direction 0), else parallel point
+    float intensity = 0;
+    Vec3 position{0, 0, 0};          // layer coordinates
+    float lastGiven[3] = {0, 0, 0};  // last position as the caller gave it
+};
+
+struct Camera {
+    bool used = false;
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // viewport rectangle
+    float front = 1.0f, back = 2000.0f;
+    double position[3] = {0, 0, 0};  // layer coordinates
+    // Orientation: row i is the camera's local axis i in scene coordinates, so a local point
+    // p maps to p * orientation + position (row vectors).
+    double orientation[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+};
+
+struct SceneState {
+    Vec3 background{0, 0, 0};
+    Light lights[4];    // 0: ambient, 1..3: positioned lights
+    Camera cameras[5];  // 1..4
+    bool useFrameColor = false;
+    std::deque<Frame> frames;  // stable addresses; grows only while loading
+    std::deque<RenderMesh> meshes;
+    Frame* firstShown = nullptr;
+    Frame* lastShown = nullptr;
+    int shownCount = 0;
+};
+
+extern SceneState scene;
+
+// Turns a loaded mesh into the drawing form; corners with bad indices are dropped, missing or
+// degenerate normals are replaced by the face normal.
+void BuildRenderMesh(const Mesh& mesh, RenderMesh* out);
+
+}  // namespace ka3D
