@@ -6,7 +6,6 @@
 #include "display/win32/kadraw.h"
 #include "overlay/win32/fonts.h"
 #include "scene3d/ka3d.h"
-#include "scene3d/win32/ka3d_win32.h"
 #include "shell/shell_state.h"
 #include "shell/win32/shell_win32.h"
 #include "shell/win32/window_proc.h"
@@ -196,7 +195,7 @@ int Screen(int width, int height, int memoryMode) {
     presentSource = {0, 0, width, height};
 
     // 12. The 3D layer chooses its device and how the Z-buffer is made.
-    ka3D::SetDisplayForConfig(width, height, FreeVideoMemory());
+    ka3D::SetDisplayForConfig(width, height, static_cast<uint32_t>(FreeVideoMemory()));
     ka3D::Config();
 
     // 13. 3D sprite, keyed on black.
