@@ -1,6 +1,99 @@
-// Title screen (not yet written: hands over to the game at once).
+// The title screen: the title line for three seconds, its fade over one second, the field of
+// 900 block objects, the news notice, then the game.
 #include "display/win32/title_screen.h"
 
-#include "shell/shell_state.h"
+#include <windows.h>
+#include <mmsystem.h>
 
-void RunTitleScreen() { runState = 2; }
+#include "display/win32/kadraw.h"
+#include "game/blocks.h"
+#include "overlay/win32/compose_text.h"
+#include "overlay/win32/fonts.h"
+#include "scene3d/ka3d.h"
+#include "settings/settings.h"
+#include "shell/random.h"
+#include "shell/shell_state.h"
+#include "shell/win32/shell_win32.h"
+
+const char kTitleLine[] = "KORAVEN  by KORAVEN Project  2002/12/3";
+const char kNewsNotice[] = "ニュース読み込み中．．．";
+
+namespace {
+
+constexpr int kFace = 2;  // the proportional Gothic face
+
+// Scales a 640-wide layout value to the display width, truncating.
+int Scaled(int value, int w) {
+    return value * w / 640;
+}
+
+TitleTextPlace PlaceAt(int left, int w, int h) {
+    return TitleTextPlace{Scaled(left, w), Scaled(216, w), w, h, Scaled(24, w)};
+}
+
+// One picture: the text in the given GDI colour on a cleared back screen, presented.
+void ShowText(const TitleTextPlace& place, const char* text, COLORREF color) {
+    BeginSpriteText(kFace, place.size);
+    kaDraw::ClearBackScreen();
+    SetTextColors(color, 0, 1);
+    ComposeText(place.left, place.top, place.right, place.bottom, text);
+    kaDraw::Present();
+    EndSpriteText();
+}
+
+void PrepareScene(int w, int h) {
+    ka3D::SetBackground(0, 0, 0);
+    ka3D::CreateCamera(1, 0, 0, w, h);
+    ka3D::SetAmbient(0.35f);
+    ka3D::CreateLight(1, 0.7f, 3);
+    ka3D::UseFrameColor();
+    ka3D::LoadObject(config.BLOCKFILE, kBlockCount, blockFrames);
+    PlaceBlocks();
+}
+
+}  // namespace
+
+TitleTextPlace TitleLinePlace(int w, int h) {
+    return PlaceAt(160, w, h);
+}
+TitleTextPlace NewsNoticePlace(int w, int h) {
+    return PlaceAt(200, w, h);
+}
+
+void RunTitleScreen() {
+    SeedRand(timeGetTime());
+    POINT cursor;
+    if (GetCursorPos(&cursor)) SetCursorPos(cursor.x, cursor.y);
+
+    const int w = kaDraw::displayWidth;
+    const int h = kaDraw::displayHeight;
+    const TitleTextPlace title = TitleLinePlace(w, h);
+    const bool showTitle = config.TITLE != 0;
+
+    if (showTitle && !previewMode) ShowText(title, kTitleLine, RGB(255, 255, 255));
+
+    PrepareScene(w, h);
+
+    if (showTitle) {
+        if (previewMode) {
+            runState = 2;
+            return;
+        }
+        Pause(3000);
+        // The grey steps down with the time gone; the last picture drawn is at least 1.
+        DWORD t0 = timeGetTime();
+        DWORD elapsed = 0;
+        do {
+            const int g = 255 - static_cast<int>(elapsed * 255 / 1000);
+            ShowText(title, kTitleLine, RGB(g, g, g));
+            const DWORD now = timeGetTime();
+            elapsed += now - t0;
+            t0 = now;
+        } while (elapsed < 1000);
+    }
+
+    if (!previewMode && (config.SHOW[SLOT_NEWS1] || config.SHOW[SLOT_NEWS2])) {
+        ShowText(NewsNoticePlace(w, h), kNewsNotice, RGB(0, 0x9B, 0x9B));
+    }
+    runState = 2;
+}
