@@ -81,9 +81,19 @@ class Parser {
     void Transform(const Matrix& m, size_t firstPosition, size_t firstNormal, size_t firstTriangle);
     bool Finish();
 
+    // Narrows a computed coordinate; one that a float cannot hold spoils the whole load.
+    float Narrow(double v) {
+        if (!(std::fabs(v) <= std::numeric_limits<float>::max())) {
+            overflow_ = true;
+            return 0;
+        }
+        return static_cast<float>(v);
+    }
+
     Lexer lex_;
     Mesh* out_;
     bool foundMesh_ = false;
+    bool overflow_ = false;
 };
 
 Token Parser::NextValue() {
@@ -233,7 +243,11 @@ Vec3 PolygonNormal(const std::vector<Vec3>& positions, const uint32_t* corners, 
         y += (static_cast<double>(a.x) + b.x) * (static_cast<double>(a.z) - b.z);
         z += (static_cast<double>(a.y) + b.y) * (static_cast<double>(a.x) - b.x);
     }
-    return Vec3{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
+    // Unit length here already: the sums of huge coordinates may not fit a float.
+    const double len = std::sqrt(x * x + y * y + z * z);
+    if (!(len > 0) || !std::isfinite(len)) return Vec3{0, 0, 0};
+    return Vec3{static_cast<float>(x / len), static_cast<float>(y / len),
+                static_cast<float>(z / len)};
 }
 
 bool Parser::ParseMesh() {
@@ -386,9 +400,9 @@ void Parser::Transform(const Matrix& mt, size_t firstPosition, size_t firstNorma
     for (size_t i = firstPosition; i < out_->positions.size(); ++i) {
         Vec3& p = out_->positions[i];
         const double x = p.x, y = p.y, z = p.z;
-        p.x = static_cast<float>(x * m[0][0] + y * m[1][0] + z * m[2][0] + m[3][0]);
-        p.y = static_cast<float>(x * m[0][1] + y * m[1][1] + z * m[2][1] + m[3][1]);
-        p.z = static_cast<float>(x * m[0][2] + y * m[1][2] + z * m[2][2] + m[3][2]);
+        p.x = Narrow(x * m[0][0] + y * m[1][0] + z * m[2][0] + m[3][0]);
+        p.y = Narrow(x * m[0][1] + y * m[1][1] + z * m[2][1] + m[3][1]);
+        p.z = Narrow(x * m[0][2] + y * m[1][2] + z * m[2][2] + m[3][2]);
     }
     double c[3][3];
     for (int r = 0; r < 3; ++r) {
@@ -424,10 +438,7 @@ void Parser::Transform(const Matrix& mt, size_t firstPosition, size_t firstNorma
 // Final checks and unit normals. A normal of no length (given so in the file, or flattened
 // by a transform) is replaced for each corner using it by its triangle's own normal.
 bool Parser::Finish() {
-    if (!foundMesh_ || out_->triangles.empty()) return Fail();
-    for (const Vec3& p : out_->positions) {
-        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) return Fail();
-    }
+    if (!foundMesh_ || overflow_ || out_->triangles.empty()) return Fail();
     std::vector<bool> usable(out_->normals.size());
     for (size_t i = 0; i < out_->normals.size(); ++i) {
         Vec3& n = out_->normals[i];
@@ -462,6 +473,10 @@ bool Parser::Finish() {
             }
             c.normal = replacement;
         }
+    }
+    // No corner uses the unusable ones any more; keep every normal of the mesh unit length.
+    for (size_t i = 0; i < usable.size(); ++i) {
+        if (!usable[i]) out_->normals[i] = Vec3{0, 0, -1};
     }
     return true;
 }

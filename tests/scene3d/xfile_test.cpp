@@ -1,0 +1,386 @@
+// The .x loader against the shipped block shapes and hand-written files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "scene3d/mesh.h"
+
+namespace {
+
+using ka3D::Mesh;
+using ka3D::Vec3;
+
+Vec3 Sub(Vec3 a, Vec3 b) {
+    return Vec3{a.x - b.x, a.y - b.y, a.z - b.z};
+}
+float Dot(Vec3 a, Vec3 b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+Vec3 Cross(Vec3 a, Vec3 b) {
+    return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+const Vec3& Pos(const Mesh& m, int tri, int k) {
+    return m.positions[m.triangles[tri].corner[k].position];
+}
+const Vec3& Nrm(const Mesh& m, int tri, int k) {
+    return m.normals[m.triangles[tri].corner[k].normal];
+}
+// (b - a) x (c - a): with left-handed axes, the side a clockwise triangle is seen from.
+Vec3 FaceNormal(const Mesh& m, int tri) {
+    return Cross(Sub(Pos(m, tri, 1), Pos(m, tri, 0)), Sub(Pos(m, tri, 2), Pos(m, tri, 0)));
+}
+
+#define EXPECT_VEC(v, ex, ey, ez)       \
+    do {                                \
+        EXPECT_NEAR((v).x, (ex), 1e-5); \
+        EXPECT_NEAR((v).y, (ey), 1e-5); \
+        EXPECT_NEAR((v).z, (ez), 1e-5); \
+    } while (0)
+
+Mesh Parse(const std::string& text) {
+    Mesh m;
+    EXPECT_TRUE(ka3D::ParseXText(text.data(), text.size(), &m)) << text;
+    return m;
+}
+
+bool Parses(const std::string& text) {
+    Mesh m;
+    m.positions.push_back(Vec3{1, 2, 3});  // a failed parse must leave the mesh empty
+    bool ok = ka3D::ParseXText(text.data(), text.size(), &m);
+    if (!ok) {
+        EXPECT_TRUE(m.positions.empty() && m.normals.empty() && m.triangles.empty());
+    }
+    return ok;
+}
+
+const char kHeader[] = "xof 0302txt 0032\n";
+
+// A unit square in the z = 0 plane, clockwise seen from -z, and a pentagon beside it.
+const char kQuadAndPentagon[] =
+    "Mesh Shapes {\n"
+    " 9;\n"
+    " 0;0;0;, 0;1;0;, 1;1;0;, 1;0;0;,\n"
+    " 2;0;0;, 2;1;0;, 3;1.5;0;, 4;1;0;, 4;0;0;;\n"
+    " 2;\n"
+    " 4;0,1,2,3;,\n"
+    " 5;4,5,6,7,8;;\n"
+    "}\n";
+
+// ---- the shapes we ship ---------------------------------------------------------------------
+
+struct ShapeFacts {
+    const char* file;
+    size_t triangles;
+};
+
+class ShippedShape : public ::testing::TestWithParam<ShapeFacts> {};
+
+TEST_P(ShippedShape, LoadsAsClosedOutwardFacingBlock) {
+    const ShapeFacts facts = GetParam();
+    const std::string path = std::string(KORAVEN_BINARY_DIR) + "/bin/" + facts.file;
+    Mesh m;
+    ASSERT_TRUE(ka3D::LoadXFile(path.c_str(), &m)) << path;
+    EXPECT_EQ(m.triangles.size(), facts.triangles);
+
+    Vec3 lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+    for (const Vec3& p : m.positions) {
+        lo = Vec3{std::fmin(lo.x, p.x), std::fmin(lo.y, p.y), std::fmin(lo.z, p.z)};
+        hi = Vec3{std::fmax(hi.x, p.x), std::fmax(hi.y, p.y), std::fmax(hi.z, p.z)};
+    }
+    EXPECT_VEC(lo, -0.95f, -0.95f, -0.95f);
+    EXPECT_VEC(hi, 0.95f, 0.95f, 0.95f);
+    for (const Vec3& n : m.normals) EXPECT_NEAR(Dot(n, n), 1.0f, 1e-5f);
+
+    // Every triangle faces outward and agrees with its corner normals; every edge, taken by
+    // position, is used once in each direction, so the surface is closed and consistently
+    // wound (a flipped triangle would use some edge twice the same way).
+    std::map<std::tuple<float, float, float, float, float, float>, int> edges;
+    for (int t = 0; t < static_cast<int>(m.triangles.size()); ++t) {
+        const Vec3 face = FaceNormal(m, t);
+        const Vec3 c = Vec3{(Pos(m, t, 0).x + Pos(m, t, 1).x + Pos(m, t, 2).x) / 3,
+                            (Pos(m, t, 0).y + Pos(m, t, 1).y + Pos(m, t, 2).y) / 3,
+                            (Pos(m, t, 0).z + Pos(m, t, 1).z + Pos(m, t, 2).z) / 3};
+        EXPECT_GT(Dot(face, c), 0) << facts.file << " triangle " << t << " faces inward";
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_GT(Dot(face, Nrm(m, t, k)), 0) << facts.file << " triangle " << t;
+            const Vec3 a = Pos(m, t, k), b = Pos(m, t, (k + 1) % 3);
+            ++edges[std::make_tuple(a.x, a.y, a.z, b.x, b.y, b.z)];
+        }
+    }
+    for (const auto& [e, count] : edges) {
+        EXPECT_EQ(count, 1);
+        auto back = std::make_tuple(std::get<3>(e), std::get<4>(e), std::get<5>(e), std::get<0>(e),
+                                    std::get<1>(e), std::get<2>(e));
+        EXPECT_EQ(edges.count(back), 1u) << facts.file << ": open edge";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Resources, ShippedShape,
+                         ::testing::Values(ShapeFacts{"koraven.x", 44}, ShapeFacts{"cube.x", 12},
+                                           ShapeFacts{"round.x", 108}));
+
+TEST(XFile, BevelledBlockShadesSoftly) {
+    // koraven.x: the bevels' corners carry the normals of the faces they join, so a corner
+    // position meets different normals in different triangles (soft edge, not a crease).
+    Mesh m;
+    ASSERT_TRUE(ka3D::LoadXFile((std::string(KORAVEN_BINARY_DIR) + "/bin/koraven.x").c_str(), &m));
+    EXPECT_EQ(m.positions.size(), 24u);
+    EXPECT_EQ(m.normals.size(), 6u);
+    int bevelCorners = 0;
+    for (int t = 0; t < static_cast<int>(m.triangles.size()); ++t) {
+        if (Dot(Nrm(m, t, 0), Nrm(m, t, 1)) < 0.5f || Dot(Nrm(m, t, 0), Nrm(m, t, 2)) < 0.5f)
+            ++bevelCorners;
+    }
+    EXPECT_EQ(bevelCorners, 12 * 2 + 8);
+}
+
+TEST(XFile, MissingFileFails) {
+    Mesh m;
+    EXPECT_FALSE(ka3D::LoadXFile("/nonexistent/koraven.x", &m));
+    EXPECT_FALSE(ka3D::LoadXFile(nullptr, &m));
+    EXPECT_FALSE(ka3D::LoadXFile(KORAVEN_SOURCE_DIR, &m));  // a directory
+}
+
+// ---- what is read ---------------------------------------------------------------------------
+
+TEST(XFile, PolygonsBecomeFansWithFlatNormalsWhenNoneAreGiven) {
+    Mesh m = Parse(std::string(kHeader) + kQuadAndPentagon);
+    ASSERT_EQ(m.positions.size(), 9u);
+    ASSERT_EQ(m.triangles.size(), 2u + 3u);
+    // Fans from the first corner, in the file's order.
+    const int expected[5][3] = {{0, 1, 2}, {0, 2, 3}, {4, 5, 6}, {4, 6, 7}, {4, 7, 8}};
+    for (int t = 0; t < 5; ++t) {
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(m.triangles[t].corner[k].position, expected[t][k]);
+    }
+    // One normal per face, shared by its corners, towards the side the corners are clockwise.
+    ASSERT_EQ(m.normals.size(), 2u);
+    for (int t = 0; t < 5; ++t) {
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(m.triangles[t].corner[k].normal, t < 2 ? 0 : 1);
+    }
+    EXPECT_VEC(m.normals[0], 0, 0, -1);
+    EXPECT_VEC(m.normals[1], 0, 0, -1);
+}
+
+TEST(XFile, NestedFramesApplyTheirMatricesInnermostFirst) {
+    // Inner frame: 90 degrees about Y (row vectors: x -> -z, z -> x), then move by (0, 1, 0).
+    // Outer frame: scale by 2, then move by (10, 0, 0). A mesh after the frames stays as is.
+    const std::string text = std::string(kHeader) +
+                             "Frame Outer {\n"
+                             " FrameTransformMatrix { 2,0,0,0, 0,2,0,0, 0,0,2,0, 10,0,0,1;; }\n"
+                             " Frame Inner {\n"
+                             "  FrameTransformMatrix { 0,0,-1,0, 0,1,0,0, 1,0,0,0, 0,1,0,1;; }\n"
+                             "  Mesh { 3; 1;0;0;, 0;1;0;, 0;0;1;; 1; 3;0,1,2;;\n"
+                             "   MeshNormals { 1; 1;0;0;; 1; 3;0,0,0;; }\n"
+                             "  }\n"
+                             " }\n"
+                             "}\n"
+                             "Mesh Loose { 3; 5;5;5;, 5;6;5;, 6;5;5;; 1; 3;0,1,2;; }\n";
+    Mesh m = Parse(text);
+    ASSERT_EQ(m.positions.size(), 6u);
+    ASSERT_EQ(m.triangles.size(), 2u);
+    // (1,0,0) -> inner (0,1,-1) -> outer (10,2,-2)
+    EXPECT_VEC(m.positions[0], 10, 2, -2);
+    EXPECT_VEC(m.positions[1], 10, 4, 0);  // (0,1,0) -> (0,2,0) -> (10,4,0)
+    EXPECT_VEC(m.positions[2], 12, 2, 0);  // (0,0,1) -> (1,1,0) -> (12,2,0)
+    EXPECT_VEC(m.positions[3], 5, 5, 5);
+    // The normal turns with the inner frame and stays unit length through the scale.
+    EXPECT_VEC(Nrm(m, 0, 0), 0, 0, -1);
+    // The second mesh's corners point at its own positions and its own face normal.
+    EXPECT_EQ(m.triangles[1].corner[0].position, 3);
+    EXPECT_VEC(Nrm(m, 1, 0), 0, 0, -1);
+}
+
+TEST(XFile, MirroringFrameKeepsTrianglesFrontFacing) {
+    // A triangle in z = 0 seen clockwise from -z. Mirroring x keeps that side in front;
+    // mirroring z brings the other side to the front, and the triangle turns round with it.
+    const std::string mesh = "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }\n";
+    const std::pair<const char*, float> cases[] = {
+        {"1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1", -1.0f},
+        {"-1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1", -1.0f},
+        {"1,0,0,0, 0,1,0,0, 0,0,-3,0, 0,0,0,1", 1.0f},
+    };
+    for (const auto& [matrix, z] : cases) {
+        Mesh m = Parse(std::string(kHeader) + "Frame { FrameTransformMatrix { " + matrix +
+                       ";; }\n" + mesh + "}\n");
+        ASSERT_EQ(m.triangles.size(), 1u);
+        EXPECT_GT(Dot(FaceNormal(m, 0), Nrm(m, 0, 0)), 0.99f) << matrix;
+        EXPECT_VEC(Nrm(m, 0, 0), 0, 0, z);
+    }
+}
+
+TEST(XFile, HeaderVersionsFloatSizesLineEndsAndCommentsReadAlike) {
+    const Mesh plain = Parse(std::string(kHeader) + kQuadAndPentagon);
+    std::string commented = kQuadAndPentagon;
+    commented.insert(commented.find(" 2;\n"), "# faces follow\n // two of them\n");
+    commented += "// end of file";
+    for (const char* header :
+         {"xof 0302txt 0032", "xof 0303txt 0032", "xof 0302txt 0064", "xof 0303txt 0064"}) {
+        for (bool crlf : {false, true}) {
+            std::string text = std::string(header) + "\n" + commented;
+            if (crlf) {
+                for (size_t i = 0; (i = text.find('\n', i)) != std::string::npos; i += 2)
+                    text.replace(i, 1, "\r\n");
+            }
+            Mesh m = Parse(text);
+            ASSERT_EQ(m.triangles.size(), plain.triangles.size()) << header << crlf;
+            for (size_t i = 0; i < m.positions.size(); ++i)
+                EXPECT_VEC(m.positions[i], plain.positions[i].x, plain.positions[i].y,
+                           plain.positions[i].z);
+        }
+    }
+}
+
+TEST(XFile, TemplatesUnknownObjectsReferencesAndListStylesAreAccepted) {
+    // Templates with GUIDs, arrays and restrictions; a Header; an unknown object with strings
+    // and braces; a top-level Material referenced by name; texture coordinates; numbers in
+    // exponent form; separators of the newer style (no ";," pairs, plain commas and spaces).
+    const std::string text =
+        std::string(kHeader) +
+        "template Vector {\n <3D82AB5E-62DA-11cf-AB39-0020AF71E433>\n"
+        " FLOAT x; FLOAT y; FLOAT z;\n}\n"
+        "template Mesh { <3D82AB44-62DA-11cf-AB39-0020AF71E433>\n"
+        " DWORD nVertices; array Vector vertices[nVertices];\n"
+        " DWORD nFaces; array MeshFace faces[nFaces]; [...] }\n"
+        "template Frame { <3D82AB46-62DA-11cf-AB39-0020AF71E433> [...] }\n"
+        "Header { 1; 0; 1; }\n"
+        "Material Red { 1.0;0.0;0.0;1.0;; 5.0; 1;1;1;; 0;0;0;;\n"
+        "  TextureFilename { \"a{b}.bmp\"; } }\n"
+        "AnimationSet { Animation { {Box} AnimationKey { 0; 1; 0;3; 0,0,0;;; } } }\n"
+        "Frame Box {\n"
+        " {SomethingElsewhere}\n"
+        " Mesh BoxMesh <00000000-0000-0000-0000-000000000000> {\n"
+        "  4\n"
+        "  0.0 0.0 0.0, 0 1 0, 1e0 1E+0 0, 1000e-3 0 -0.0\n"
+        "  1\n"
+        "  4, 0, 1, 2, 3\n"
+        "  MeshTextureCoords { 4; 0;0;, 0;1;, 1;1;, 1;0;; }\n"
+        "  MeshMaterialList { 1; 1; 0;; {Red} }\n"
+        "  MeshNormals { 1; 0;0;-2;; 1; 4;0,0,0,0;; }\n"
+        "  VertexDuplicationIndices { 4; 4; 0, 1, 2, 3; }\n"
+        " }\n"
+        "}\n";
+    Mesh m = Parse(text);
+    ASSERT_EQ(m.triangles.size(), 2u);
+    EXPECT_VEC(m.positions[2], 1, 1, 0);
+    EXPECT_VEC(m.positions[3], 1, 0, 0);
+    EXPECT_VEC(Nrm(m, 1, 2), 0, 0, -1);  // normalised
+}
+
+TEST(XFile, NormalsOfNoLengthFallBackToTheTriangle) {
+    Mesh m = Parse(std::string(kHeader) +
+                   "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;;\n"
+                   " MeshNormals { 2; 0;0;0;, 0;1;0;; 1; 3;0,1,0;; } }\n");
+    ASSERT_EQ(m.triangles.size(), 1u);
+    EXPECT_VEC(Nrm(m, 0, 0), 0, 0, -1);
+    EXPECT_VEC(Nrm(m, 0, 1), 0, 1, 0);
+    EXPECT_VEC(Nrm(m, 0, 2), 0, 0, -1);
+    for (const Vec3& n : m.normals) EXPECT_NEAR(Dot(n, n), 1.0f, 1e-5f);
+}
+
+TEST(XFile, FramesNestUpToALimit) {
+    auto nested = [](int depth) {
+        std::string s = kHeader;
+        for (int i = 0; i < depth; ++i) s += "Frame {";
+        s += "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }";
+        for (int i = 0; i < depth; ++i) s += "}";
+        return s;
+    };
+    EXPECT_TRUE(Parses(nested(60)));
+    EXPECT_FALSE(Parses(nested(100000)));  // refused, not a stack overflow
+}
+
+// ---- what is refused ------------------------------------------------------------------------
+
+TEST(XFile, OnlyTextHeadersAreRead) {
+    const std::string body = kQuadAndPentagon;
+    for (const char* header : {"xof 0302bin 0032", "xof 0302tzip0032", "xof 0303bzip0064",
+                               "xof 0302txt 0016", "xof 0201txt 0032", "xof 0304txt 0032",
+                               "XOF 0302txt 0032", " xof 0302txt 0032", "xof 0302txt", ""}) {
+        EXPECT_FALSE(Parses(std::string(header) + "\n" + body)) << header;
+    }
+    EXPECT_FALSE(Parses(kHeader));  // nothing to draw
+    EXPECT_FALSE(Parses(std::string(kHeader) + "Header { 1; 0; 1; }\n"));
+    EXPECT_FALSE(Parses(std::string(kHeader) + "Mesh { 0;; 0;; }\n"));
+    Mesh m;
+    EXPECT_FALSE(ka3D::ParseXText(nullptr, 0, &m));
+}
+
+TEST(XFile, EveryCutOfAShippedFileFailsCleanly) {
+    // The shipped block, cut at every length: only cuts that keep the final '}' can be read.
+    const std::string path = std::string(KORAVEN_BINARY_DIR) + "/bin/koraven.x";
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::string text;
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+    std::fclose(f);
+    const size_t last = text.rfind('}');
+    ASSERT_NE(last, std::string::npos);
+    for (size_t len = 0; len <= text.size(); ++len) {
+        // A heap copy of exactly `len` bytes, so a read past the end is caught by ASan.
+        std::vector<char> cut(text.begin(), text.begin() + static_cast<long>(len));
+        Mesh m;
+        const bool ok = ka3D::ParseXText(cut.data(), cut.size(), &m);
+        EXPECT_EQ(ok, len > last) << "cut at " << len;
+        if (ok) {
+            EXPECT_EQ(m.triangles.size(), 44u);
+        }
+    }
+}
+
+TEST(XFile, AbsurdCountsFailWithoutAllocating) {
+    // Each would ask for gigabytes if trusted; under ASan such an allocation aborts the test.
+    const std::string h = kHeader;
+    EXPECT_FALSE(Parses(h + "Mesh { 2000000000; 0;0;0;;\n 1; 3;0,0,0;; }"));
+    EXPECT_FALSE(Parses(h + "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 2000000000; 3;0,1,2;; }"));
+    EXPECT_FALSE(Parses(h + "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 2000000000;0,1,2;; }"));
+    EXPECT_FALSE(Parses(h + "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;;\n"
+                            " MeshNormals { 1500000000; 0;0;1;; 1; 3;0,0,0;; } }"));
+    EXPECT_FALSE(Parses(h + "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;;\n"
+                            " MeshNormals { 1; 0;0;1;; 1; 3000000000;0,0,0;; } }"));
+    EXPECT_FALSE(Parses(h + "Mesh { 4294967297; 0;0;0;; 1; 3;0,0,0;; }"));
+    EXPECT_FALSE(Parses(h + "Mesh { 99999999999999999999999; 0;0;0;; 1; 3;0,0,0;; }"));
+}
+
+TEST(XFile, BadCountsIndicesAndNumbersFail) {
+    const std::string h = kHeader;
+    const std::string verts = "3; 0;0;0;, 0;1;0;, 1;0;0;;";
+    const std::string face = " 1; 3;0,1,2;;";
+    // The good file these variations come from.
+    EXPECT_TRUE(Parses(h + "Mesh { " + verts + face +
+                       " MeshNormals { 1; 0;0;-1;; 1; 3;0,0,0;; }"
+                       " MeshMaterialList { 1; 1; 0;; Material { 1;1;1;1;; 5; 1;1;1;; 0;0;0;; } }"
+                       " }"));
+    const char* bad[] = {
+        "Mesh { -3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }",  // negative counts
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; -1; 3;0,1,2;; }",
+        "Mesh { 3.0; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }",  // a count that is not whole
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,3;; }",    // vertex index out of range
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,-1,2;; }",
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; MeshNormals { 1; 0;0;1;; 1; 3;0,1,0;; } }",
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; MeshNormals { 1; 0;0;1;; 2; 3;0,0,0;, "
+        "3;0,0,0;; } }",  // more normal faces than faces
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; MeshNormals { 1; 0;0;1;; 1; 4;0,0,0,0;; "
+        "} }",  // corner counts differ
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; MeshMaterialList { 1; 1; 1;; } }",
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; MeshMaterialList { 1; 2; 0,0;; } }",
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1e999;0;0;; 1; 3;0,1,2;; }",     // out of range
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1.#QNAN0;0;0;; 1; 3;0,1,2;; }",  // printed NaN
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; 7; }",      // stray value
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;;",           // never closed
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; Unknown { \"open }",
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; {Ref <0000 }",
+        "Frame { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0;; } }",  // 12 of 16 values
+        "Frame { FrameTransformMatrix { 1e30,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }"
+        " Mesh { 3; 1e30;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; } }",  // overflows a float
+        "template { }",
+        "} Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }",
+    };
+    for (const char* b : bad) EXPECT_FALSE(Parses(h + b)) << b;
+}
+
+}  // namespace
