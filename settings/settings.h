@@ -52,3 +52,60 @@ extern const int resolutionTable[kResolutionCount][2];
 // Width and height of the row that config.RESOLUTION selects (held to 0..4).
 int DisplayWidth();
 int DisplayHeight();
+
+// ---- The 38 keys of section "Config" and their value conversions -------------------------------
+
+constexpr int kSettingCount = 38;
+constexpr int kColourCount = 7;
+constexpr int kIntTextSize = 40;      // buffer of ReadIntSetting
+constexpr int kStringReadSize = 255;  // size given to the profile reader: 254 characters and NUL
+extern const char kSettingsSection[];  // "Config"
+extern const char kSettingsFileName[];  // "koraven.ini"
+
+enum SettingType { kIntSetting, kStringSetting, kColourSetting };
+
+// One key, in the order ReadSettings and WriteSettings take them.
+struct SettingKey {
+    const char* key;          // as in the file, e.g. "R_SPEED"
+    SettingType type;
+    const char* defaultText;  // the default as the reader passes it ("3", "koraven.x", "f7f773")
+    int* intValue;            // kIntSetting: the variable
+    char* text;               // kStringSetting: its 256-byte buffer
+    int colour;               // kColourSetting: index 0..6 of config.COLOR
+    int minValue;             // kIntSetting: the dialog's range, to which values read are clamped
+    int maxValue;
+};
+
+extern const SettingKey settingKeys[kSettingCount];
+
+// Index of a key in settingKeys, -1 when there is none.
+int FindSetting(const char* key);
+
+// The standard library's atol: leading white space skipped, an optional sign, decimal digits up to
+// the first other character; no digits give 0. Values beyond 32 bits are held to
+// -2147483648..2147483647 (never undefined).
+int ParseInt(const char* text);
+
+// The standard library's itoa with radix 10 into out (at least 12 bytes): a '-' for negatives,
+// no leading zeros. Returns out.
+char* FormatInt(int value, char* out);
+
+// An integer value read from the file, held to the key's dialog range (DESIGN.md).
+int ClampSetting(const SettingKey& key, int value);
+
+// Stores a value read for an integer key: clamped; after WIDTH and HEIGHT, XMAX and YMAX follow.
+void StoreIntSetting(const SettingKey& key, int value);
+
+// Colour text to config.COLOR[index]: lower-cased in place, then its first six characters as
+// hexadecimal digits (a character that is not one counts 0; the text may be shorter).
+void ParseColour(int index, char* text);
+
+// config.COLOR[index] as six lower-case hexadecimal digits "%06x", in a buffer that the next
+// call reuses.
+const char* FormatColour(int index);
+
+// Cuts a NUL-terminated Shift-JIS text so that it does not end in a lone lead byte.
+void TrimPartialSjis(char* text);
+
+// Every setting back to its default, XMAX and YMAX with them (tests start from here).
+void ResetSettings();

@@ -22,3 +22,27 @@ OverlayLine overlayLines[kOverlaySlots];
 
 int heldKey = 0;
 int closeState = 0;
+
+void ResetShellState() {
+    configMode = false;
+    previewMode = false;
+    fullScreen = true;
+    runWhileInactive = false;
+    startHidden = false;
+    mouseEndsSaver = true;
+    mouseMoveCount = 0;
+    appActive = false;
+    dialogOpen = false;
+    previewWidth = 0;
+    previewHeight = 0;
+    windowOrigin = {0, 0};
+    lastFrameTime = 0;
+    frameDelta = 0.0f;
+    runState = 0;
+    cursorShown = true;
+    settingsPath[0] = '\0';
+    blockPattern[0] = '\0';
+    for (OverlayLine& line : overlayLines) line = OverlayLine{};
+    heldKey = 0;
+    closeState = 0;
+}

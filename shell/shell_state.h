@@ -43,3 +43,7 @@ extern OverlayLine overlayLines[kOverlaySlots];
 // Input state kept by the window procedure.
 extern int heldKey;     // virtual-key code of the key held down, 0 for none
 extern int closeState;  // 0 running, 1 WM_CLOSE came first, 2 shutdown sequence has run
+
+// Every variable above back to its initial value (overlay slots and paths emptied); tests call it
+// between cases. lastFrameTime becomes 0.
+void ResetShellState();

@@ -1,8 +1,47 @@
 #pragma once
-// Shell state that holds platform objects.
+// Shell state that holds platform objects, and the Win32 side of Part 1.1: start-up, the run,
+// the message and frame loop and its clock.
 #include <windows.h>
 
 extern HWND mainWindow;
 extern HWND previewParent;
 extern HINSTANCE instanceHandle;
 extern HANDLE instanceMutex;
+
+// Names of Part 1.1.
+extern const char kProgramName[];     // "KORAVEN": the mutex prefix and the window title
+extern const char kWindowClassName[];  // "DEFAULT"
+
+// Sleep(1); CreateMutexA(initially owned, name + ":KaMutex") into instanceMutex; when it existed
+// already, brings FindWindowA("DEFAULT", name) to the front and returns false.
+bool CheckSingleInstance(const char* name);
+
+// Start-up steps 2 to 12 of Part 1.1 (after CheckSingleInstance): command line, preview parent,
+// window class, paths, settings read and written, overlay slots, window shape, show, instance,
+// seeding, IME. False where the entry returns 0 (no preview parent, no window).
+bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand);
+
+// Registers the window class "DEFAULT" with WindowProc (Part 1.2) and the icon "MAIN".
+void RegisterMainClass(HINSTANCE instance);
+
+// Creates mainWindow in the shape of the mode (full screen, preview child, captioned 640 x 480
+// client); null when creation fails.
+HWND CreateMainWindow(HINSTANCE instance);
+
+// Configuration dialog when configMode (not yet: Shutdown() where its buttons would end), then
+// kaDraw::Screen at the RESOLUTION row's size, runState := 1.
+void StartRun();
+
+// The loop: every waiting message first, WM_QUIT returns 0; WaitMessage while inactive (and not
+// preview); else one frame. Returns the entry's result.
+int RunMessageLoop();
+
+// One frame: frame clock, preview origin, the run state's routine, cursor rule.
+void RunFrame();
+
+// frameDelta := 0 and lastFrameTime := timeGetTime(). Used on activation and by Pause.
+void ResetFrameClock();
+
+// Busy wait until timeGetTime() passes now + milliseconds (no messages handled), then
+// ResetFrameClock().
+void Pause(unsigned milliseconds);

@@ -1,8 +1,16 @@
 #pragma once
-// Input state kept in step with window messages.
+// The window procedure of the main window (Part 1.2), registered with the class "DEFAULT".
+#include <windows.h>
 
-// Clears the held key and, in full screen, confines the cursor to the display.
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Input state and cursor confinement of Part 1.2.
+// heldKey := 0, and in full-screen mode ConfineCursor(). Called by the display set-up at its end.
 void ResetInput();
 
-// ClipCursor to the display opened by the display set-up (full screen only).
+// ClipCursor to (0, 0, display width, display height) of the RESOLUTION row that the display
+// set-up opens (Part 4.1). Full-screen mode only.
 void ConfineCursor();
+
+// ClipCursor(NULL). Called by the shutdown (Part 1.3).
+void ReleaseCursor();
