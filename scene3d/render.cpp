@@ -1,8 +1,310 @@
-// Renderer (being written): draws nothing yet.
+// The ka3D renderer: for every camera in use, clear its viewport and draw every shown frame.
+// A frame is placed by translation only, so its mesh is turned into the camera's orientation
+// once per camera and every frame adds just its own offset. Whole frames are culled by their
+// bounding sphere; a frame that reaches the front or back plane, or far beyond the sides, has
+// its triangles clipped in camera space before the perspective divide.
+#include <algorithm>
+#include <cmath>
+
+#include "scene3d/raster.h"
 #include "scene3d/scene.h"
 
 namespace ka3D {
 
-void RenderInto(const RenderTarget&) {}
+namespace {
+
+// Clip planes. The side planes of clipping lie a guard band outside the viewport: geometry
+// between them and the viewport is left to the rasterizer's own pixel clip, and the band keeps
+// every projected position small enough for exact fixed-point edge functions.
+enum : int { kNear, kFar, kLeft, kRight, kTop, kBottom, kPlaneCount };
+
+struct PlaneEq {
+    float nx, ny, nz, d;  // inside where nx x + ny y + nz z + d >= 0
+    float At(float x, float y, float z) const { return nx * x + ny * y + nz * z + d; }
+};
+
+struct View {
+    float rot[3][3];  // rows: the camera's axes in scene coordinates
+    float eye[3];
+    float cx, cy, scale;           // projection: sx = cx + scale x / z, sy = cy - scale y / z
+    float depthA, depthB;          // depth = depthA - depthB / z: 0 at the front, 65535 at the back
+    PlaneEq clip[kPlaneCount];     // near, far and the guard-band sides, unnormalised
+    PlaneEq sphere[kPlaneCount];   // the same, unit normals, for bounding spheres
+    PlaneEq visible[kPlaneCount];  // near, far and the drawn rectangle, unit normals
+};
+
+PlaneEq Unit(PlaneEq p) {
+    float len = std::sqrt(p.nx * p.nx + p.ny * p.ny + p.nz * p.nz);
+    return PlaneEq{p.nx / len, p.ny / len, p.nz / len, p.d / len};
+}
+
+// Planes through the eye that bound the pixel rectangle [left, right) x [top, bottom).
+void SidePlanes(const View& v, float left, float right, float top, float bottom, PlaneEq* out) {
+    out[kLeft] = PlaneEq{v.scale, 0, -(left - v.cx), 0};
+    out[kRight] = PlaneEq{-v.scale, 0, right - v.cx, 0};
+    out[kTop] = PlaneEq{0, -v.scale, -(top - v.cy), 0};
+    out[kBottom] = PlaneEq{0, v.scale, bottom - v.cy, 0};
+}
+
+bool SetUpView(const Camera& cam, const RasterTarget& t, View* v) {
+    const int w = cam.x2 - cam.x1, h = cam.y2 - cam.y1;
+    if (w <= 0 || h <= 0) return false;
+    for (int i = 0; i < 3; ++i) {
+        v->eye[i] = static_cast<float>(cam.position[i]);
+        for (int j = 0; j < 3; ++j) v->rot[i][j] = static_cast<float>(cam.orientation[i][j]);
+    }
+    // Field 0.5: at distance 1 the shorter side spans 0.5 from the centre to its edge.
+    v->scale = static_cast<float>(std::min(w, h));
+    v->cx = cam.x1 + w * 0.5f;
+    v->cy = cam.y1 + h * 0.5f;
+    v->depthA = 65535.0f * cam.back / (cam.back - cam.front);
+    v->depthB = v->depthA * cam.front;
+
+    const float guard = 1024.0f + static_cast<float>(std::max(w, h));
+    v->clip[kNear] = PlaneEq{0, 0, 1, -cam.front};
+    v->clip[kFar] = PlaneEq{0, 0, -1, cam.back};
+    SidePlanes(*v, t.clipX0 - guard, t.clipX1 + guard, t.clipY0 - guard, t.clipY1 + guard, v->clip);
+    v->visible[kNear] = v->clip[kNear];
+    v->visible[kFar] = v->clip[kFar];
+    SidePlanes(*v, static_cast<float>(t.clipX0), static_cast<float>(t.clipX1),
+               static_cast<float>(t.clipY0), static_cast<float>(t.clipY1), v->visible);
+    for (int p = 0; p < kPlaneCount; ++p) {
+        v->sphere[p] = Unit(v->clip[p]);
+        v->visible[p] = Unit(v->visible[p]);
+    }
+    return true;
+}
+
+void ProjectPoint(const View& v, float x, float y, float z, int32_t* sx, int32_t* sy,
+                  float* depth) {
+    const float invZ = 1.0f / z;
+    *sx = static_cast<int32_t>(std::lrint((v.cx + v.scale * x * invZ) * kSubPixel));
+    *sy = static_cast<int32_t>(std::lrint((v.cy - v.scale * y * invZ) * kSubPixel));
+    *depth = std::clamp(v.depthA - v.depthB * invZ, 0.0f, 65535.0f);
+}
+
+float Dot(const Vec3& a, const Vec3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+Vec3 Unit(Vec3 a) {
+    float len = std::sqrt(Dot(a, a));
+    if (!(len > 1e-20f)) return Vec3{0, 0, 0};
+    return Vec3{a.x / len, a.y / len, a.z / len};
+}
+
+float Power5(float x) {
+    float x2 = x * x;
+    return x2 * x2 * x;
+}
+
+// Per-vertex lighting of one frame object: its colour as the material, the ambient light, and
+// for every positioned light a diffuse part intensity * max(0, N.L) and a white specular part
+// intensity * max(0, N.H)^5. A parallel-point light shines from its position towards the
+// frame's origin; a point light from its position towards each vertex.
+void LightFrame(const View& view, const Frame& f, RenderMesh& m) {
+    const Vec3 material = f.colorFromFrame ? f.color : Vec3{1, 1, 1};
+    const float ambient = scene.lights[0].used ? scene.lights[0].intensity : 0.0f;
+    const Vec3 toEye = Unit(
+        Vec3{view.eye[0] - f.position.x, view.eye[1] - f.position.y, view.eye[2] - f.position.z});
+    struct Active {
+        const Light* light;
+        Vec3 l, h;  // towards the light, and halfway between it and the eye
+    } active[3];
+    int count = 0;
+    for (int n = 1; n <= 3; ++n) {
+        const Light& l = scene.lights[n];
+        if (!l.used) continue;
+        Vec3 towards = Unit(Vec3{l.position.x - f.position.x, l.position.y - f.position.y,
+                                 l.position.z - f.position.z});
+        Vec3 half = Unit(Vec3{towards.x + toEye.x, towards.y + toEye.y, towards.z + toEye.z});
+        active[count++] = Active{&l, towards, half};
+    }
+    const size_t vertices = m.vertexPosition.size();
+    for (size_t i = 0; i < vertices; ++i) {
+        const Vec3& normal = m.vertexNormal[i];
+        float diffuse = ambient, specular = 0;
+        for (int k = 0; k < count; ++k) {
+            Vec3 l = active[k].l, h = active[k].h;
+            if (active[k].light->point) {
+                const Vec3& p = m.positions[m.vertexPosition[i]];
+                const Vec3& lp = active[k].light->position;
+                l = Unit(Vec3{lp.x - p.x - f.position.x, lp.y - p.y - f.position.y,
+                              lp.z - p.z - f.position.z});
+                h = Unit(Vec3{l.x + toEye.x, l.y + toEye.y, l.z + toEye.z});
+            }
+            float nl = Dot(normal, l);
+            if (nl <= 0) continue;
+            float intensity = active[k].light->intensity;
+            diffuse += intensity * nl;
+            specular += intensity * Power5(std::max(0.0f, Dot(normal, h)));
+        }
+        auto channel = [&](float c) {
+            return std::clamp(c * diffuse + specular, 0.0f, 1.0f) * 255.0f;
+        };
+        m.lit[i] = Vec3{channel(material.x), channel(material.y), channel(material.z)};
+    }
+}
+
+RasterVertex Corner(const RenderMesh& m, int vertex) {
+    const RenderMesh::Projected& p = m.projected[m.vertexPosition[vertex]];
+    const Vec3& c = m.lit[vertex];
+    return RasterVertex{p.sx, p.sy, p.depth, c.x, c.y, c.z};
+}
+
+struct ClipVertex {
+    float x, y, z, r, g, b;
+};
+
+ClipVertex Between(const ClipVertex& in, const ClipVertex& out, float t) {
+    return ClipVertex{in.x + t * (out.x - in.x), in.y + t * (out.y - in.y),
+                      in.z + t * (out.z - in.z), in.r + t * (out.r - in.r),
+                      in.g + t * (out.g - in.g), in.b + t * (out.b - in.b)};
+}
+
+// Clips a convex polygon against one plane. A new point on an edge is always computed from
+// the edge's inside end, so two triangles sharing the edge get the very same point.
+int ClipPolygon(const PlaneEq& plane, const ClipVertex* in, int count, ClipVertex* out) {
+    int n = 0;
+    for (int i = 0; i < count; ++i) {
+        const ClipVertex& a = in[i];
+        const ClipVertex& b = in[(i + 1) % count];
+        float da = plane.At(a.x, a.y, a.z), db = plane.At(b.x, b.y, b.z);
+        if (da >= 0) out[n++] = a;
+        if ((da >= 0) != (db >= 0)) {
+            out[n++] = da >= 0 ? Between(a, b, da / (da - db)) : Between(b, a, db / (db - da));
+        }
+    }
+    return n;
+}
+
+void DrawClippedTriangle(const View& view, const RasterTarget& t, const RenderMesh& m,
+                         const int* tri, unsigned planes) {
+    ClipVertex poly[2][16];
+    int count = 3;
+    for (int k = 0; k < 3; ++k) {
+        const RenderMesh::Projected& p = m.projected[m.vertexPosition[tri[k]]];
+        const Vec3& c = m.lit[tri[k]];
+        poly[0][k] = ClipVertex{p.x, p.y, p.z, c.x, c.y, c.z};
+    }
+    // Only front faces are clipped: in camera space the eye is at the origin.
+    const ClipVertex &a = poly[0][0], &b = poly[0][1], &c = poly[0][2];
+    Vec3 u{b.x - a.x, b.y - a.y, b.z - a.z}, w{c.x - a.x, c.y - a.y, c.z - a.z};
+    Vec3 n{u.y * w.z - u.z * w.y, u.z * w.x - u.x * w.z, u.x * w.y - u.y * w.x};
+    if (Dot(n, Vec3{a.x, a.y, a.z}) >= 0) return;
+    int cur = 0;
+    for (int p = 0; p < kPlaneCount && count >= 3; ++p) {
+        if (!(planes & (1u << p))) continue;
+        count = ClipPolygon(view.clip[p], poly[cur], count, poly[cur ^ 1]);
+        cur ^= 1;
+    }
+    if (count < 3) return;
+    RasterVertex rv[16];
+    for (int k = 0; k < count; ++k) {
+        const ClipVertex& v = poly[cur][k];
+        ProjectPoint(view, v.x, v.y, v.z, &rv[k].x, &rv[k].y, &rv[k].z);
+        rv[k].r = v.r;
+        rv[k].g = v.g;
+        rv[k].b = v.b;
+    }
+    for (int k = 1; k + 1 < count; ++k) DrawTriangle(t, rv[0], rv[k], rv[k + 1]);
+}
+
+void DrawFrame(const View& view, const RasterTarget& t, const Frame& f) {
+    RenderMesh& m = *f.mesh;
+    if (m.triangles.empty()) return;
+    // The frame's origin in camera space.
+    const float d[3] = {f.position.x - view.eye[0], f.position.y - view.eye[1],
+                        f.position.z - view.eye[2]};
+    float o[3];
+    for (int k = 0; k < 3; ++k) {
+        o[k] = d[0] * view.rot[k][0] + d[1] * view.rot[k][1] + d[2] * view.rot[k][2];
+    }
+    float c[3];
+    for (int k = 0; k < 3; ++k) {
+        c[k] = m.centre.x * view.rot[k][0] + m.centre.y * view.rot[k][1] +
+               m.centre.z * view.rot[k][2] + o[k];
+    }
+    bool needsClip = false;
+    for (int p = 0; p < kPlaneCount; ++p) {
+        if (view.visible[p].At(c[0], c[1], c[2]) < -m.radius) return;  // wholly outside
+        if (view.sphere[p].At(c[0], c[1], c[2]) < m.radius) needsClip = true;
+    }
+
+    LightFrame(view, f, m);
+    const size_t positions = m.positions.size();
+    for (size_t i = 0; i < positions; ++i) {
+        RenderMesh::Projected& p = m.projected[i];
+        p.x = m.rotated[i].x + o[0];
+        p.y = m.rotated[i].y + o[1];
+        p.z = m.rotated[i].z + o[2];
+        p.outside = 0;
+        if (needsClip) {
+            for (int k = 0; k < kPlaneCount; ++k) {
+                if (view.clip[k].At(p.x, p.y, p.z) < 0) p.outside |= 1u << k;
+            }
+        }
+        if (p.outside == 0) ProjectPoint(view, p.x, p.y, p.z, &p.sx, &p.sy, &p.depth);
+    }
+    const size_t corners = m.triangles.size();
+    for (size_t i = 0; i + 2 < corners; i += 3) {
+        const int* tri = &m.triangles[i];
+        if (needsClip) {
+            unsigned a = m.projected[m.vertexPosition[tri[0]]].outside;
+            unsigned b = m.projected[m.vertexPosition[tri[1]]].outside;
+            unsigned cc = m.projected[m.vertexPosition[tri[2]]].outside;
+            if (a & b & cc) continue;  // wholly outside one plane
+            if (a | b | cc) {
+                DrawClippedTriangle(view, t, m, tri, a | b | cc);
+                continue;
+            }
+        }
+        DrawTriangle(t, Corner(m, tri[0]), Corner(m, tri[1]), Corner(m, tri[2]));
+    }
+}
+
+// Turns every mesh's positions into the camera's orientation.
+void RotateMeshes(const View& view) {
+    for (RenderMesh& m : scene.meshes) {
+        const size_t n = m.positions.size();
+        for (size_t i = 0; i < n; ++i) {
+            const Vec3& p = m.positions[i];
+            m.rotated[i] = Vec3{p.x * view.rot[0][0] + p.y * view.rot[0][1] + p.z * view.rot[0][2],
+                                p.x * view.rot[1][0] + p.y * view.rot[1][1] + p.z * view.rot[1][2],
+                                p.x * view.rot[2][0] + p.y * view.rot[2][1] + p.z * view.rot[2][2]};
+        }
+    }
+}
+
+int ToByte(float v) {
+    if (!(v > 0)) return 0;
+    return v >= 1 ? 255 : static_cast<int>(v * 255.0f + 0.5f);
+}
+
+}  // namespace
+
+void RenderInto(const RenderTarget& target) {
+    RasterTarget base;
+    if (!PrepareTarget(target, &base)) return;
+    const uint32_t background = PackColor(base, ToByte(scene.background.x),
+                                          ToByte(scene.background.y), ToByte(scene.background.z));
+    for (int n = 1; n <= 4; ++n) {
+        const Camera& cam = scene.cameras[n];
+        if (!cam.used) continue;
+        RasterTarget t = base;
+        t.clipX0 = std::max(cam.x1, 0);
+        t.clipY0 = std::max(cam.y1, 0);
+        t.clipX1 = std::min(cam.x2, target.width);
+        t.clipY1 = std::min(cam.y2, target.height);
+        if (t.clipX0 >= t.clipX1 || t.clipY0 >= t.clipY1) continue;
+        ClearClipRect(t, background);
+        View view;
+        if (!SetUpView(cam, t, &view)) continue;
+        RotateMeshes(view);
+        for (const Frame* f = scene.firstShown; f; f = f->next) {
+            if (f->mesh) DrawFrame(view, t, *f);
+        }
+    }
+}
 
 }  // namespace ka3D

@@ -217,6 +217,9 @@ void BuildRenderMesh(const Mesh& mesh, RenderMesh* out) {
         }
         out->radius = std::sqrt(r2) * 1.0001f + 1e-6f;
     }
+    out->rotated.resize(out->positions.size());
+    out->projected.resize(out->positions.size());
+    out->lit.resize(out->vertexPosition.size());
 }
 
 int Init() {

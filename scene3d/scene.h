@@ -20,13 +20,24 @@ struct RenderMesh {
     std::vector<int> triangles;       // three vertex indices per triangle
     Vec3 centre{0, 0, 0};             // bounding sphere of the positions
     float radius = 0;
+
+    // Working space of the renderer, sized once here so a render allocates nothing.
+    struct Projected {
+        float x, y, z;    // camera space
+        int32_t sx, sy;   // screen, in 1/256 pixel
+        float depth;      // 0 .. 65535
+        uint8_t outside;  // clip planes the point is outside of
+    };
+    std::vector<Vec3> rotated;         // positions turned into the camera's orientation
+    std::vector<Projected> projected;  // per position, for the frame being drawn
+    std::vector<Vec3> lit;             // per vertex colour, 0 .. 255
 };
 
 struct Frame {
     Vec3 position{0, 0, 0};  // layer coordinates, already (x, -y, -z)
     Vec3 color{1, 1, 1};
     bool colorFromFrame = false;
-    const RenderMesh* mesh = nullptr;  // shared, owned by the scene; null: nothing to draw
+    RenderMesh* mesh = nullptr;  // shared, owned by the scene; null: nothing to draw
     bool shown = false;
     Frame* prev = nullptr;  // links of the list of shown frames
     Frame* next = nullptr;
