@@ -134,9 +134,15 @@ bool Parser::ReadIndex(uint32_t limit, uint32_t* index) {
     return true;
 }
 
+// A name is a word as a rule; exporters also write names such as "01-Box", taken here as one
+// token whatever it looks like.
+bool IsName(const Token& t) {
+    return t.kind == TokenKind::Word || t.kind == TokenKind::Number || t.kind == TokenKind::Other;
+}
+
 bool Parser::ReadObjectHeader() {
     Token t = lex_.Next();
-    if (t.kind == TokenKind::Word) t = lex_.Next();
+    if (IsName(t)) t = lex_.Next();
     if (t.kind == TokenKind::Guid) t = lex_.Next();
     return t.kind == TokenKind::OpenBrace;
 }
@@ -160,7 +166,7 @@ bool Parser::SkipBody() {
 
 bool Parser::SkipReference() {
     Token t = lex_.Next();
-    if (t.kind == TokenKind::Word) t = lex_.Next();
+    if (IsName(t)) t = lex_.Next();
     if (t.kind == TokenKind::Guid) t = lex_.Next();
     return t.kind == TokenKind::CloseBrace;
 }
