@@ -2,7 +2,7 @@
 // to DefWindowProcA. Rows written so far: WM_DESTROY, WM_CLOSE.
 #include "shell/win32/window_proc.h"
 
-#include "settings/settings.h"
+#include "display/win32/kadraw.h"
 #include "shell/shell_state.h"
 #include "shell/win32/shutdown.h"
 
@@ -35,7 +35,7 @@ void ResetInput() {
 }
 
 void ConfineCursor() {
-    RECT r = {0, 0, DisplayWidth(), DisplayHeight()};
+    RECT r = {0, 0, kaDraw::displayWidth, kaDraw::displayHeight};
     ClipCursor(&r);
 }
 

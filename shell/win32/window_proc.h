@@ -8,8 +8,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // heldKey := 0, and in full-screen mode ConfineCursor(). Called by the display set-up at its end.
 void ResetInput();
 
-// ClipCursor to (0, 0, display width, display height) of the RESOLUTION row that the display
-// set-up opens (Part 4.1). Full-screen mode only.
+// ClipCursor to (0, 0, display width, display height) that the display set-up (Part 4.1) was
+// opened with. Full-screen mode only.
 void ConfineCursor();
 
 // ClipCursor(NULL). Called by the shutdown (Part 1.3).
