@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "display/win32/kadraw.h"
 #include "shell/shell_state.h"
 #include "shell/win32/shell_win32.h"
 #include "shell/win32/window_proc.h"
@@ -25,11 +26,13 @@ bool Shutdown() {
 
     // Step 5, sound (Part 4.1): when sound is available, the primary buffer and then the
     // DirectSound object are released here.
+    kaDraw::ReleaseSound();
 
     // Step 6, display (Parts 4.1, 4.2), only when the DirectDraw object exists: the sprite
     // surfaces (records cleared), the clipper in windowed modes, the front and back screens, the
     // 3D sprite and the Z-buffer, in full screen RestoreDisplayMode and
     // SetCooperativeLevel(mainWindow, DDSCL_NORMAL), then the DirectDraw object, here.
+    kaDraw::Release();
 
     // Step 7: in full-screen mode the window is minimised.
     if (fullScreen) CloseWindow(mainWindow);
