@@ -128,6 +128,11 @@ void Present();
 // Number of frames that reached the front screen since start-up.
 extern unsigned long presentCount;
 
+// When the environment variable KORAVEN_FRAME_LOG names a file, writes the display mode, the
+// number of presented frames and their rate there (for measuring the saver from outside).
+// Release() calls it before it lets go of the display.
+void WriteFrameLog();
+
 }  // namespace kaDraw
 
 // The game's presentation step: clear the back screen, the overlay lines, render the 3D scene,

@@ -261,6 +261,7 @@ void ReleaseSound() {
 void Release() {
     screenReady = false;
     if (!directDraw) return;
+    WriteFrameLog();
     for (SpriteRecord& record : sprites) {
         if (!record.surface) continue;
         record.surface->Release();

@@ -35,9 +35,11 @@ void Render() {
     const int bits = static_cast<int>(format.dwRGBBitCount);
     // The renderer writes 16-, 24- and 32-bit RGB pixels over a 16-bit depth buffer; anything
     // else (a palette surface, a deeper Z-buffer) is left undrawn rather than misread.
+    const DWORD depthBits = (depth.dwFlags & DDSD_ZBUFFERBITDEPTH)
+                                ? depth.dwZBufferBitDepth
+                                : depth.ddpfPixelFormat.dwZBufferBitDepth;
     const bool drawable = (bits == 16 || bits == 24 || bits == 32) && format.dwRBitMask &&
-                          format.dwGBitMask && format.dwBBitMask &&
-                          depth.ddpfPixelFormat.dwZBufferBitDepth == 16;
+                          format.dwGBitMask && format.dwBBitMask && depthBits == 16;
     if (drawable) {
         RenderTarget target;
         target.color = color.lpSurface;
