@@ -55,6 +55,7 @@ class Parser {
     bool ParseFile();
 
   private:
+    // Every refusal goes through here: one place to stop in a debugger.
     bool Fail() { return false; }
 
     // Next token that is not a list separator.
@@ -70,6 +71,11 @@ class Parser {
     bool SkipBody();          // up to and including the '}' that closes the open object
     bool SkipReference();     // after '{': name and/or guid, then '}'
     bool SkipTemplate();
+    // Reads the objects inside an open object up to its closing '}'. References are skipped;
+    // for every object, once its header is read, `child` gets its type word and reads the
+    // body (SkipBody for types it does not know), returning false to refuse the file.
+    template <typename Child>
+    bool ParseChildren(Child child);
 
     bool ParseFrame(int depth);
     bool ParseMatrix(Matrix* m);
@@ -177,6 +183,21 @@ bool Parser::SkipTemplate() {
     return SkipBody();
 }
 
+template <typename Child>
+bool Parser::ParseChildren(Child child) {
+    for (;;) {
+        Token t = NextValue();
+        if (t.kind == TokenKind::CloseBrace) return true;
+        bool ok;
+        if (t.kind == TokenKind::OpenBrace) {
+            ok = SkipReference();
+        } else {
+            ok = t.kind == TokenKind::Word && ReadObjectHeader() && child(t);
+        }
+        if (!ok) return false;
+    }
+}
+
 bool Parser::ParseFile() {
     for (;;) {
         Token t = NextValue();
@@ -205,27 +226,18 @@ bool Parser::ParseFrame(int depth) {
     const size_t firstTriangle = out_->triangles.size();
     Matrix matrix = Identity();
     bool haveMatrix = false;
-    for (;;) {
-        Token t = NextValue();
-        if (t.kind == TokenKind::CloseBrace) break;
-        bool ok;
-        if (t.kind == TokenKind::OpenBrace) {
-            ok = SkipReference();
-        } else if (t.kind != TokenKind::Word || !ReadObjectHeader()) {
-            ok = false;
-        } else if (IsWord(t, "FrameTransformMatrix")) {
+    const bool ok = ParseChildren([&](const Token& t) {
+        if (IsWord(t, "FrameTransformMatrix")) {
             // One placement per frame; a second one would leave it unclear which applies.
-            ok = !haveMatrix && ParseMatrix(&matrix);
+            if (haveMatrix) return Fail();
             haveMatrix = true;
-        } else if (IsWord(t, "Frame")) {
-            ok = ParseFrame(depth + 1);
-        } else if (IsWord(t, "Mesh")) {
-            ok = ParseMesh();
-        } else {
-            ok = SkipBody();
+            return ParseMatrix(&matrix);
         }
-        if (!ok) return false;
-    }
+        if (IsWord(t, "Frame")) return ParseFrame(depth + 1);
+        if (IsWord(t, "Mesh")) return ParseMesh();
+        return SkipBody();
+    });
+    if (!ok) return false;
     if (haveMatrix) Transform(matrix, firstPosition, firstNormal, firstTriangle);
     return true;
 }
@@ -291,25 +303,20 @@ bool Parser::ParseMesh() {
     std::vector<Vec3> normals;
     bool haveNormals = false;
     bool haveMaterials = false;
-    for (;;) {
-        Token t = NextValue();
-        if (t.kind == TokenKind::CloseBrace) break;
-        bool ok;
-        if (t.kind == TokenKind::OpenBrace) {
-            ok = SkipReference();
-        } else if (t.kind != TokenKind::Word || !ReadObjectHeader()) {
-            ok = false;
-        } else if (IsWord(t, "MeshNormals")) {
-            ok = !haveNormals && ParseMeshNormals(faceStart, &faceNormals, &normals);
+    const bool ok = ParseChildren([&](const Token& t) {
+        if (IsWord(t, "MeshNormals")) {
+            if (haveNormals) return Fail();  // a second set would contradict the first
             haveNormals = true;
-        } else if (IsWord(t, "MeshMaterialList")) {
-            ok = !haveMaterials && ParseMaterialList(faceCount);
-            haveMaterials = true;
-        } else {
-            ok = SkipBody();
+            return ParseMeshNormals(faceStart, &faceNormals, &normals);
         }
-        if (!ok) return false;
-    }
+        if (IsWord(t, "MeshMaterialList")) {
+            if (haveMaterials) return Fail();
+            haveMaterials = true;
+            return ParseMaterialList(faceCount);
+        }
+        return SkipBody();
+    });
+    if (!ok) return false;
 
     // Corners with their normals, then fans (0, i, i + 1) in the file's order.
     const int normalBase = static_cast<int>(out_->normals.size());
@@ -383,17 +390,7 @@ bool Parser::ParseMaterialList(uint32_t faceCount) {
         if (!ReadIndex(materialCount, &index)) return false;
     }
     // Material objects and references to them; their content is not used.
-    for (;;) {
-        Token t = NextValue();
-        if (t.kind == TokenKind::CloseBrace) return true;
-        bool ok;
-        if (t.kind == TokenKind::OpenBrace) {
-            ok = SkipReference();
-        } else {
-            ok = t.kind == TokenKind::Word && ReadObjectHeader() && SkipBody();
-        }
-        if (!ok) return false;
-    }
+    return ParseChildren([&](const Token&) { return SkipBody(); });
 }
 
 // Applies a frame's transform to what was read inside the frame. Normals go through the

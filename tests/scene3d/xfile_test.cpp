@@ -378,6 +378,11 @@ TEST(XFile, BadCountsIndicesAndNumbersFail) {
         "Frame { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0;; } }",  // 12 of 16 values
         "Frame { FrameTransformMatrix { 1e30,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }"
         " Mesh { 3; 1e30;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; } }",  // overflows a float
+        "Frame { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }"
+        " FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }"
+        " Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; } }",  // two placements
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; MeshNormals { 1; 0;0;1;; 1; 3;0,0,0;; }"
+        " MeshNormals { 1; 0;0;1;; 1; 3;0,0,0;; } }",  // two sets of normals
         "template { }",
         "} Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }",
     };
