@@ -9,6 +9,7 @@ struct PixelCodec {
     int bytes;     // bytes per pixel
     uint32_t max;  // channel maximum
     int shift[3];  // channel positions within the pixel value
+    uint32_t colorMask;
 };
 
 PixelCodec CodecFor(const TextPixelLayout& layout) {
@@ -17,6 +18,7 @@ PixelCodec CodecFor(const TextPixelLayout& layout) {
         codec.bytes = layout.bitsPerPixel / 8;
         codec.max = layout.bitsPerPixel == 16 ? 31 : 255;
         for (int i = 0; i < 3; ++i) codec.shift[i] = layout.shift[i];
+        codec.colorMask = layout.colorMask ? layout.colorMask : 0xFFFFFFFFu;
     } else {
         // Three bytes, one channel each in memory order; read little-endian they sit at 0, 8, 16.
         codec.bytes = 3;
@@ -24,6 +26,7 @@ PixelCodec CodecFor(const TextPixelLayout& layout) {
         codec.shift[0] = 0;
         codec.shift[1] = 8;
         codec.shift[2] = 16;
+        codec.colorMask = 0xFFFFFF;
     }
     return codec;
 }
@@ -125,7 +128,7 @@ void BlendTextPixels(const PixelPlane& source, const PixelPlane& target,
                 const uint8_t* row = source.bits + sy * source.pitch;
                 for (int sx = colFirst; sx <= colLast; ++sx) {
                     uint32_t p = ReadPixel(row + sx * codec.bytes, codec.bytes);
-                    if (p == 0) continue;
+                    if ((p & codec.colorMask) == 0) continue;
                     ++n;
                     for (int i = 0; i < 3; ++i) sum[i] += Channel(p, codec, i);
                 }

@@ -20,9 +20,13 @@ struct PixelPlane {
 //            the channel's lowest bit, so its top five bits are used.
 //   32 bits: channel i is (pixel >> shift[i]) & 255.
 //   other:   three bytes, each byte in memory order is one channel; the shifts are not used.
+// A pixel is black when none of the bits of colorMask (the three channels' masks together) is
+// set; the other bits (the X of X8R8G8B8 or X1R5G5B5) may hold anything. A colorMask of 0 counts
+// every bit of the pixel.
 struct TextPixelLayout {
     int bitsPerPixel;
     int shift[3];
+    uint32_t colorMask;
 };
 
 // Clip rectangle in screen pixels: left and top inside, right and bottom just outside.

@@ -74,6 +74,7 @@ bool LayoutFor(const LockedPlane* planes, TextPixelLayout& layout) {
                                    planes[0].format.dwBBitMask, record);
     }
     layout.bitsPerPixel = bpp;
+    layout.colorMask = record.redMask | record.greenMask | record.blueMask;
     if (bpp == 16) {
         layout.shift[0] = record.red5Shift;
         layout.shift[1] = record.green5Shift;

@@ -42,10 +42,11 @@ struct Picture {
     }
 };
 
-const TextPixelLayout k565{16, {11, 6, 0}};  // 5-bit shifts: green's top five bits start at 6
-const TextPixelLayout k555{16, {10, 5, 0}};
-const TextPixelLayout k888{32, {16, 8, 0}};
-const TextPixelLayout k24{24, {0, 0, 0}};
+const TextPixelLayout k565{
+    16, {11, 6, 0}, 0xFFFF};  // 5-bit shifts: green's top five bits start at 6
+const TextPixelLayout k555{16, {10, 5, 0}, 0x7FFF};
+const TextPixelLayout k888{32, {16, 8, 0}, 0xFFFFFF};
+const TextPixelLayout k24{24, {0, 0, 0}, 0};
 
 uint32_t Rgb5(const TextPixelLayout& l, uint32_t r, uint32_t g, uint32_t b) {
     return r << l.shift[0] | g << l.shift[1] | b << l.shift[2];
@@ -131,6 +132,21 @@ TEST(BlendTextPixels, ThirtyTwoAndTwentyFourBitPixels) {
         EXPECT_EQ(dst.Get(1, 1), uint32_t(159 | 31 << 8 | 32 << 16));
         EXPECT_TRUE(dst.GuardsIntact());
     }
+}
+
+TEST(BlendTextPixels, BitsOutsideTheChannelsDoNotMakeAPixelNonBlack) {
+    // A colour fill may leave the unused byte of X8R8G8B8 (or the top bit of X1R5G5B5) set.
+    Picture src(8, 8, 32), dst(4, 4, 32), back(4, 4, 32);
+    src.Fill(0xFF000000);
+    src.Set(2, 2, 0xFFFFFFFF);
+    back.Fill(0xFF000000);
+    Blend(src, dst, back, k888, {0, 0, 0, 0, 4, 4});
+    EXPECT_EQ(dst.Get(1, 1), 0x003F3F3Fu);  // one sample, not nine
+    EXPECT_EQ(dst.Get(0, 0), 0u);
+    Picture src16(8, 8, 16), dst16(4, 4, 16), back16(4, 4, 16);
+    src16.Fill(0x8000);
+    Blend(src16, dst16, back16, k555, {0, 0, 0, 0, 4, 4});
+    EXPECT_EQ(dst16.Get(1, 1), 0u);
 }
 
 TEST(BlendTextPixels, SourceOffsetAndTheLeftColumnRule) {
