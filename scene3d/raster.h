@@ -29,12 +29,13 @@ struct RasterTarget {
     int rightShift[3] = {0, 0, 0};
     int leftShift[3] = {0, 0, 0};
     uint32_t mask[3] = {0, 0, 0};
+    int kernel = 0;  // which span loop suits the format
 };
 
 struct RasterVertex {
     int32_t x, y;   // screen position in 1/kSubPixel pixels
     float z;        // depth, 0 (front plane) .. 65535 (back plane)
-    float r, g, b;  // colour channels, 0 .. 255
+    float r, g, b;  // colour channels, 0 .. 255.5 (levels are truncated, so +0.5 rounds)
 };
 
 // False when the target cannot be drawn into (no buffer, unknown depth, pitches too small).

@@ -139,8 +139,9 @@ void LightFrame(const View& view, const Frame& f, RenderMesh& m) {
             diffuse += intensity * nl;
             specular += intensity * Power5(std::max(0.0f, Dot(normal, h)));
         }
+        // 0 .. 255.5: the rasterizer's truncation then rounds to the nearest level.
         auto channel = [&](float c) {
-            return std::clamp(c * diffuse + specular, 0.0f, 1.0f) * 255.0f;
+            return std::clamp(c * diffuse + specular, 0.0f, 1.0f) * 255.0f + 0.5f;
         };
         m.lit[i] = Vec3{channel(material.x), channel(material.y), channel(material.z)};
     }

@@ -30,7 +30,7 @@ struct RenderMesh {
     };
     std::vector<Vec3> rotated;         // positions turned into the camera's orientation
     std::vector<Projected> projected;  // per position, for the frame being drawn
-    std::vector<Vec3> lit;             // per vertex colour, 0 .. 255
+    std::vector<Vec3> lit;             // per vertex colour, 0 .. 255.5
 };
 
 struct Frame {
