@@ -1,0 +1,126 @@
+// Pixel rules of the triangle rasterizer: triangles sharing edges cover every pixel once.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "scene3d/raster.h"
+#include "shell/random.h"
+
+namespace {
+
+struct Surface {
+    int w, h;
+    std::vector<uint32_t> color;
+    std::vector<uint16_t> depth;
+    std::vector<int> hits;
+    ka3D::RasterTarget t;
+    Surface(int width, int height)
+        : w(width), h(height), color(width * height), depth(width * height), hits(width * height) {
+        ka3D::RenderTarget rt{color.data(), w * 4,        w,    h, 32, 0xFF0000, 0xFF00,
+                              0xFF,         depth.data(), w * 2};
+        ka3D::PrepareTarget(rt, &t);
+    }
+    // Draws one triangle on a cleared surface and counts the pixels it wrote.
+    void Draw(ka3D::RasterVertex a, ka3D::RasterVertex b, ka3D::RasterVertex c) {
+        ka3D::ClearClipRect(t, 0);
+        ka3D::DrawTriangle(t, a, b, c);
+        for (int i = 0; i < w * h; ++i) hits[i] += color[i] != 0;
+    }
+};
+
+ka3D::RasterVertex At(double x, double y) {
+    return ka3D::RasterVertex{static_cast<int32_t>(std::lround(x * ka3D::kSubPixel)),
+                              static_cast<int32_t>(std::lround(y * ka3D::kSubPixel)),
+                              100,
+                              200,
+                              200,
+                              200};
+}
+
+TEST(Raster, GridThroughPixelCentresCoversEachPixelOnce) {
+    // Quads from pixel centre to pixel centre, split both ways: every edge is a tie.
+    Surface s(40, 40);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            double x0 = 4.5 + 7 * x, y0 = 4.5 + 7 * y, x1 = x0 + 7, y1 = y0 + 7;
+            if ((x + y) % 2) {
+                s.Draw(At(x0, y0), At(x1, y0), At(x0, y1));
+                s.Draw(At(x1, y0), At(x1, y1), At(x0, y1));
+            } else {
+                s.Draw(At(x0, y0), At(x1, y1), At(x0, y1));
+                s.Draw(At(x0, y0), At(x1, y0), At(x1, y1));
+            }
+        }
+    }
+    // Top and left edges are in, bottom and right edges out: pixels 4 .. 31 exactly.
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            int expected = (x >= 4 && x < 32 && y >= 4 && y < 32) ? 1 : 0;
+            ASSERT_EQ(s.hits[y * 40 + x], expected) << x << "," << y;
+        }
+    }
+}
+
+TEST(Raster, RandomFansLeaveNoGapAndNoDoubleDraw) {
+    SeedRand(7);
+    for (int round = 0; round < 60; ++round) {
+        Surface s(64, 64);
+        const double cx = 32 + (Rand() % 256) / 256.0, cy = 32 + (Rand() % 256) / 256.0;
+        const int n = 4 + Rand() % 12;  // gaps stay below half a turn
+        std::vector<ka3D::RasterVertex> ring;
+        std::vector<double> rx, ry;
+        for (int i = 0; i < n; ++i) {
+            // Clockwise on the screen (y down) is increasing angle.
+            double a = (i + (Rand() % 100) / 200.0) * 2 * 3.14159265358979 / n;
+            double r = 20 + (Rand() % 1000) / 100.0;
+            rx.push_back(cx + r * std::cos(a));
+            ry.push_back(cy + r * std::sin(a));
+            ring.push_back(At(rx.back(), ry.back()));
+        }
+        const ka3D::RasterVertex centre = At(cx, cy);
+        for (int i = 0; i < n; ++i) s.Draw(centre, ring[i], ring[(i + 1) % n]);
+        // Signed distance of p from the line a->b, positive on the inner side of a clockwise
+        // triangle (y down).
+        auto side = [](double ax, double ay, double bx, double by, double px, double py) {
+            return ((bx - ax) * (py - ay) - (by - ay) * (px - ax)) / std::hypot(bx - ax, by - ay);
+        };
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                const int hits = s.hits[y * 64 + x];
+                ASSERT_LE(hits, 1) << "round " << round << " pixel " << x << "," << y;
+                // A centre clearly inside the fan's outline must be drawn by one triangle.
+                const double px = x + 0.5, py = y + 0.5;
+                bool inside = false;
+                for (int i = 0; i < n && !inside; ++i) {
+                    int j = (i + 1) % n;
+                    inside = side(rx[i], ry[i], rx[j], ry[j], px, py) > 1e-3 &&
+                             side(cx, cy, rx[i], ry[i], px, py) >= -1e-3 &&
+                             side(rx[j], ry[j], cx, cy, px, py) >= -1e-3;
+                }
+                if (inside) {
+                    ASSERT_EQ(hits, 1) << "round " << round << " pixel " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(Raster, CounterClockwiseAndSliverTrianglesStayInBounds) {
+    Surface s(16, 16);
+    s.Draw(At(2, 2), At(2, 12), At(12, 2));  // counter-clockwise: a back face
+    for (int v : s.hits) ASSERT_EQ(v, 0);
+    // Far outside the surface and with a needle-thin shape: clipped, values in range.
+    ka3D::RasterVertex a = At(-5000, 3.2), b = At(5000, 3.3), c = At(-5000, 3.9);
+    a.r = 0, b.r = 255.5f, c.r = 0;
+    a.z = 0, b.z = 65535, c.z = 65535;
+    s.Draw(a, b, c);
+    for (int x = 0; x < 16; ++x) EXPECT_EQ(s.hits[3 * 16 + x], 1) << x;
+    for (int y = 0; y < 16; ++y) {
+        if (y != 3) {
+            for (int x = 0; x < 16; ++x) EXPECT_EQ(s.hits[y * 16 + x], 0);
+        }
+    }
+}
+
+}  // namespace
