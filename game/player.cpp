@@ -16,6 +16,13 @@ constexpr int kCandidateLimit = 10000;
 
 int32_t savedCells[kGridColumns][kGridRows];
 
+// AcceptGap changes playfield cells only, so only those are saved and put back.
+void CopyPlayfield(int32_t (*to)[kGridRows], const int32_t (*from)[kGridRows]) {
+    for (int x = XMIN; x <= XMAX; ++x) {
+        std::memcpy(&to[x][YMIN], &from[x][YMIN], sizeof(int32_t) * WellHeight());
+    }
+}
+
 // Scans column c downward from the top row; the row above the first cell that is not empty.
 // The wall below the bottom row always ends the scan.
 int SurfaceRow(int c) {
@@ -58,7 +65,7 @@ bool ChooseNextPiece() {
     int j = 0;
     for (;;) {
         // Trial: a column and the row just above its stack.
-        const int column = XMIN + Rand() % WellWidth();
+        const int column = XMIN + RandInline() % WellWidth();
         const int surface = SurfaceRow(column);
         if (surface < YMIN) {
             if (++j >= 5) return false;
@@ -66,14 +73,14 @@ bool ChooseNextPiece() {
         }
         bool exhausted = i >= kCandidateLimit;
         while (!exhausted) {
-            const int x = column + Rand() % 7 - 3;
-            const int y = surface + Rand() % 7 - 3;
+            const int x = column + RandInline() % 7 - 3;
+            const int y = surface + RandInline() % 7 - 3;
             const int kind = DrawKind();
-            const int state = Rand() % 4;
+            const int state = RandInline() % 4;
             bool refused = PieceCollides(x, y, kind, state);
             if (!refused) {
                 // Half of the candidates of the previous piece's kind are refused.
-                const bool coin = Rand() % 2 == 0;
+                const bool coin = RandInline() % 2 == 0;
                 refused = coin && kind == piece.lastKind;
             }
             if (refused) {
@@ -87,14 +94,15 @@ bool ChooseNextPiece() {
             MarkPiece(x, y, kind, state, CELL_EMPTY);
             if (holes > 0) {
                 const bool take = supports > 0 && y > (YMIN + YMAX) / 2 &&
-                                  Rand() % GapChanceDivisor() == 0 && AcceptGap(x, y, kind, state);
+                                  RandInline() % GapChanceDivisor() == 0 &&
+                                  AcceptGap(x, y, kind, state);
                 if (!take) break;  // a new trial
             }
             piece.targetX = x;
             piece.targetY = y;
             piece.targetState = state;
             piece.kind = kind;
-            piece.colour = config.FIXCOLOR != 0 ? kind : Rand() % 7;
+            piece.colour = config.FIXCOLOR != 0 ? kind : RandInline() % 7;
             piece.lastKind = kind;
             return true;
         }
@@ -106,7 +114,7 @@ bool ChooseNextPiece() {
 }
 
 bool AcceptGap(int x, int y, int kind, int state) {
-    std::memcpy(savedCells, wellCells, sizeof savedCells);
+    CopyPlayfield(savedCells, wellCells);
     MarkPiece(x, y, kind, state, CELL_PIECE);
     int top = -1;
     int bottom = -1;
@@ -144,9 +152,9 @@ bool AcceptGap(int x, int y, int kind, int state) {
             }
         }
     }
-    std::memcpy(wellCells, savedCells, sizeof savedCells);
+    CopyPlayfield(wellCells, savedCells);
     if (covered) return false;
-    const int r = Rand() % 100;
+    const int r = RandInline() % 100;
     return r >= config.SUKIMA + 93 || completed > 0;
 }
 
@@ -162,7 +170,7 @@ bool PlanPath() {
     }
     for (;;) {
         int move = MOVE_WAIT;
-        if (Rand() % 70 < config.MAYOI) move = Rand() % 5;
+        if (RandInline() % 70 < config.MAYOI) move = RandInline() % 5;
         if (n == 0) {
             move = MOVE_FALL;
             n = fastDrop ? 1 : CountdownStart();

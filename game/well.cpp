@@ -39,8 +39,6 @@ float gameOverLevel[kGridRows];
 
 namespace {
 
-const int kKindWeight[kKindCount] = {4, 2, 2, 2, 2, 2, 15};
-
 int HeldSize(int n) {
     return n < 1 ? 1 : (n > kBlockSide ? kBlockSide : n);
 }
@@ -126,14 +124,6 @@ void ResetWell() {
     for (int x = XMIN; x <= XMAX; ++x) {
         for (int y = YMIN; y <= YMAX; ++y) wellCells[x][y] = CELL_EMPTY;
     }
-}
-
-bool PieceCollides(int x, int y, int kind, int state) {
-    if (wellCells[x][y] & 3) return true;
-    for (int i = 0; i < 3; ++i) {
-        if (wellCells[x + pieceDx[kind][state][i]][y + pieceDy[kind][state][i]] & 3) return true;
-    }
-    return false;
 }
 
 void MarkPiece(int x, int y, int kind, int state, int32_t value) {
@@ -271,7 +261,12 @@ bool GameOverFade(float delta) {
 
 int DrawKind() {
     for (;;) {
-        const int k = Rand() % kKindCount;
-        if (Rand() % kKindWeight[k] == 0) return k;
+        const int k = RandInline() % kKindCount;
+        const int r = RandInline();
+        // Kind k is kept when r % weight is 0, the weights being 4 for the square, 15 for the
+        // bar and 2 for the rest; constant divisors, since the player draws kinds by the
+        // thousand in one frame.
+        const bool hit = k == 0 ? r % 4 == 0 : (k == 6 ? r % 15 == 0 : r % 2 == 0);
+        if (hit) return k;
     }
 }

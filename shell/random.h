@@ -12,3 +12,10 @@ void SeedRand(uint32_t seed);
 
 // Same result as rand(): 0 to 32767.
 int Rand();
+
+// Rand() expanded in place, for the game's loops that draw thousands of numbers within one
+// frame: the same recurrence on the same state, so both can be mixed freely.
+inline int RandInline() {
+    randomState = randomState * 214013u + 2531011u;
+    return static_cast<int>((randomState >> 16) & 0x7FFF);
+}

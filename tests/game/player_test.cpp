@@ -1,5 +1,6 @@
 // The computer player: choice of piece and place, the backward walk and its playback.
 #include <algorithm>
+#include <cstring>
 
 #include "tests/game/game_support.h"
 
@@ -235,6 +236,74 @@ TEST_F(GameTest, AFullWellEndsTheGameAndTheNextOneStartsEmpty) {
     EXPECT_EQ(CountCells(CELL_SETTLED), 0);
     PlayFrame(0.1f);
     EXPECT_EQ(gameState, GAME_PLAN);
+}
+
+}  // namespace
+
+namespace {
+
+// What AcceptGap's own die will show: the next draw, without using it up.
+int NextDraw(int n) {
+    const uint32_t saved = randomState;
+    const int r = Rand() % n;
+    randomState = saved;
+    return r;
+}
+
+class AcceptGapTest : public GameTest {
+  protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        StartWell(4, 6);
+    }
+    // Calls AcceptGap for the square at (XMIN, y) and checks that the well is left as it was.
+    bool Square(int y) {
+        int32_t before[kGridColumns][kGridRows];
+        std::memcpy(before, wellCells, sizeof before);
+        const bool r = AcceptGap(XMIN, y, 0, 0);
+        EXPECT_EQ(std::memcmp(before, wellCells, sizeof before), 0);
+        return r;
+    }
+};
+
+TEST_F(AcceptGapTest, AGapAlreadyCoveredAtOrAboveTheBottomRowRefusesWithoutADraw) {
+    Settle(XMAX, YMAX - 1);  // over the empty (XMAX, YMAX)
+    const uint32_t state = randomState;
+    config.SUKIMA = 0;
+    EXPECT_FALSE(Square(YMAX - 1));
+    EXPECT_EQ(randomState, state);
+    // Below the candidate's bottom row it does not count: the die decides.
+    Settle(XMIN, YMAX - 1);
+    Settle(XMIN + 1, YMAX - 1);
+    const bool want = NextDraw(100) >= 93;
+    EXPECT_EQ(Square(YMAX - 3), want);
+    EXPECT_NE(randomState, state);
+}
+
+TEST_F(AcceptGapTest, RowsTheCandidateCompletesDoNotCoverAndAlwaysAccept) {
+    // Row YMAX - 1 is completed by the square; the empty cell under it in column 2 is then
+    // not covered.
+    Settle(XMIN + 2, YMAX - 1);
+    Settle(XMIN + 3, YMAX - 1);
+    Settle(XMIN + 3, YMAX);
+    config.SUKIMA = 10;
+    for (int i = 0; i < 20; ++i) EXPECT_TRUE(Square(YMAX - 1));
+}
+
+TEST_F(AcceptGapTest, WithoutACompletedRowTheDieDecides) {
+    Settle(XMIN + 2, YMAX);
+    Settle(XMIN + 3, YMAX);
+    config.SUKIMA = 10;  // r >= 103 never happens
+    for (int i = 0; i < 50; ++i) EXPECT_FALSE(Square(YMAX - 2));
+    config.SUKIMA = 0;  // r >= 93: seven in a hundred
+    int taken = 0;
+    for (int i = 0; i < 2000; ++i) {
+        const bool want = NextDraw(100) >= 93;
+        EXPECT_EQ(Square(YMAX - 2), want);
+        taken += want;
+    }
+    EXPECT_GT(taken, 70);
+    EXPECT_LT(taken, 220);
 }
 
 }  // namespace

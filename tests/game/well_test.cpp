@@ -327,3 +327,15 @@ TEST_F(GameTest, GameOverWaitsThenDarkensTheWellFromTheTopAndEmptiesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Generator, TheInlineDrawIsTheSameGeneratorAsRand) {
+    SeedRand(12345);
+    int a[64];
+    for (int& v : a) v = Rand();
+    SeedRand(12345);
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(i % 3 ? RandInline() : Rand(), a[i]) << i;
+}
+
+}  // namespace
