@@ -1,10 +1,18 @@
-// Shutdown (Part 1.3): the ten steps in their order. Steps whose objects do not exist yet are
-// named places; the Parts that create those objects add their release there.
+// Shutdown: ten steps in a fixed order, run once. Every release skips an object that was never
+// created (its pointer is null) and leaves the pointer null, so a set-up that stopped part way
+// ends as cleanly as a whole one. No result is examined; each step runs whatever the ones
+// before it did.
+//
+// Nothing released here is used again: the loop handles every waiting message before a frame,
+// so the WM_CLOSE posted at the end (then WM_QUIT) comes before any further frame, and a game
+// frame calls Shutdown as its last step.
 #include "shell/win32/shutdown.h"
 
 #include <windows.h>
 
 #include "display/win32/kadraw.h"
+#include "overlay/win32/fonts.h"
+#include "scene3d/ka3d.h"
 #include "shell/shell_state.h"
 #include "shell/win32/shell_win32.h"
 #include "shell/win32/window_proc.h"
@@ -12,41 +20,42 @@
 bool shutdownDone = false;
 
 bool Shutdown() {
-    // Step 1: only the first call does anything.
+    // 1. Only the first call does anything; a message handled during one of the platform
+    //    calls below that asks again finds the flag set.
     if (shutdownDone) return true;
     shutdownDone = true;
 
-    // Step 2, 3D scene (Part 5.1): ka3D::Release() releases the device, the retained-mode
-    // object and the Direct3D interface here.
+    // 2. The 3D scene: device, scene objects and frames.
+    ka3D::Release();
 
-    // Step 3: the cursor clip is removed (Part 1.2).
+    // 3. The cursor may leave the display's rectangle again.
     ReleaseCursor();
 
-    // Step 4, font description (Part 6.1): GlobalFree(FontDesc) here.
+    // 4. The shared font description.
+    ReleaseFonts();
 
-    // Step 5, sound (Part 4.1): when sound is available, the primary buffer and then the
-    // DirectSound object are released here.
+    // 5. Sound: the primary buffer, then the DirectSound object.
     kaDraw::ReleaseSound();
 
-    // Step 6, display (Parts 4.1, 4.2), only when the DirectDraw object exists: the sprite
-    // surfaces (records cleared), the clipper in windowed modes, the front and back screens, the
-    // 3D sprite and the Z-buffer, in full screen RestoreDisplayMode and
-    // SetCooperativeLevel(mainWindow, DDSCL_NORMAL), then the DirectDraw object, here.
+    // 6. The display, when it exists: sprite surfaces (records cleared), the clipper in windowed
+    //    modes, front and back screens, 3D sprite, Z-buffer, in full screen the display mode
+    //    and the normal cooperative level, then the DirectDraw object.
     kaDraw::Release();
 
-    // Step 7: in full-screen mode the window is minimised.
+    // 7. In full screen the window is minimised, display or not.
     if (fullScreen) CloseWindow(mainWindow);
 
-    // Step 8: the mutex's ownership is released; its handle is kept open.
+    // 8. The instance mutex is let go but its handle stays open, so a second instance started
+    //    before this process has ended still finds it and exits.
     if (instanceMutex != nullptr) {
         ReleaseMutex(instanceMutex);
         instanceMutex = nullptr;
     }
 
-    // Step 9: the close request, unless the sequence was started by WM_CLOSE.
+    // 9. Ask the window to close, unless a WM_CLOSE started this sequence.
     if (closeState == 0) PostMessageA(mainWindow, WM_CLOSE, 0, 0);
 
-    // Step 10.
+    // 10.
     closeState = 2;
     return true;
 }

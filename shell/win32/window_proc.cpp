@@ -1,20 +1,40 @@
-// WindowProc (Part 1.2): one short case per message of the table; every message not listed goes
-// to DefWindowProcA. Rows written so far: WM_DESTROY, WM_CLOSE.
+// WindowProc: one short case per message it acts on. Keys go through HandleKey (shell/
+// handle_key.h); the game frame ends the saver on a held key it does not use. The mouse ends it
+// directly when mouseEndsSaver is set (full screen with MOUSESENSE 1): the third mouse move that
+// changes both coordinates, or a left or right button press.
 #include "shell/win32/window_proc.h"
 
 #include "display/win32/kadraw.h"
+#include "shell/handle_key.h"
 #include "shell/shell_state.h"
+#include "shell/win32/shell_win32.h"
 #include "shell/win32/shutdown.h"
 
+namespace {
+
+// A coordinate of WM_MOVE: the low or high word of lParam, a value above 32768 taken as
+// negative (a window left of or above the screen's origin).
+int SignedCoordinate(unsigned word) {
+    return word > 32768u ? static_cast<int>(word) - 65536 : static_cast<int>(word);
+}
+
+}  // namespace
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const unsigned low = LOWORD(lParam);
+    const unsigned high = HIWORD(lParam);
     switch (message) {
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+
+        case WM_MOVE:
+            // The client origin moved: the presentation follows it.
+            windowOrigin = {SignedCoordinate(low), SignedCoordinate(high)};
+            kaDraw::SetPresentDestination(windowOrigin.x, windowOrigin.y);
+            break;
 
         case WM_CLOSE:
-            // 0: the close comes from outside, first; 1: Shutdown does nothing the second time;
-            // 2: the sequence has run (this is the close it posted).
+            // 0: the close comes from outside, before any shutdown; 1: Shutdown does nothing the
+            // second time; 2: the shutdown has run (this is the close it posted).
             if (closeState == 0) {
                 closeState = 1;
                 Shutdown();
@@ -24,9 +44,60 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             DestroyWindow(window);
             return 0;
 
-        default:
-            return DefWindowProcA(window, message, wParam, lParam);
+        case WM_ACTIVATEAPP:
+            if (wParam) {
+                // While the configuration dialog is open the saver stays inactive. The first
+                // frame after activation does not count the time spent inactive.
+                if (!dialogOpen) {
+                    appActive = true;
+                    ResetFrameClock();
+                }
+            } else {
+                appActive = false;
+                if (!cursorShown) {
+                    ShowCursor(TRUE);
+                    cursorShown = true;
+                }
+            }
+            return 0;
+
+        case WM_SETCURSOR:
+            if (!fullScreen) break;
+            SetCursor(nullptr);  // no cursor over the full-screen saver
+            return TRUE;
+
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: HandleKey(static_cast<int>(wParam)); break;
+
+        case WM_KEYUP:
+            // Only the release of the held key itself clears it. WM_SYSKEYUP is not handled: a
+            // key that came as WM_SYSKEYDOWN (Alt, F10) stays held after its release.
+            if (static_cast<int>(wParam) == heldKey) heldKey = 0;
+            break;
+
+        case WM_MOUSEMOVE:
+            if (CountMouseMove(static_cast<uint16_t>(low), static_cast<uint16_t>(high))) {
+                Shutdown();
+            }
+            break;
+
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            if (mouseEndsSaver) Shutdown();
+            break;
+
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+            return 0;  // swallowed: the press before it has done what a press does
+
+        case WM_HOTKEY:
+            if (wParam == kHotKeySnapshot) HandleKey(kKeySnapshot);
+            if (wParam == kHotKeyOther) HandleKey(kKeyHotKey2);
+            return 0;
+
+        default: break;
     }
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 void ResetInput() {
@@ -39,4 +110,6 @@ void ConfineCursor() {
     ClipCursor(&r);
 }
 
-void ReleaseCursor() { ClipCursor(nullptr); }
+void ReleaseCursor() {
+    ClipCursor(nullptr);
+}
