@@ -33,6 +33,23 @@ bool ComputePixelFormat(int bitsPerPixel, uint32_t redMask, uint32_t greenMask, 
     return record.hasMasks;
 }
 
+namespace {
+
+uint8_t Channel(uint32_t pixel, uint32_t mask, int shift) {
+    if (mask == 0) return 0;
+    const uint32_t range = mask >> shift;
+    const uint32_t value = (pixel & mask) >> shift;
+    return static_cast<uint8_t>((value * 255u + range / 2) / range);
+}
+
+}  // namespace
+
+void PixelToRgb(uint32_t pixel, const PixelFormatRecord& format, uint8_t rgb[3]) {
+    rgb[0] = Channel(pixel, format.redMask, format.redShift);
+    rgb[1] = Channel(pixel, format.greenMask, format.greenShift);
+    rgb[2] = Channel(pixel, format.blueMask, format.blueShift);
+}
+
 uint32_t ReadRawPixel(const void* p, int bitsPerPixel) {
     const unsigned char* bytes = static_cast<const unsigned char*>(p);
     int bits = bitsPerPixel >= 32 ? 32 : (bitsPerPixel < 1 ? 1 : bitsPerPixel);

@@ -30,4 +30,8 @@ bool ComputePixelFormat(int bitsPerPixel, uint32_t redMask, uint32_t greenMask, 
 // own bytes.
 uint32_t ReadRawPixel(const void* p, int bitsPerPixel);
 
+// The 8-bit red, green and blue of a raw pixel, each channel scaled to 0..255 from its mask's
+// width (a full channel gives 255). Channels without a mask give 0.
+void PixelToRgb(uint32_t pixel, const PixelFormatRecord& format, uint8_t rgb[3]);
+
 }  // namespace kaDraw

@@ -1,17 +1,10 @@
 // Frame composition on the back screen and its presentation on the front screen.
-#include <cstdio>
-
 #include "display/win32/kadraw.h"
 #include "shell/shell_state.h"
 
 namespace kaDraw {
 
 unsigned long presentCount = 0;
-
-namespace {
-DWORD firstPresentTime = 0;  // timeGetTime of the first and the latest present
-DWORD lastPresentTime = 0;
-}  // namespace
 
 namespace {
 
@@ -84,22 +77,9 @@ void Present() {
     if (hr == DDERR_SURFACELOST) {
         RestoreSurfaces();
     } else if (hr == DD_OK) {
-        lastPresentTime = timeGetTime();
-        if (presentCount++ == 0) firstPresentTime = lastPresentTime;
+        ++presentCount;
+        NoteFramePresented();
     }
-}
-
-void WriteFrameLog() {
-    char path[MAX_PATH];
-    DWORD n = GetEnvironmentVariableA("KORAVEN_FRAME_LOG", path, sizeof path);
-    if (n == 0 || n >= sizeof path) return;
-    FILE* f = std::fopen(path, "w");
-    if (!f) return;
-    const double seconds = (lastPresentTime - firstPresentTime) * 0.001;
-    std::fprintf(f, "mode=%dx%dx%d\npresents=%lu\nseconds=%.3f\nfps=%.2f\n", displayWidth,
-                 displayHeight, pixelFormat.bitsPerPixel, presentCount, seconds,
-                 seconds > 0 && presentCount > 1 ? (presentCount - 1) / seconds : 0.0);
-    std::fclose(f);
 }
 
 }  // namespace kaDraw

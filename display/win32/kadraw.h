@@ -128,9 +128,12 @@ void Present();
 // Number of frames that reached the front screen since start-up.
 extern unsigned long presentCount;
 
-// When the environment variable KORAVEN_FRAME_LOG names a file, writes the display mode, the
-// number of presented frames and their rate there (for measuring the saver from outside).
-// Release() calls it before it lets go of the display.
+// Measuring the saver from outside. When the environment variable KORAVEN_FRAME_LOG names a
+// file, the display mode, the presentation rectangles, the number of presented frames and their
+// rate are written there every 30 presents and at Release(). When KORAVEN_FRAME_DUMP names a
+// file, the presented part of the back screen is written there as a 24-bit BMP every 30
+// presents. Without either variable nothing is written.
+void NoteFramePresented();
 void WriteFrameLog();
 
 }  // namespace kaDraw

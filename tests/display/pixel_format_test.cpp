@@ -70,3 +70,24 @@ TEST(PixelFormat, RawPixelReadsOnlyThePixelsOwnBytes) {
     const unsigned char tail[2] = {0xFF, 0x7F};
     EXPECT_EQ(kaDraw::ReadRawPixel(tail, 16), 0x7FFFu);
 }
+
+TEST(PixelFormat, PixelToRgbScalesEachChannelToEightBits) {
+    PixelFormatRecord f;
+    uint8_t rgb[3];
+    ComputePixelFormat(16, 0xF800, 0x07E0, 0x001F, f);
+    kaDraw::PixelToRgb(0xFFFF, f, rgb);
+    EXPECT_EQ(rgb[0], 255);
+    EXPECT_EQ(rgb[1], 255);
+    EXPECT_EQ(rgb[2], 255);
+    kaDraw::PixelToRgb(0x0400, f, rgb);  // green 32 of 63
+    EXPECT_EQ(rgb[0], 0);
+    EXPECT_EQ(rgb[1], 130);
+    ComputePixelFormat(32, 0xFF0000, 0x00FF00, 0x0000FF, f);
+    kaDraw::PixelToRgb(0xFF123456, f, rgb);  // the unused top byte is ignored
+    EXPECT_EQ(rgb[0], 0x12);
+    EXPECT_EQ(rgb[1], 0x34);
+    EXPECT_EQ(rgb[2], 0x56);
+    ComputePixelFormat(8, 0, 0, 0, f);
+    kaDraw::PixelToRgb(0xFF, f, rgb);
+    EXPECT_EQ(rgb[0] + rgb[1] + rgb[2], 0);
+}
