@@ -115,7 +115,7 @@ TEST_F(GameTest, KeysMoveTheCameraAndTheWellAndEveryOtherKeyEndsTheSaver) {
     EXPECT_FALSE(fastDrop);
 }
 
-// Frames until the piece now in state 4 has made `moves` moves, counting moves per frame.
+// Plays up to `frames` frames while the piece is moving; the moves made in each frame.
 std::vector<int> MovesPerFrame(float delta, int frames) {
     std::vector<int> out;
     for (int i = 0; i < frames && gameState == GAME_MOVE; ++i) {
@@ -128,8 +128,6 @@ std::vector<int> MovesPerFrame(float delta, int frames) {
 
 // Brings a piece with a long path into state 4.
 void StartLongPath() {
-    config.D_SPEED = 1;
-    config.MAYOI = 0;
     StartWell(10, 30, 3);
     config.D_SPEED = 1;
     config.MAYOI = 0;
@@ -163,8 +161,6 @@ TEST_F(GameTest, TheTickPacesMovesAtAboutThirtyASecondAndWorksOffLongFrames) {
 }
 
 TEST_F(GameTest, HoldingEndMovesEveryFrameAndPlansAFallEverySecondStep) {
-    config.D_SPEED = 5;
-    config.MAYOI = 0;
     StartWell(10, 30, 8);
     config.MAYOI = 0;
     heldKey = 35;
@@ -184,7 +180,7 @@ TEST_F(GameTest, HoldingEndMovesEveryFrameAndPlansAFallEverySecondStep) {
     EXPECT_EQ(gameState, GAME_SETTLE);
 }
 
-TEST_F(GameTest, BetweenSettlingAndTheNextMoveComeTheRowsChooseePlanAndShowFrames) {
+TEST_F(GameTest, BetweenSettlingAndTheNextMoveComeTheRowsChoosePlanAndShowFrames) {
     PlayFrame(0.0f);
     while (gameState != GAME_SETTLE) PlayFrame(0.1f);
     const int expected[] = {GAME_ROWS, GAME_CHOOSE, GAME_PLAN, GAME_SHOW, GAME_MOVE};

@@ -173,33 +173,6 @@ TEST_F(GameTest, ShowAndHideChangeOnlyWhatTheySay) {
     EXPECT_FALSE(ka3D::FrameShown(blockFrames[BlockIndex(XMIN, YMAX + 1)]));
 }
 
-TEST_F(GameTest, AMoveShowsNewCellsKeepsSharedOnesAndHidesThoseLeft) {
-    StartWell(8, 10);
-    int x = XMIN + 3, y = YMIN + 3, state = 0;
-    const int kind = 5;
-    PlacePiece(x, y, kind, state, 2, CELL_PIECE);
-    ASSERT_TRUE(SceneMatchesWell());
-    EXPECT_EQ(CountCells(CELL_PIECE), 4);
-    const int moves[][3] = {{0, 1, 0}, {1, 0, 0}, {-1, 0, 0}, {0, 0, 1},
-                            {0, 0, 1}, {0, 1, 1}, {-1, 0, 1}, {0, 1, 0}};
-    for (const auto& m : moves) {
-        x += m[0];
-        y += m[1];
-        state = (state + m[2]) & 3;
-        PlacePiece(x, y, kind, state, 2, CELL_MARK);
-        TidyAround(x, y);
-        ASSERT_TRUE(SceneMatchesWell());
-        EXPECT_EQ(CountCells(CELL_PIECE), 4);
-        MarkPiece(x, y, kind, state, CELL_MARK);  // exactly the piece's cells hold 4
-        EXPECT_EQ(CountCells(CELL_PIECE), 0);
-        MarkPiece(x, y, kind, state, CELL_PIECE);
-    }
-    PlacePiece(x, y, kind, state, 2, CELL_SETTLED);
-    EXPECT_EQ(CountCells(CELL_SETTLED), 4);
-    EXPECT_EQ(CountCells(CELL_PIECE), 0);
-    ASSERT_TRUE(SceneMatchesWell());
-}
-
 // Makes the next frame settle a bar standing in column XMIN over rows y - 2 .. y + 1.
 void SetSettlingBar(int y, int colour) {
     piece.kind = 6;
