@@ -1,8 +1,11 @@
 // Text on real DirectDraw surfaces under Wine, in windowed mode: the font layer, the blend of a
 // chunk, the compositor's line breaking, bottom cut and colour lift, and the title screen.
+// Runs on whatever depth the desktop has (32-bit surfaces on the bench's 24-bit Xvfb, 5-6-5 on
+// a 16-bit one); KORAVEN_EXPECT_DEPTH=16 or 32 insists on one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -149,6 +152,10 @@ class Text : public ::testing::Test {
         ASSERT_NE(SpriteSurface(SPRITE_FONT), nullptr);
         ASSERT_NE(SpriteSurface(SPRITE_FONT_BUFFER), nullptr);
         ASSERT_TRUE(pixelFormat.bitsPerPixel == 16 || pixelFormat.bitsPerPixel == 32);
+        // KORAVEN_EXPECT_DEPTH=16 checks that a run meant for a 5-6-5 desktop really has one.
+        if (const char* want = std::getenv("KORAVEN_EXPECT_DEPTH")) {
+            ASSERT_EQ(pixelFormat.bitsPerPixel, std::atoi(want));
+        }
         InitFonts();
         ASSERT_NE(FontDesc, nullptr);
     }
