@@ -258,15 +258,3 @@ bool GameOverFade(float delta) {
     }
     return false;
 }
-
-int DrawKind() {
-    for (;;) {
-        const int k = RandInline() % kKindCount;
-        const int r = RandInline();
-        // Kind k is kept when r % weight is 0, the weights being 4 for the square, 15 for the
-        // bar and 2 for the rest; constant divisors, since the player draws kinds by the
-        // thousand in one frame.
-        const bool hit = k == 0 ? r % 4 == 0 : (k == 6 ? r % 15 == 0 : r % 2 == 0);
-        if (hit) return k;
-    }
-}

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "shell/random.h"
+
 constexpr int kGridColumns = 50;
 constexpr int kGridRows = 70;
 
@@ -74,7 +76,6 @@ bool FadeFullRows(float delta);
 void CollapseRows();
 void StartGameOver();
 bool GameOverFade(float delta);  // true when the well has been reset
-int DrawKind();
 
 // Whether any of the piece's four cells is solid: the reference cell first, then the offsets
 // in table order. Inline: the player tests thousands of candidates in one frame.
@@ -84,4 +85,16 @@ inline bool PieceCollides(int x, int y, int kind, int state) {
         if (wellCells[x + pieceDx[kind][state][i]][y + pieceDy[kind][state][i]] & 3) return true;
     }
     return false;
+}
+
+// A kind by the lottery: draw k = rand() % 7, keep it when a second draw % weight[k] is 0
+// (weights 4, 2, 2, 2, 2, 2, 15), else start again. Inline, with constant divisors: the
+// player draws kinds by the thousand in one frame.
+inline int DrawKind() {
+    for (;;) {
+        const int k = RandInline() % kKindCount;
+        const int r = RandInline();
+        const bool hit = k == 0 ? r % 4 == 0 : (k == 6 ? r % 15 == 0 : r % 2 == 0);
+        if (hit) return k;
+    }
 }
