@@ -161,7 +161,13 @@ int Screen(int width, int height, int memoryMode) {
         frontScreen = nullptr;
         return Fail("表画面が生成できません");
     }
-    if (CreatePlain(DDSCAPS_OFFSCREENPLAIN | memory, width, height, &backScreen) != DD_OK) {
+    // The processor works on the back screen every frame (GDI text of the overlay lines, the
+    // 3D sprite laid over it), and on the 3D sprite (the 3D layer's rasterizer draws into it
+    // through a lock): both live in system memory, where neither a lock nor a GDI call has to
+    // copy the picture out of the driver's memory and back. The front screen stays where the
+    // memory mode puts it.
+    if (CreatePlain(DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY, width, height, &backScreen) !=
+        DD_OK) {
         backScreen = nullptr;
         return Fail("裏画面が生成できません");
     }
@@ -202,7 +208,7 @@ int Screen(int width, int height, int memoryMode) {
     desc = {};
     desc.dwSize = sizeof desc;
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_CKSRCBLT;
-    desc.ddsCaps.dwCaps = DDSCAPS_3DDEVICE;
+    desc.ddsCaps.dwCaps = DDSCAPS_3DDEVICE | DDSCAPS_SYSTEMMEMORY;
     desc.dwWidth = static_cast<DWORD>(width);
     desc.dwHeight = static_cast<DWORD>(height);
     desc.ddckCKSrcBlt.dwColorSpaceLowValue = 0;

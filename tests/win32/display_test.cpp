@@ -148,6 +148,9 @@ TEST_F(Display, WindowedSetUpCreatesEverySurfaceAndRecord) {
         EXPECT_EQ(d.dwHeight, 480u);
     }
     EXPECT_TRUE(Describe(zBuffer).ddsCaps.dwCaps & DDSCAPS_ZBUFFER);
+    // The surfaces the processor draws on every frame sit in system memory.
+    EXPECT_TRUE(Describe(backScreen).ddsCaps.dwCaps & DDSCAPS_SYSTEMMEMORY);
+    EXPECT_TRUE(Describe(sprite3D).ddsCaps.dwCaps & DDSCAPS_SYSTEMMEMORY);
 
     // The Z-buffer hangs on the 3D sprite, which keys on black.
     DDSCAPS zcaps = {DDSCAPS_ZBUFFER};
