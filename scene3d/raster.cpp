@@ -1,8 +1,18 @@
-// The triangle rasterizer. Set-up turns each edge into an integer edge function
-// E(P) = a * (Px - Xi) + b * (Py - Yi), positive inside a clockwise triangle; for every pixel
-// row, each edge bounds the span from one side, and the bound is walked from row to row with
-// an exact quotient and remainder, so no division is needed after set-up. Depth and colour are
-// planes over the screen, evaluated at both ends of a span and stepped across it.
+// The triangle rasterizer.
+//
+// Set-up: each edge of a clockwise triangle becomes an integer edge function
+// E(P) = a * (Px - Xi) + b * (Py - Yi) on the fixed-point vertices, positive inside. With the
+// corners sorted top to bottom, one edge bounds each side of the upper part of the triangle
+// and one each side of the lower part; the long edge serves both parts on its side.
+//
+// Edge walking: on every pixel row an edge bounds the span from one side at
+// ceil or floor(need / d); the quotient and remainder are walked from row to row, so the bound
+// is exact without a division per row.
+//
+// Interpolation: depth and colour are planes over the screen, evaluated at the start of each
+// span and stepped across it in 12-bit fixed point.
+//
+// Depth test: 16 bits, a pixel is written when it is not farther than what is there.
 #include "scene3d/raster.h"
 
 #include <algorithm>
@@ -10,12 +20,16 @@
 #include <cstddef>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace ka3D {
 
 namespace {
 
 constexpr int kFraction = 12;  // span values in fixed point with 12 fraction bits
-constexpr float kOne = static_cast<float>(1 << kFraction);
+constexpr double kOne = 1 << kFraction;
 constexpr int64_t kHalf = kSubPixel / 2;  // pixel centre offset in fixed point
 
 int64_t FloorDiv(int64_t n, int64_t d) {
@@ -54,86 +68,53 @@ struct EdgeWalk {
         q += stepQ + carry;
         r -= carry * d;
     }
-    // A bound that never limits: the span's other edges and the clip decide.
-    void SetUnbounded(int64_t value) {
-        q = value;
-        r = stepQ = stepR = 0;
-        d = 1;
-    }
     int64_t Floor() const { return q; }
     int64_t Ceil() const { return q + (r != 0 ? 1 : 0); }
 };
 
-int CountBits(uint32_t m) {
-    int n = 0;
-    for (; m; m &= m - 1) ++n;
-    return n;
+// An edge from corner i to corner j of a clockwise triangle. A pixel is inside when E > 0, or
+// E == 0 on a top or left edge: E - bias >= 0.
+struct Edge {
+    int64_t a, b, x, y, bias;
+};
+
+Edge MakeEdge(const int64_t* X, const int64_t* Y, int i, int j) {
+    const bool topLeft = (Y[j] == Y[i] && X[j] > X[i]) || Y[j] < Y[i];
+    return Edge{Y[i] - Y[j], X[j] - X[i], X[i], Y[i], topLeft ? 0 : 1};
 }
 
-int LowestBit(uint32_t m) {
-    int n = 0;
-    while (m && !(m & 1u)) {
-        m >>= 1;
-        ++n;
-    }
-    return n;
-}
-
-inline uint32_t Pack(const RasterTarget& t, int32_t r, int32_t g, int32_t b) {
-    return (((static_cast<uint32_t>(r) >> t.rightShift[0]) << t.leftShift[0]) & t.mask[0]) |
-           (((static_cast<uint32_t>(g) >> t.rightShift[1]) << t.leftShift[1]) & t.mask[1]) |
-           (((static_cast<uint32_t>(b) >> t.rightShift[2]) << t.leftShift[2]) & t.mask[2]);
-}
-
-template <int Bytes>
-inline void StorePixel(uint8_t* p, uint32_t v) {
-    if (Bytes == 2) {
-        uint16_t s = static_cast<uint16_t>(v);
-        std::memcpy(p, &s, 2);
-    } else if (Bytes == 4) {
-        std::memcpy(p, &v, 4);
+// The span bound a sloping edge sets on each row from `row` on: a left edge (a > 0) gives the
+// first pixel, Ceil(); a right edge (a < 0) the last one, Floor().
+EdgeWalk WalkFrom(const Edge& e, int64_t row) {
+    // E at the centre of pixel (x, row) is a * kSubPixel * x + k; it must reach the bias.
+    const int64_t k = e.a * (kHalf - e.x) + e.b * (row * kSubPixel + kHalf - e.y);
+    const int64_t need = e.bias - k;  // a * kSubPixel * x >= need
+    EdgeWalk w;
+    if (e.a > 0) {
+        w.Start(need, e.a * kSubPixel, -e.b * kSubPixel);
     } else {
-        p[0] = static_cast<uint8_t>(v);
-        p[1] = static_cast<uint8_t>(v >> 8);
-        p[2] = static_cast<uint8_t>(v >> 16);
+        w.Start(-need, -e.a * kSubPixel, e.b * kSubPixel);
     }
+    return w;
 }
 
-// A value of a span: start and step in 12-bit fixed point.
-struct SpanValue {
-    int32_t start, step;
-};
-
-// One attribute over the triangle, in 12-bit fixed point: `row` is its value at the centre of
-// pixel (xRef, y) of the current row, `dx` and `dy` its steps per pixel and per row.
-struct Gradient {
-    double row, dx, dy;
-    double maxValue;
-    // Start and step of the span lo..hi. Stepping by the gradient is exact up to rounding;
-    // when rounding would carry the far end outside 0 .. maxValue (slivers have huge
-    // gradients), the step is taken between the clamped end values instead, so every pixel of
-    // the span stays in range.
-    SpanValue Span(int lo, int hi) const {
-        SpanValue v;
-        v.start = static_cast<int32_t>(std::clamp(row + dx * lo, 0.0, maxValue));
-        v.step = static_cast<int32_t>(dx);
-        const int64_t last = v.start + static_cast<int64_t>(v.step) * (hi - lo);
-        if (last < 0 || last > static_cast<int64_t>(maxValue)) {
-            double end = std::clamp(row + dx * hi, 0.0, maxValue);
-            v.step = static_cast<int32_t>((end - v.start) / (hi - lo));
-        }
-        return v;
+// Rows whose centre Py satisfies the horizontal edge's condition b * (Py - y) >= bias, within
+// [first, last].
+void LimitRows(const Edge& e, int64_t* first, int64_t* last) {
+    const int64_t need = e.bias - e.b * (*first * kSubPixel + kHalf - e.y);  // b*S*(row-first)
+    const int64_t step = e.b * kSubPixel;
+    if (step > 0) {
+        *first += FloorDiv(need + step - 1, step);
+    } else {
+        *last = std::min(*last, *first + FloorDiv(-need, -step));
     }
-};
-
-struct SpanSetup {
-    SpanValue z, r, g, b;
-};
+}
 
 // Packers turn the 8.12 channel values of a pixel into its bits: fixed shifts for the common
 // formats, the target's shifts and masks for any other.
-template <int R, int G, int B>  // bit positions of 5- or 8-bit channels
+template <int R, int G, int B>  // bit positions of the channels
 struct FixedPacker {
+    explicit FixedPacker(const RasterTarget&) {}
     uint32_t operator()(int32_t r, int32_t g, int32_t b) const {
         if (R == 11) {  // 5-6-5
             return (static_cast<uint32_t>(r >> 15) << 11) | (static_cast<uint32_t>(g >> 14) << 5) |
@@ -168,40 +149,290 @@ struct MaskPacker {
     }
 };
 
-// One row of a triangle: depth test, then the Gouraud colour, stepping every value by its
-// gradient from pixel to pixel.
-template <int Bytes, typename Packer>
-void DrawSpan(const RasterTarget& t, int y, int lo, int hi, const SpanSetup& s) {
-    const Packer pack(t);
-    uint16_t* zrow =
-        reinterpret_cast<uint16_t*>(t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch);
-    uint8_t* crow = t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch;
-    int32_t z = s.z.start, r = s.r.start, g = s.g.start, b = s.b.start;
-    const int32_t dz = s.z.step, dr = s.r.step, dg = s.g.step, db = s.b.step;
-    for (int x = lo; x <= hi; ++x) {
-        uint16_t depth = static_cast<uint16_t>(z >> kFraction);
-        if (depth <= zrow[x]) {
-            zrow[x] = depth;
-            StorePixel<Bytes>(crow + x * Bytes, pack(r, g, b));
-        }
-        z += dz;
-        r += dr;
-        g += dg;
-        b += db;
+inline uint32_t Pack(const RasterTarget& t, int32_t r, int32_t g, int32_t b) {
+    return MaskPacker(t)(r, g, b);
+}
+
+template <int Bytes>
+inline void StorePixel(uint8_t* p, uint32_t v) {
+    if (Bytes == 2) {
+        uint16_t s = static_cast<uint16_t>(v);
+        std::memcpy(p, &s, 2);
+    } else if (Bytes == 4) {
+        std::memcpy(p, &v, 4);
+    } else {
+        p[0] = static_cast<uint8_t>(v);
+        p[1] = static_cast<uint8_t>(v >> 8);
+        p[2] = static_cast<uint8_t>(v >> 16);
     }
 }
 
-using SpanKernel = void (*)(const RasterTarget&, int, int, int, const SpanSetup&);
-
-template <int R, int G, int B>
-struct Fixed : FixedPacker<R, G, B> {
-    explicit Fixed(const RasterTarget&) {}
+// Depth, red, green and blue over the triangle, in 12-bit fixed point: each one's value at the
+// centre of pixel (xRef, yStart), and its steps per pixel and per row.
+struct Setup {
+    int64_t yStart, yEnd;    // rows drawn
+    int64_t yLower;          // first row of the lower part
+    Edge left[2], right[2];  // the bounding edge of each side, upper and lower part
+    int64_t xRef;
+    alignas(16) float origin[4];
+    alignas(16) float dx[4];
+    alignas(16) float dy[4];
+    alignas(16) float maxValue[4];
+    alignas(16) int32_t step[4];  // dx as integer steps
+    // Slivers: gradients so steep that every span is range-checked, in double precision.
+    bool careful;
+    double exact[4][3];  // origin, dx, dy
+#if defined(__SSE2__)
+    alignas(16) int32_t lanes[4][8];  // 0, step, 2 step, ... 7 step
+#endif
 };
 
-const SpanKernel kKernels[] = {
-    DrawSpan<2, MaskPacker>,      DrawSpan<3, MaskPacker>,      DrawSpan<4, MaskPacker>,
-    DrawSpan<2, Fixed<11, 5, 0>>, DrawSpan<2, Fixed<10, 5, 0>>, DrawSpan<3, Fixed<16, 8, 0>>,
-    DrawSpan<4, Fixed<16, 8, 0>>,
+// Start values of a span at pixel lo of row y, and its steps. A value at a pixel centre inside
+// the triangle lies between the corners' values; stepping by a gradient truncated towards zero
+// stays between the start and the exact value, so every pixel of the span stays in range.
+// Slivers need more: their step is taken between the clamped values at both ends.
+struct Span {
+    alignas(16) int32_t value[4];
+    const int32_t* step;
+};
+
+inline void SpanAt(const Setup& s, int64_t y, int lo, Span* span) {
+    const float fy = static_cast<float>(y - s.yStart), fx = static_cast<float>(lo - s.xRef);
+#if defined(__SSE2__)
+    __m128 v = _mm_add_ps(_mm_load_ps(s.origin),
+                          _mm_add_ps(_mm_mul_ps(_mm_load_ps(s.dy), _mm_set1_ps(fy)),
+                                     _mm_mul_ps(_mm_load_ps(s.dx), _mm_set1_ps(fx))));
+    v = _mm_min_ps(_mm_max_ps(v, _mm_setzero_ps()), _mm_load_ps(s.maxValue));
+    _mm_store_si128(reinterpret_cast<__m128i*>(span->value), _mm_cvttps_epi32(v));
+#else
+    for (int k = 0; k < 4; ++k) {
+        float v = s.origin[k] + s.dy[k] * fy + s.dx[k] * fx;
+        span->value[k] = static_cast<int32_t>(std::min(std::max(v, 0.0f), s.maxValue[k]));
+    }
+#endif
+    span->step = s.step;
+}
+
+inline void CarefulSpanAt(const Setup& s, int64_t y, int lo, int hi, Span* span, int32_t* steps) {
+    const double dy = static_cast<double>(y - s.yStart), dx = static_cast<double>(lo - s.xRef);
+    for (int k = 0; k < 4; ++k) {
+        const double* e = s.exact[k];
+        const double limit = s.maxValue[k];
+        const double a = std::clamp(e[0] + e[2] * dy + e[1] * dx, 0.0, limit);
+        const double b = std::clamp(e[0] + e[2] * dy + e[1] * (dx + hi - lo), 0.0, limit);
+        span->value[k] = static_cast<int32_t>(a);
+        steps[k] = hi > lo ? static_cast<int32_t>((b - span->value[k]) / (hi - lo)) : 0;
+    }
+    span->step = steps;
+}
+
+// One row: depth test, then the Gouraud colour, each value stepped from pixel to pixel.
+template <int Bytes, typename Packer>
+struct ScalarSpan {
+    static void Draw(const RasterTarget& t, const Setup&, int64_t y, int lo, int hi,
+                     const Span& s) {
+        const Packer pack(t);
+        uint16_t* zrow =
+            reinterpret_cast<uint16_t*>(t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch);
+        uint8_t* crow = t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch;
+        int32_t z = s.value[0], r = s.value[1], g = s.value[2], b = s.value[3];
+        const int32_t dz = s.step[0], dr = s.step[1], dg = s.step[2], db = s.step[3];
+        for (int x = lo; x <= hi; ++x) {
+            const uint16_t depth = static_cast<uint16_t>(z >> kFraction);
+            if (depth <= zrow[x]) {
+                zrow[x] = depth;
+                StorePixel<Bytes>(crow + x * Bytes, pack(r, g, b));
+            }
+            z += dz;
+            r += dr;
+            g += dg;
+            b += db;
+        }
+    }
+};
+
+#if defined(__SSE2__)
+// The same row, several pixels at a time. A block may reach past the span's end as long as it
+// stays inside the clip rectangle: lanes past the end keep what the buffers hold. Depth values
+// are compared as signed numbers after subtracting 0x8000 (SSE2 has no unsigned 16-bit
+// compare); a lane is kept where the new depth is greater (farther).
+
+inline __m128i Select(__m128i keep, __m128i old, __m128i fresh) {
+    return _mm_or_si128(_mm_and_si128(keep, old), _mm_andnot_si128(keep, fresh));
+}
+
+// Lanes at or past `count` of eight 16-bit lanes.
+inline __m128i LanesFrom(int count) {
+    return _mm_cmpgt_epi16(_mm_setr_epi16(1, 2, 3, 4, 5, 6, 7, 8),
+                           _mm_set1_epi16(static_cast<short>(count)));
+}
+
+// Eight pixels at a time, for 16-bit formats with 5-bit red and blue and GBits of green, blue
+// at bit 0 (5-6-5 and 5-5-5).
+template <int GBits, typename Packer>
+struct Span16 {
+    static void Draw(const RasterTarget& t, const Setup& setup, int64_t y, int lo, int hi,
+                     const Span& s) {
+        constexpr int rShift = kFraction + 3, gShift = kFraction + 8 - GBits;
+        constexpr int gPos = 5, rPos = 5 + GBits;
+        if (s.step != setup.step || hi + 1 - lo < 4) {  // slivers and short runs
+            ScalarSpan<2, Packer>::Draw(t, setup, y, lo, hi, s);
+            return;
+        }
+        uint16_t* zrow =
+            reinterpret_cast<uint16_t*>(t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch);
+        uint16_t* crow =
+            reinterpret_cast<uint16_t*>(t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch);
+        __m128i v[4][2], step8[4];
+        for (int k = 0; k < 4; ++k) {
+            const __m128i start = _mm_set1_epi32(s.value[k]);
+            v[k][0] = _mm_add_epi32(
+                start, _mm_load_si128(reinterpret_cast<const __m128i*>(setup.lanes[k])));
+            v[k][1] = _mm_add_epi32(
+                start, _mm_load_si128(reinterpret_cast<const __m128i*>(setup.lanes[k] + 4)));
+            step8[k] = _mm_set1_epi32(8 * s.step[k]);
+        }
+        const __m128i bias32 = _mm_set1_epi32(0x8000), flip = _mm_set1_epi16(-0x8000);
+        int x = lo;
+        for (; x <= hi; x += 8) {
+            __m128i keep = _mm_setzero_si128();
+            if (hi - x < 7) {
+                if (x + 8 > t.clipX1) break;  // the rest goes the scalar way
+                keep = LanesFrom(hi - x + 1);
+            }
+            const __m128i depth =
+                _mm_packs_epi32(_mm_sub_epi32(_mm_srai_epi32(v[0][0], kFraction), bias32),
+                                _mm_sub_epi32(_mm_srai_epi32(v[0][1], kFraction), bias32));
+            const __m128i oldDepth = _mm_loadu_si128(reinterpret_cast<const __m128i*>(zrow + x));
+            keep = _mm_or_si128(keep, _mm_cmpgt_epi16(depth, _mm_xor_si128(oldDepth, flip)));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(zrow + x),
+                             Select(keep, oldDepth, _mm_xor_si128(depth, flip)));
+            const __m128i red =
+                _mm_packs_epi32(_mm_srai_epi32(v[1][0], rShift), _mm_srai_epi32(v[1][1], rShift));
+            const __m128i green =
+                _mm_packs_epi32(_mm_srai_epi32(v[2][0], gShift), _mm_srai_epi32(v[2][1], gShift));
+            const __m128i blue =
+                _mm_packs_epi32(_mm_srai_epi32(v[3][0], rShift), _mm_srai_epi32(v[3][1], rShift));
+            const __m128i pixel = _mm_or_si128(
+                _mm_or_si128(_mm_slli_epi16(red, rPos), _mm_slli_epi16(green, gPos)), blue);
+            const __m128i oldPixel = _mm_loadu_si128(reinterpret_cast<const __m128i*>(crow + x));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(crow + x), Select(keep, oldPixel, pixel));
+            for (int k = 0; k < 4; ++k) {
+                v[k][0] = _mm_add_epi32(v[k][0], step8[k]);
+                v[k][1] = _mm_add_epi32(v[k][1], step8[k]);
+            }
+        }
+        if (x <= hi) {
+            Span rest;
+            for (int k = 0; k < 4; ++k) rest.value[k] = _mm_cvtsi128_si32(v[k][0]);
+            rest.step = s.step;
+            ScalarSpan<2, Packer>::Draw(t, setup, y, x, hi, rest);
+        }
+    }
+};
+
+// Eight-bit channels in 32-bit pixels, red at bit 16, four pixels at a time.
+struct Span32 {
+    static void Draw(const RasterTarget& t, const Setup& setup, int64_t y, int lo, int hi,
+                     const Span& s) {
+        using Scalar = ScalarSpan<4, FixedPacker<16, 8, 0>>;
+        if (s.step != setup.step || hi + 1 - lo < 2) {
+            Scalar::Draw(t, setup, y, lo, hi, s);
+            return;
+        }
+        uint16_t* zrow =
+            reinterpret_cast<uint16_t*>(t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch);
+        uint32_t* crow =
+            reinterpret_cast<uint32_t*>(t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch);
+        __m128i v[4], step4[4];
+        for (int k = 0; k < 4; ++k) {
+            v[k] = _mm_add_epi32(_mm_set1_epi32(s.value[k]),
+                                 _mm_load_si128(reinterpret_cast<const __m128i*>(setup.lanes[k])));
+            step4[k] = _mm_set1_epi32(4 * s.step[k]);
+        }
+        const __m128i bias32 = _mm_set1_epi32(0x8000), flip = _mm_set1_epi16(-0x8000);
+        int x = lo;
+        for (; x <= hi; x += 4) {
+            __m128i keep16 = _mm_setzero_si128();
+            if (hi - x < 3) {
+                if (x + 4 > t.clipX1) break;
+                keep16 = LanesFrom(hi - x + 1);
+            }
+            const __m128i d32 = _mm_sub_epi32(_mm_srai_epi32(v[0], kFraction), bias32);
+            const __m128i depth = _mm_packs_epi32(d32, d32);
+            const __m128i oldDepth = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(zrow + x));
+            keep16 = _mm_or_si128(keep16, _mm_cmpgt_epi16(depth, _mm_xor_si128(oldDepth, flip)));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(zrow + x),
+                             Select(keep16, oldDepth, _mm_xor_si128(depth, flip)));
+            const __m128i keep = _mm_unpacklo_epi16(keep16, keep16);  // widened to 32 bits
+            const __m128i pixel =
+                _mm_or_si128(_mm_or_si128(_mm_slli_epi32(_mm_srai_epi32(v[1], kFraction), 16),
+                                          _mm_slli_epi32(_mm_srai_epi32(v[2], kFraction), 8)),
+                             _mm_srai_epi32(v[3], kFraction));
+            const __m128i oldPixel = _mm_loadu_si128(reinterpret_cast<const __m128i*>(crow + x));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(crow + x), Select(keep, oldPixel, pixel));
+            for (int k = 0; k < 4; ++k) v[k] = _mm_add_epi32(v[k], step4[k]);
+        }
+        if (x <= hi) {
+            Span rest;
+            for (int k = 0; k < 4; ++k) rest.value[k] = _mm_cvtsi128_si32(v[k]);
+            rest.step = s.step;
+            Scalar::Draw(t, setup, y, x, hi, rest);
+        }
+    }
+};
+#endif
+
+template <typename Writer>
+void DrawRows(const RasterTarget& t, const Setup& s) {
+    for (int part = 0; part < 2; ++part) {
+        const int64_t first = part == 0 ? s.yStart : std::max(s.yStart, s.yLower);
+        const int64_t last = part == 0 ? std::min(s.yEnd, s.yLower - 1) : s.yEnd;
+        if (first > last) continue;
+        EdgeWalk left = WalkFrom(s.left[part], first);
+        EdgeWalk right = WalkFrom(s.right[part], first);
+        for (int64_t y = first; y <= last; ++y) {
+            const int lo = static_cast<int>(std::max<int64_t>(left.Ceil(), t.clipX0));
+            const int hi = static_cast<int>(std::min<int64_t>(right.Floor(), t.clipX1 - 1));
+            if (lo <= hi) {
+                Span span;
+                int32_t steps[4];
+                if (s.careful) {
+                    CarefulSpanAt(s, y, lo, hi, &span, steps);
+                } else {
+                    SpanAt(s, y, lo, &span);
+                }
+                Writer::Draw(t, s, y, lo, hi, span);
+            }
+            left.Next();
+            right.Next();
+        }
+    }
+}
+
+using RowKernel = void (*)(const RasterTarget&, const Setup&);
+
+template <int R, int G, int B>
+using Fixed = FixedPacker<R, G, B>;
+
+#if defined(__SSE2__)
+using Span565 = Span16<6, Fixed<11, 5, 0>>;
+using Span555 = Span16<5, Fixed<10, 5, 0>>;
+using Span8888 = Span32;
+#else
+using Span565 = ScalarSpan<2, Fixed<11, 5, 0>>;
+using Span555 = ScalarSpan<2, Fixed<10, 5, 0>>;
+using Span8888 = ScalarSpan<4, Fixed<16, 8, 0>>;
+#endif
+
+const RowKernel kKernels[] = {
+    DrawRows<ScalarSpan<2, MaskPacker>>,
+    DrawRows<ScalarSpan<3, MaskPacker>>,
+    DrawRows<ScalarSpan<4, MaskPacker>>,
+    DrawRows<Span565>,
+    DrawRows<Span555>,
+    DrawRows<ScalarSpan<3, Fixed<16, 8, 0>>>,
+    DrawRows<Span8888>,
 };
 
 // Index into kKernels for a target's format.
@@ -212,18 +443,35 @@ int KernelFor(int bytes, uint32_t r, uint32_t g, uint32_t b) {
     return bytes - 2;
 }
 
+int CountBits(uint32_t m) {
+    int n = 0;
+    for (; m; m &= m - 1) ++n;
+    return n;
+}
+
+int LowestBit(uint32_t m) {
+    int n = 0;
+    while (m && !(m & 1u)) {
+        m >>= 1;
+        ++n;
+    }
+    return n;
+}
+
 template <int Bytes>
 void FillRect(const RasterTarget& t, uint32_t pixel) {
+    const size_t width = static_cast<size_t>(t.clipX1 - t.clipX0);
     for (int y = t.clipY0; y < t.clipY1; ++y) {
-        uint8_t* crow = t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch;
-        uint16_t* zrow =
-            reinterpret_cast<uint16_t*>(t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch);
-        std::fill(zrow + t.clipX0, zrow + t.clipX1, static_cast<uint16_t>(0xFFFF));
-        if (Bytes == 2) {
-            uint16_t* row = reinterpret_cast<uint16_t*>(crow);
-            std::fill(row + t.clipX0, row + t.clipX1, static_cast<uint16_t>(pixel));
+        uint8_t* crow = t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch + t.clipX0 * Bytes;
+        uint8_t* zrow = t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch + t.clipX0 * 2;
+        std::memset(zrow, 0xFF, width * 2);  // the far value 0xFFFF
+        uint8_t bytes[4];
+        std::memcpy(bytes, &pixel, 4);
+        if (bytes[0] == bytes[1] &&
+            (Bytes == 2 || (bytes[1] == bytes[2] && (Bytes == 3 || bytes[2] == bytes[3])))) {
+            std::memset(crow, bytes[0], width * Bytes);  // black, white and other even greys
         } else {
-            for (int x = t.clipX0; x < t.clipX1; ++x) StorePixel<Bytes>(crow + x * Bytes, pixel);
+            for (size_t x = 0; x < width; ++x) StorePixel<Bytes>(crow + x * Bytes, pixel);
         }
     }
 }
@@ -285,82 +533,74 @@ void DrawTriangle(const RasterTarget& t, const RasterVertex& v0, const RasterVer
     if (area <= 0) return;  // back face or no area
 
     // Rows whose pixel centres lie within the triangle's vertical extent.
+    Setup s;
     const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
-    int64_t yStart = FloorDiv(minY - kHalf + kSubPixel - 1, kSubPixel);
-    int64_t yEnd = FloorDiv(maxY - kHalf, kSubPixel);
-    yStart = std::max<int64_t>(yStart, t.clipY0);
-    yEnd = std::min<int64_t>(yEnd, t.clipY1 - 1);
-    if (yStart > yEnd) return;
-    int64_t yStartLimit = yStart, yEndLimit = yEnd;  // narrowed by horizontal edges
+    s.yStart = std::max<int64_t>(FloorDiv(minY - kHalf + kSubPixel - 1, kSubPixel), t.clipY0);
+    s.yEnd = std::min<int64_t>(FloorDiv(maxY - kHalf, kSubPixel), t.clipY1 - 1);
+    if (s.yStart > s.yEnd) return;
 
-    // Edge set-up. A pixel is inside when E > 0, or E == 0 on a top or left edge: E - bias >= 0.
-    // An edge with a > 0 bounds the span from the left, one with a < 0 from the right; a
-    // horizontal edge only bounds the rows.
-    EdgeWalk lower[2], upper[2];
-    lower[1].SetUnbounded(t.clipX0);
-    upper[1].SetUnbounded(t.clipX1 - 1);
-    int lowerCount = 0, upperCount = 0;
-    const int64_t rowY = yStart * kSubPixel + kHalf;
-    for (int i = 0; i < 3; ++i) {
-        int j = (i + 1) % 3;
-        int64_t a = Y[i] - Y[j], b = X[j] - X[i];
-        bool topLeft = (Y[j] == Y[i] && X[j] > X[i]) || Y[j] < Y[i];
-        int64_t bias = topLeft ? 0 : 1;
-        // E at the centre of pixel (x, yStart) is a * kSubPixel * x + k.
-        int64_t k = a * (kHalf - X[i]) + b * (rowY - Y[i]);
-        int64_t need = bias - k;  // a * kSubPixel * x >= need
-        if (a > 0) {
-            lower[lowerCount++].Start(need, a * kSubPixel, -b * kSubPixel);
-        } else if (a < 0) {
-            upper[upperCount++].Start(-need, -a * kSubPixel, b * kSubPixel);
-        } else {
-            // k + b * kSubPixel * (y - yStart) >= bias: b > 0 keeps rows from some row on.
-            const int64_t rows = FloorDiv(need + b * kSubPixel - 1, b * kSubPixel);
-            if (b > 0) {
-                yStartLimit = std::max(yStartLimit, yStart + rows);
-            } else {
-                yEndLimit = std::min(yEndLimit, yStart + FloorDiv(-need, -b * kSubPixel));
-            }
-        }
-    }
+    // Corners top to bottom, tp < md < bt (ties broken by order). The edges keep the
+    // triangle's clockwise direction: tp -> md -> bt when the middle corner is on the right.
+    int tp = 0, md = 1, bt = 2;
+    if (Y[md] < Y[tp]) std::swap(md, tp);
+    if (Y[bt] < Y[md]) std::swap(bt, md);
+    if (Y[md] < Y[tp]) std::swap(md, tp);
+    const bool middleRight =
+        (X[md] - X[tp]) * (Y[bt] - Y[tp]) - (Y[md] - Y[tp]) * (X[bt] - X[tp]) > 0;
+    const Edge upper = middleRight ? MakeEdge(X, Y, tp, md) : MakeEdge(X, Y, md, tp);
+    const Edge lower = middleRight ? MakeEdge(X, Y, md, bt) : MakeEdge(X, Y, bt, md);
+    const Edge along = middleRight ? MakeEdge(X, Y, bt, tp) : MakeEdge(X, Y, tp, bt);
+    // Horizontal edges bound only the rows; their part of the triangle has no rows at all.
+    if (upper.a == 0) LimitRows(upper, &s.yStart, &s.yEnd);
+    if (lower.a == 0) LimitRows(lower, &s.yStart, &s.yEnd);
+    if (s.yStart > s.yEnd) return;
+    s.yLower = FloorDiv(Y[md] - kHalf + kSubPixel - 1, kSubPixel);  // first row with Py >= Ymid
+    s.left[0] = middleRight ? along : upper;
+    s.right[0] = middleRight ? upper : along;
+    s.left[1] = middleRight ? along : lower;
+    s.right[1] = middleRight ? lower : along;
 
-    // Depth and colour as gradients over the screen, relative to the first row's pixel xRef.
+    // Depth and colour as planes over the screen, in pixel units, relative to pixel xRef of
+    // the first row.
     const double x0 = X[0] / double(kSubPixel), y0 = Y[0] / double(kSubPixel);
     const double dx1 = (X[1] - X[0]) / double(kSubPixel), dy1 = (Y[1] - Y[0]) / double(kSubPixel);
     const double dx2 = (X[2] - X[0]) / double(kSubPixel), dy2 = (Y[2] - Y[0]) / double(kSubPixel);
     const double invDet = double(kSubPixel) * double(kSubPixel) / static_cast<double>(area);
-    const int64_t xRef = X[0] >> kSubPixelBits;
-    auto gradient = [&](float RasterVertex::*field, double maxValue) {
-        double c0 = v[0]->*field, c1 = v[1]->*field - c0, c2 = v[2]->*field - c0;
-        double gx = (c1 * dy2 - c2 * dy1) * invDet, gy = (c2 * dx1 - c1 * dx2) * invDet;
-        double atRef = c0 + gx * (xRef + 0.5 - x0) + gy * (yStart + 0.5 - y0);
-        return Gradient{atRef * kOne, gx * kOne, gy * kOne, maxValue * kOne};
-    };
-    Gradient zg = gradient(&RasterVertex::z, 65535.0), rg = gradient(&RasterVertex::r, 255.0),
-             gg = gradient(&RasterVertex::g, 255.0), bg = gradient(&RasterVertex::b, 255.0);
-
-    const SpanKernel kernel = kKernels[t.kernel];
-    for (int64_t y = yStart; y <= yEnd; ++y) {
-        const int64_t lo = std::max(lower[0].Ceil(), lower[1].Ceil());
-        const int64_t hi = std::min(upper[0].Floor(), upper[1].Floor());
-        if (lo <= hi && y >= yStartLimit && y <= yEndLimit) {
-            const int l = static_cast<int>(std::max<int64_t>(lo, t.clipX0));
-            const int h = static_cast<int>(std::min<int64_t>(hi, t.clipX1 - 1));
-            if (l <= h) {
-                const int rl = static_cast<int>(l - xRef), rh = static_cast<int>(h - xRef);
-                SpanSetup s{zg.Span(rl, rh), rg.Span(rl, rh), gg.Span(rl, rh), bg.Span(rl, rh)};
-                kernel(t, static_cast<int>(y), l, h, s);
-            }
+    s.xRef = X[0] >> kSubPixelBits;
+    // Steps so large that a span of the clip's width could leave the 32-bit range, or that
+    // single-precision set-up could err by a level.
+    const double stepLimit = 1e9 / (t.clipX1 - t.clipX0 + 1.0);
+    s.careful = false;
+    auto attribute = [&](int k, float RasterVertex::*field, double low, double high,
+                         double maxValue) {
+        auto corner = [&](int i) { return std::clamp<double>(v[i]->*field, low, high); };
+        const double c0 = corner(0), c1 = corner(1) - c0, c2 = corner(2) - c0;
+        const double gx = (c1 * dy2 - c2 * dy1) * invDet, gy = (c2 * dx1 - c1 * dx2) * invDet;
+        const double origin = c0 + gx * (s.xRef + 0.5 - x0) + gy * (s.yStart + 0.5 - y0);
+        s.exact[k][0] = origin * kOne;
+        s.exact[k][1] = gx * kOne;
+        s.exact[k][2] = gy * kOne;
+        s.origin[k] = static_cast<float>(origin * kOne);
+        s.dx[k] = static_cast<float>(gx * kOne);
+        s.dy[k] = static_cast<float>(gy * kOne);
+        s.maxValue[k] = static_cast<float>(maxValue * kOne);
+        if (!(std::fabs(gx * kOne) < stepLimit && std::fabs(gy * kOne) < stepLimit)) {
+            s.careful = true;
         }
-        lower[0].Next();
-        lower[1].Next();
-        upper[0].Next();
-        upper[1].Next();
-        zg.row += zg.dy;
-        rg.row += rg.dy;
-        gg.row += gg.dy;
-        bg.row += bg.dy;
+        s.step[k] = s.careful ? 0 : static_cast<int32_t>(gx * kOne);
+    };
+    // Depth keeps a level of headroom at both ends, colours stay within 0.5 .. 255.5, so that
+    // rounding in the span set-up never carries a value out of its range.
+    attribute(0, &RasterVertex::z, 1.0, 65534.0, 65535.0);
+    attribute(1, &RasterVertex::r, 0.5, 255.5, 255.99);
+    attribute(2, &RasterVertex::g, 0.5, 255.5, 255.99);
+    attribute(3, &RasterVertex::b, 0.5, 255.5, 255.99);
+#if defined(__SSE2__)
+    for (int k = 0; k < 4; ++k) {
+        for (int i = 0; i < 8; ++i) s.lanes[k][i] = i * s.step[k];
     }
+#endif
+    kKernels[t.kernel](t, s);
 }
 
 }  // namespace ka3D
