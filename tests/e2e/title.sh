@@ -31,28 +31,18 @@ desktop_size() {
   xdotool getwindowgeometry --shell "$w" | awk -F= '/^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print w, h}'
 }
 
-# Polls with screenshots until the rectangle holds a value of at least $6; the shot that did is
-# left in $7. Fails after $8 seconds.
-wait_for_light() {
-  local x="$1" y="$2" w="$3" h="$4" want="$5" shot="$6" limit="$7" t=0 tmp="$KV_WORK/poll.png"
+# Polls with screenshots until the rectangle's largest value passes `test MAX OP VALUE` (-ge to
+# wait for light, -le for dark); keeps the shot that did as FILE. Fails after LIMIT seconds.
+#   wait_region X Y W H OP VALUE FILE LIMIT
+wait_region() {
+  local x="$1" y="$2" w="$3" h="$4" op="$5" value="$6" shot="$7" limit="$8" t=0
+  local tmp="$KV_WORK/poll.png"
   while [ "$t" -le $((limit * 4)) ]; do
     kv_screenshot "$tmp"
-    if [ "$(region_max "$tmp" "$x" "$y" "$w" "$h")" -ge "$want" ]; then
+    if [ "$(region_max "$tmp" "$x" "$y" "$w" "$h")" "$op" "$value" ]; then
       mv "$tmp" "$shot"
       return 0
     fi
-    sleep 0.25
-    t=$((t + 1))
-  done
-  return 1
-}
-
-# Polls until the rectangle is dark again (at most $5), the fade over; $6 seconds.
-wait_for_dark() {
-  local x="$1" y="$2" w="$3" h="$4" most="$5" limit="$6" t=0 tmp="$KV_WORK/poll.png"
-  while [ "$t" -le $((limit * 4)) ]; do
-    kv_screenshot "$tmp"
-    if [ "$(region_max "$tmp" "$x" "$y" "$w" "$h")" -le "$most" ]; then return 0; fi
     sleep 0.25
     t=$((t + 1))
   done
@@ -76,7 +66,7 @@ run_resolution() {
   kv_wait_window KORAVEN 30 >/dev/null || true
   read -r ox oy < <(desktop_origin)
   kv_check "res $res: the title line shows in white in its box" \
-    wait_for_light $((ox + left)) $((oy + top)) $((W - left)) "$size" 200 "$shot" 30
+    wait_region $((ox + left)) $((oy + top)) $((W - left)) "$size" -ge 200 "$shot" 30
   if [ -f "$shot" ]; then
     kv_check "res $res: the desktop has taken the display mode ($W x $H)" \
       test "$(desktop_size)" = "$W $H"
@@ -89,8 +79,8 @@ run_resolution() {
   fi
   # The left part of the line only: the game's well turns in the middle of the screen.
   kv_check "res $res: the title fades out" \
-    wait_for_dark $((ox + left)) $((oy + top)) $((W * 3 / 8 - left)) "$size" 40 20
-  kv_screenshot "$KV_SHOTS/after-fade-res$res.png"
+    wait_region $((ox + left)) $((oy + top)) $((W * 3 / 8 - left)) "$size" -le 40 \
+    "$KV_SHOTS/after-fade-res$res.png" 20
 
   # The game runs now; a close request from outside ends it.
   kv_check "res $res: the game takes over and closes on request" kv_run_helper post_close.exe
