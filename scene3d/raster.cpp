@@ -28,8 +28,10 @@ namespace ka3D {
 
 namespace {
 
-constexpr int kFraction = 12;  // span values in fixed point with 12 fraction bits
-constexpr double kOne = 1 << kFraction;
+// Span values in fixed point: depth with 12 fraction bits (16.12), colour channels with 8
+// (8.8, so that a channel fits a 16-bit lane).
+constexpr int kFraction = 12;
+constexpr int kColorFraction = 8;
 constexpr int64_t kHalf = kSubPixel / 2;  // pixel centre offset in fixed point
 
 int64_t FloorDiv(int64_t n, int64_t d) {
@@ -110,22 +112,17 @@ void LimitRows(const Edge& e, int64_t* first, int64_t* last) {
     }
 }
 
-// Packers turn the 8.12 channel values of a pixel into its bits: fixed shifts for the common
+// Packers turn the 8.8 channel values of a pixel into its bits: fixed masks for the common
 // formats, the target's shifts and masks for any other.
 template <int R, int G, int B>  // bit positions of the channels
 struct FixedPacker {
     explicit FixedPacker(const RasterTarget&) {}
     uint32_t operator()(int32_t r, int32_t g, int32_t b) const {
-        if (R == 11) {  // 5-6-5
-            return (static_cast<uint32_t>(r >> 15) << 11) | (static_cast<uint32_t>(g >> 14) << 5) |
-                   static_cast<uint32_t>(b >> 15);
-        }
-        if (R == 10) {  // 5-5-5
-            return (static_cast<uint32_t>(r >> 15) << 10) | (static_cast<uint32_t>(g >> 15) << 5) |
-                   static_cast<uint32_t>(b >> 15);
-        }
-        return (static_cast<uint32_t>(r >> 12) << R) | (static_cast<uint32_t>(g >> 12) << G) |
-               (static_cast<uint32_t>(b >> 12) << B);  // 8-8-8
+        const uint32_t ur = static_cast<uint32_t>(r), ug = static_cast<uint32_t>(g),
+                       ub = static_cast<uint32_t>(b);
+        if (R == 11) return (ur & 0xF800) | ((ug >> 5) & 0x07E0) | (ub >> 11);         // 5-6-5
+        if (R == 10) return ((ur >> 1) & 0x7C00) | ((ug >> 6) & 0x03E0) | (ub >> 11);  // 5-5-5
+        return ((ur >> 8) << R) | ((ug >> 8) << G) | ((ub >> 8) << B);                 // 8-8-8
     }
 };
 
@@ -183,7 +180,8 @@ struct Setup {
     bool careful;
     double exact[4][3];  // origin, dx, dy
 #if defined(__SSE2__)
-    alignas(16) int32_t lanes[4][8];  // 0, step, 2 step, ... 7 step
+    // Span loop constants: lane offsets and steps of eight pixels, as the span loop's vectors.
+    alignas(16) int32_t lanes[8][4];
 #endif
 };
 
@@ -268,13 +266,11 @@ inline __m128i LanesFrom(int count) {
 }
 
 // Eight pixels at a time, for 16-bit formats with 5-bit red and blue and GBits of green, blue
-// at bit 0 (5-6-5 and 5-5-5).
+// at bit 0 (5-6-5 and 5-5-5). Each colour channel steps in 16-bit lanes.
 template <int GBits, typename Packer>
 struct Span16 {
     static void Draw(const RasterTarget& t, const Setup& setup, int64_t y, int lo, int hi,
                      const Span& s) {
-        constexpr int rShift = kFraction + 3, gShift = kFraction + 8 - GBits;
-        constexpr int gPos = 5, rPos = 5 + GBits;
         if (s.step != setup.step || hi + 1 - lo < 4) {  // slivers and short runs
             ScalarSpan<2, Packer>::Draw(t, setup, y, lo, hi, s);
             return;
@@ -283,16 +279,20 @@ struct Span16 {
             reinterpret_cast<uint16_t*>(t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch);
         uint16_t* crow =
             reinterpret_cast<uint16_t*>(t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch);
-        __m128i v[4][2], step8[4];
-        for (int k = 0; k < 4; ++k) {
-            const __m128i start = _mm_set1_epi32(s.value[k]);
-            v[k][0] = _mm_add_epi32(
-                start, _mm_load_si128(reinterpret_cast<const __m128i*>(setup.lanes[k])));
-            v[k][1] = _mm_add_epi32(
-                start, _mm_load_si128(reinterpret_cast<const __m128i*>(setup.lanes[k] + 4)));
-            step8[k] = _mm_set1_epi32(8 * s.step[k]);
+        const __m128i* lanes = reinterpret_cast<const __m128i*>(setup.lanes);
+        const __m128i z0 = _mm_set1_epi32(s.value[0]);
+        __m128i zLow = _mm_add_epi32(z0, _mm_load_si128(lanes)),
+                zHigh = _mm_add_epi32(z0, _mm_load_si128(lanes + 1));
+        __m128i colour[3];
+        for (int k = 0; k < 3; ++k) {
+            colour[k] = _mm_add_epi16(_mm_set1_epi16(static_cast<short>(s.value[k + 1])),
+                                      _mm_load_si128(lanes + 2 + k));
         }
+        const __m128i zStep = _mm_set1_epi32(8 * s.step[0]);
+        const __m128i* colourStep = lanes + 5;
         const __m128i bias32 = _mm_set1_epi32(0x8000), flip = _mm_set1_epi16(-0x8000);
+        const __m128i redMask = _mm_set1_epi16(static_cast<short>(GBits == 6 ? 0xF800 : 0x7C00));
+        const __m128i greenMask = _mm_set1_epi16(static_cast<short>(((1 << GBits) - 1) << 5));
         int x = lo;
         for (; x <= hi; x += 8) {
             __m128i keep = _mm_setzero_si128();
@@ -301,30 +301,28 @@ struct Span16 {
                 keep = LanesFrom(hi - x + 1);
             }
             const __m128i depth =
-                _mm_packs_epi32(_mm_sub_epi32(_mm_srai_epi32(v[0][0], kFraction), bias32),
-                                _mm_sub_epi32(_mm_srai_epi32(v[0][1], kFraction), bias32));
+                _mm_packs_epi32(_mm_sub_epi32(_mm_srai_epi32(zLow, kFraction), bias32),
+                                _mm_sub_epi32(_mm_srai_epi32(zHigh, kFraction), bias32));
             const __m128i oldDepth = _mm_loadu_si128(reinterpret_cast<const __m128i*>(zrow + x));
             keep = _mm_or_si128(keep, _mm_cmpgt_epi16(depth, _mm_xor_si128(oldDepth, flip)));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(zrow + x),
                              Select(keep, oldDepth, _mm_xor_si128(depth, flip)));
-            const __m128i red =
-                _mm_packs_epi32(_mm_srai_epi32(v[1][0], rShift), _mm_srai_epi32(v[1][1], rShift));
-            const __m128i green =
-                _mm_packs_epi32(_mm_srai_epi32(v[2][0], gShift), _mm_srai_epi32(v[2][1], gShift));
-            const __m128i blue =
-                _mm_packs_epi32(_mm_srai_epi32(v[3][0], rShift), _mm_srai_epi32(v[3][1], rShift));
+            const __m128i red = GBits == 6 ? colour[0] : _mm_srli_epi16(colour[0], 1);
             const __m128i pixel = _mm_or_si128(
-                _mm_or_si128(_mm_slli_epi16(red, rPos), _mm_slli_epi16(green, gPos)), blue);
+                _mm_or_si128(_mm_and_si128(red, redMask),
+                             _mm_and_si128(_mm_srli_epi16(colour[1], 16 - 5 - GBits), greenMask)),
+                _mm_srli_epi16(colour[2], 11));
             const __m128i oldPixel = _mm_loadu_si128(reinterpret_cast<const __m128i*>(crow + x));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(crow + x), Select(keep, oldPixel, pixel));
-            for (int k = 0; k < 4; ++k) {
-                v[k][0] = _mm_add_epi32(v[k][0], step8[k]);
-                v[k][1] = _mm_add_epi32(v[k][1], step8[k]);
-            }
+            zLow = _mm_add_epi32(zLow, zStep);
+            zHigh = _mm_add_epi32(zHigh, zStep);
+            for (int k = 0; k < 3; ++k)
+                colour[k] = _mm_add_epi16(colour[k], _mm_load_si128(colourStep + k));
         }
         if (x <= hi) {
             Span rest;
-            for (int k = 0; k < 4; ++k) rest.value[k] = _mm_cvtsi128_si32(v[k][0]);
+            rest.value[0] = _mm_cvtsi128_si32(zLow);
+            for (int k = 0; k < 3; ++k) rest.value[k + 1] = _mm_cvtsi128_si32(colour[k]) & 0xFFFF;
             rest.step = s.step;
             ScalarSpan<2, Packer>::Draw(t, setup, y, x, hi, rest);
         }
@@ -346,8 +344,8 @@ struct Span32 {
             reinterpret_cast<uint32_t*>(t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch);
         __m128i v[4], step4[4];
         for (int k = 0; k < 4; ++k) {
-            v[k] = _mm_add_epi32(_mm_set1_epi32(s.value[k]),
-                                 _mm_load_si128(reinterpret_cast<const __m128i*>(setup.lanes[k])));
+            const int32_t a = s.value[k], d = s.step[k];
+            v[k] = _mm_setr_epi32(a, a + d, a + 2 * d, a + 3 * d);
             step4[k] = _mm_set1_epi32(4 * s.step[k]);
         }
         const __m128i bias32 = _mm_set1_epi32(0x8000), flip = _mm_set1_epi16(-0x8000);
@@ -366,9 +364,9 @@ struct Span32 {
                              Select(keep16, oldDepth, _mm_xor_si128(depth, flip)));
             const __m128i keep = _mm_unpacklo_epi16(keep16, keep16);  // widened to 32 bits
             const __m128i pixel =
-                _mm_or_si128(_mm_or_si128(_mm_slli_epi32(_mm_srai_epi32(v[1], kFraction), 16),
-                                          _mm_slli_epi32(_mm_srai_epi32(v[2], kFraction), 8)),
-                             _mm_srai_epi32(v[3], kFraction));
+                _mm_or_si128(_mm_or_si128(_mm_slli_epi32(_mm_srli_epi32(v[1], 8), 16),
+                                          _mm_and_si128(v[2], _mm_set1_epi32(0xFF00))),
+                             _mm_srli_epi32(v[3], 8));
             const __m128i oldPixel = _mm_loadu_si128(reinterpret_cast<const __m128i*>(crow + x));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(crow + x), Select(keep, oldPixel, pixel));
             for (int k = 0; k < 4; ++k) v[k] = _mm_add_epi32(v[k], step4[k]);
@@ -503,7 +501,7 @@ bool PrepareTarget(const RenderTarget& target, RasterTarget* out) {
         int bits = CountBits(masks[c]);
         int used = std::min(bits, 8);
         out->mask[c] = masks[c];
-        out->rightShift[c] = kFraction + 8 - used;
+        out->rightShift[c] = kColorFraction + 8 - used;
         out->leftShift[c] = LowestBit(masks[c]) + (bits - used);
     }
     out->kernel = KernelFor(bytes, target.redMask, target.greenMask, target.blueMask);
@@ -511,7 +509,9 @@ bool PrepareTarget(const RenderTarget& target, RasterTarget* out) {
 }
 
 uint32_t PackColor(const RasterTarget& t, int red, int green, int blue) {
-    auto fixed = [](int v) { return static_cast<int32_t>(std::clamp(v, 0, 255)) << kFraction; };
+    auto fixed = [](int v) {
+        return static_cast<int32_t>(std::clamp(v, 0, 255)) << kColorFraction;
+    };
     return Pack(t, fixed(red), fixed(green), fixed(blue));
 }
 
@@ -572,32 +572,40 @@ void DrawTriangle(const RasterTarget& t, const RasterVertex& v0, const RasterVer
     const double stepLimit = 1e9 / (t.clipX1 - t.clipX0 + 1.0);
     s.careful = false;
     auto attribute = [&](int k, float RasterVertex::*field, double low, double high,
-                         double maxValue) {
+                         double maxValue, double one) {
         auto corner = [&](int i) { return std::clamp<double>(v[i]->*field, low, high); };
         const double c0 = corner(0), c1 = corner(1) - c0, c2 = corner(2) - c0;
         const double gx = (c1 * dy2 - c2 * dy1) * invDet, gy = (c2 * dx1 - c1 * dx2) * invDet;
         const double origin = c0 + gx * (s.xRef + 0.5 - x0) + gy * (s.yStart + 0.5 - y0);
-        s.exact[k][0] = origin * kOne;
-        s.exact[k][1] = gx * kOne;
-        s.exact[k][2] = gy * kOne;
-        s.origin[k] = static_cast<float>(origin * kOne);
-        s.dx[k] = static_cast<float>(gx * kOne);
-        s.dy[k] = static_cast<float>(gy * kOne);
-        s.maxValue[k] = static_cast<float>(maxValue * kOne);
-        if (!(std::fabs(gx * kOne) < stepLimit && std::fabs(gy * kOne) < stepLimit)) {
+        s.exact[k][0] = origin * one;
+        s.exact[k][1] = gx * one;
+        s.exact[k][2] = gy * one;
+        s.origin[k] = static_cast<float>(origin * one);
+        s.dx[k] = static_cast<float>(gx * one);
+        s.dy[k] = static_cast<float>(gy * one);
+        s.maxValue[k] = static_cast<float>(maxValue * one);
+        if (!(std::fabs(gx * one) < stepLimit && std::fabs(gy * one) < stepLimit)) {
             s.careful = true;
         }
-        s.step[k] = s.careful ? 0 : static_cast<int32_t>(gx * kOne);
+        s.step[k] = s.careful ? 0 : static_cast<int32_t>(gx * one);
     };
     // Depth keeps a level of headroom at both ends, colours stay within 0.5 .. 255.5, so that
     // rounding in the span set-up never carries a value out of its range.
-    attribute(0, &RasterVertex::z, 1.0, 65534.0, 65535.0);
-    attribute(1, &RasterVertex::r, 0.5, 255.5, 255.99);
-    attribute(2, &RasterVertex::g, 0.5, 255.5, 255.99);
-    attribute(3, &RasterVertex::b, 0.5, 255.5, 255.99);
+    attribute(0, &RasterVertex::z, 1.0, 65534.0, 65535.0, 1 << kFraction);
+    attribute(1, &RasterVertex::r, 0.5, 255.5, 255.99, 1 << kColorFraction);
+    attribute(2, &RasterVertex::g, 0.5, 255.5, 255.99, 1 << kColorFraction);
+    attribute(3, &RasterVertex::b, 0.5, 255.5, 255.99, 1 << kColorFraction);
 #if defined(__SSE2__)
-    for (int k = 0; k < 4; ++k) {
-        for (int i = 0; i < 8; ++i) s.lanes[k][i] = i * s.step[k];
+    // Lane offsets i * step: depth in two vectors of 32-bit lanes, each colour in 16-bit lanes
+    // (wrapping is harmless: every value that reaches a pixel is in range), then eight steps.
+    for (int i = 0; i < 8; ++i) s.lanes[i >> 2][i & 3] = i * s.step[0];
+    for (int k = 1; k < 4; ++k) {
+        int16_t* lane16 = reinterpret_cast<int16_t*>(s.lanes[k + 1]);
+        int16_t* step16 = reinterpret_cast<int16_t*>(s.lanes[k + 4]);
+        for (int i = 0; i < 8; ++i) {
+            lane16[i] = static_cast<int16_t>(static_cast<uint16_t>(i * s.step[k]));
+            step16[i] = static_cast<int16_t>(static_cast<uint16_t>(8 * s.step[k]));
+        }
     }
 #endif
     kKernels[t.kernel](t, s);
