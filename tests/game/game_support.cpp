@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "display/error_report.h"
+#include "display/program_directory.h"
+
 namespace {
 
 // The settings as the program starts with them, taken before any test changes them.
@@ -32,12 +35,15 @@ float RowLevel(int y) {
 void SetUpScene() {
     if (sceneReady) return;
     sceneReady = true;
+    // The block shape comes from the program's folder: the build's bin/, where koraven.x is.
+    kaDraw::SetModulePath(KORAVEN_BINARY_DIR "/bin/test_game");
     ka3D::SetBackground(0, 0, 0);
     ka3D::CreateCamera(1, 0, 0, 640, 480);
     ka3D::SetAmbient(0.35f);
     ka3D::CreateLight(1, 0.7f, 3);
     ka3D::UseFrameColor();
     ka3D::LoadObject(config.BLOCKFILE, kBlockCount, blockFrames);
+    EXPECT_EQ(kaDraw::errorCount, 0) << kaDraw::lastErrorText;
 }
 
 void StartWell(int width, int height, uint32_t seed) {
