@@ -277,3 +277,75 @@ TEST_F(GameTest, AGameFrameWithItsRenderAllocatesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// Renders the scene into a 32-bit picture of camera 1's 640 x 480 viewport; the centre of its lit
+// pixels, or false when nothing is lit.
+bool LitCentre(float* cx, float* cy) {
+    static uint32_t colour[480][640];
+    static uint16_t depth[480][640];
+    ka3D::RenderTarget target = {};
+    target.color = colour;
+    target.colorPitch = sizeof colour[0];
+    target.width = 640;
+    target.height = 480;
+    target.bitsPerPixel = 32;
+    target.redMask = 0xFF0000;
+    target.greenMask = 0x00FF00;
+    target.blueMask = 0x0000FF;
+    target.depth = &depth[0][0];
+    target.depthPitch = sizeof depth[0];
+    ka3D::RenderInto(target);
+    double sx = 0, sy = 0, n = 0;
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            if (colour[y][x] & 0xFFFFFF) {
+                sx += x + 0.5;
+                sy += y + 0.5;
+                ++n;
+            }
+        }
+    }
+    if (n == 0) return false;
+    *cx = static_cast<float>(sx / n);
+    *cy = static_cast<float>(sy / n);
+    return true;
+}
+
+TEST_F(GameTest, TheCameraKeepsFacingTheWellAsItCirclesWithColumnZeroOnTheLeft) {
+    StartWell(3, 5);
+    ka3D::CreateCamera(1, 0, 0, 640, 480);  // untilted, as the title screen leaves it
+    frameDelta = 0.1f;
+    GameOrbitStep();  // first frame: camera tilted over, well emptied
+    GameTurnBack();
+    // The middle cell lies at (0, 1, 0), next to the centre of the orbit.
+    ShowCell(XMIN + 1, YMIN + 2, 0);
+    config.R_SPEED = 7;
+    for (int frame = 0; frame < 60; ++frame) {
+        GameOrbitStep();
+        float cx, cy;
+        ASSERT_TRUE(LitCentre(&cx, &cy)) << "angle " << orbitAngle;
+        EXPECT_NEAR(cx, 320.0f, 8.0f) << "angle " << orbitAngle;
+        EXPECT_NEAR(cy, 240.0f, 12.0f) << "angle " << orbitAngle;
+        GameTurnBack();
+    }
+    // Seen from the start of the orbit: column 0 left of the middle, row 0 above it.
+    config.R_SPEED = 0;
+    orbitAngle = 0;
+    HideCell(XMIN + 1, YMIN + 2);
+    ShowCell(XMIN, YMIN + 2, 0);
+    GameOrbitStep();
+    float cx, cy;
+    ASSERT_TRUE(LitCentre(&cx, &cy));
+    EXPECT_LT(cx, 312.0f);  // two units left: about 15 pixels
+    GameTurnBack();
+    HideCell(XMIN, YMIN + 2);
+    ShowCell(XMIN + 1, YMIN, 0);
+    GameOrbitStep();
+    ASSERT_TRUE(LitCentre(&cx, &cy));
+    EXPECT_LT(cy, 225.0f);  // four units up: about 30 pixels
+    GameTurnBack();
+}
+
+}  // namespace
