@@ -32,6 +32,14 @@ namespace {
 // (8.8, so that a channel fits a 16-bit lane).
 constexpr int kFraction = 12;
 constexpr int kColorFraction = 8;
+
+// The span loops are small and called once per row: inlined into the row loop they keep the
+// row's values in registers.
+#if defined(__GNUC__)
+#define KA3D_INLINE inline __attribute__((always_inline))
+#else
+#define KA3D_INLINE inline
+#endif
 constexpr int64_t kHalf = kSubPixel / 2;  // pixel centre offset in fixed point
 
 int64_t FloorDiv(int64_t n, int64_t d) {
@@ -167,9 +175,11 @@ inline void StorePixel(uint8_t* p, uint32_t v) {
 // Depth, red, green and blue over the triangle, in 12-bit fixed point: each one's value at the
 // centre of pixel (xRef, yStart), and its steps per pixel and per row.
 struct Setup {
-    int64_t yStart, yEnd;    // rows drawn
-    int64_t yLower;          // first row of the lower part
-    Edge left[2], right[2];  // the bounding edge of each side, upper and lower part
+    int64_t yStart, yEnd;  // rows drawn
+    int64_t yLower;        // first row of the lower part
+    Edge along;            // the long edge, from the top corner to the bottom one
+    Edge shortEdge[2];     // the other side: upper and lower part
+    bool alongLeft;        // the long edge bounds the spans on the left
     int64_t xRef;
     alignas(16) float origin[4];
     alignas(16) float dx[4];
@@ -194,7 +204,7 @@ struct Span {
     const int32_t* step;
 };
 
-inline void SpanAt(const Setup& s, int64_t y, int lo, Span* span) {
+KA3D_INLINE void SpanAt(const Setup& s, int64_t y, int lo, Span* span) {
     const float fy = static_cast<float>(y - s.yStart), fx = static_cast<float>(lo - s.xRef);
 #if defined(__SSE2__)
     __m128 v = _mm_add_ps(_mm_load_ps(s.origin),
@@ -227,8 +237,8 @@ inline void CarefulSpanAt(const Setup& s, int64_t y, int lo, int hi, Span* span,
 // One row: depth test, then the Gouraud colour, each value stepped from pixel to pixel.
 template <int Bytes, typename Packer>
 struct ScalarSpan {
-    static void Draw(const RasterTarget& t, const Setup&, int64_t y, int lo, int hi,
-                     const Span& s) {
+    static KA3D_INLINE void Draw(const RasterTarget& t, const Setup&, int64_t y, int lo, int hi,
+                                 const Span& s) {
         const Packer pack(t);
         uint16_t* zrow =
             reinterpret_cast<uint16_t*>(t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch);
@@ -269,8 +279,8 @@ inline __m128i LanesFrom(int count) {
 // at bit 0 (5-6-5 and 5-5-5). Each colour channel steps in 16-bit lanes.
 template <int GBits, typename Packer>
 struct Span16 {
-    static void Draw(const RasterTarget& t, const Setup& setup, int64_t y, int lo, int hi,
-                     const Span& s) {
+    static KA3D_INLINE void Draw(const RasterTarget& t, const Setup& setup, int64_t y, int lo,
+                                 int hi, const Span& s) {
         if (s.step != setup.step || hi + 1 - lo < 4) {  // slivers and short runs
             ScalarSpan<2, Packer>::Draw(t, setup, y, lo, hi, s);
             return;
@@ -331,8 +341,8 @@ struct Span16 {
 
 // Eight-bit channels in 32-bit pixels, red at bit 16, four pixels at a time.
 struct Span32 {
-    static void Draw(const RasterTarget& t, const Setup& setup, int64_t y, int lo, int hi,
-                     const Span& s) {
+    static KA3D_INLINE void Draw(const RasterTarget& t, const Setup& setup, int64_t y, int lo,
+                                 int hi, const Span& s) {
         using Scalar = ScalarSpan<4, FixedPacker<16, 8, 0>>;
         if (s.step != setup.step || hi + 1 - lo < 2) {
             Scalar::Draw(t, setup, y, lo, hi, s);
@@ -381,29 +391,45 @@ struct Span32 {
 };
 #endif
 
+// Rows first..last of one part of the triangle. The long edge's walk goes on into the next
+// part; the side it bounds is a template argument so that both walks stay in registers.
+template <typename Writer, bool AlongLeft>
+void DrawPart(const RasterTarget& t, const Setup& s, EdgeWalk* alongWalk, const Edge& edge,
+              int64_t first, int64_t last) {
+    EdgeWalk along = *alongWalk;
+    EdgeWalk other = WalkFrom(edge, first);
+    for (int64_t y = first; y <= last; ++y) {
+        const int64_t left = AlongLeft ? along.Ceil() : other.Ceil();
+        const int64_t right = AlongLeft ? other.Floor() : along.Floor();
+        const int lo = static_cast<int>(std::max<int64_t>(left, t.clipX0));
+        const int hi = static_cast<int>(std::min<int64_t>(right, t.clipX1 - 1));
+        if (lo <= hi) {
+            Span span;
+            int32_t steps[4];
+            if (s.careful) {
+                CarefulSpanAt(s, y, lo, hi, &span, steps);
+            } else {
+                SpanAt(s, y, lo, &span);
+            }
+            Writer::Draw(t, s, y, lo, hi, span);
+        }
+        along.Next();
+        other.Next();
+    }
+    *alongWalk = along;
+}
+
 template <typename Writer>
 void DrawRows(const RasterTarget& t, const Setup& s) {
+    EdgeWalk along = WalkFrom(s.along, s.yStart);
     for (int part = 0; part < 2; ++part) {
         const int64_t first = part == 0 ? s.yStart : std::max(s.yStart, s.yLower);
         const int64_t last = part == 0 ? std::min(s.yEnd, s.yLower - 1) : s.yEnd;
         if (first > last) continue;
-        EdgeWalk left = WalkFrom(s.left[part], first);
-        EdgeWalk right = WalkFrom(s.right[part], first);
-        for (int64_t y = first; y <= last; ++y) {
-            const int lo = static_cast<int>(std::max<int64_t>(left.Ceil(), t.clipX0));
-            const int hi = static_cast<int>(std::min<int64_t>(right.Floor(), t.clipX1 - 1));
-            if (lo <= hi) {
-                Span span;
-                int32_t steps[4];
-                if (s.careful) {
-                    CarefulSpanAt(s, y, lo, hi, &span, steps);
-                } else {
-                    SpanAt(s, y, lo, &span);
-                }
-                Writer::Draw(t, s, y, lo, hi, span);
-            }
-            left.Next();
-            right.Next();
+        if (s.alongLeft) {
+            DrawPart<Writer, true>(t, s, &along, s.shortEdge[part], first, last);
+        } else {
+            DrawPart<Writer, false>(t, s, &along, s.shortEdge[part], first, last);
         }
     }
 }
@@ -527,7 +553,6 @@ void ClearClipRect(const RasterTarget& t, uint32_t pixel) {
 
 void DrawTriangle(const RasterTarget& t, const RasterVertex& v0, const RasterVertex& v1,
                   const RasterVertex& v2) {
-    const RasterVertex* v[3] = {&v0, &v1, &v2};
     const int64_t X[3] = {v0.x, v1.x, v2.x}, Y[3] = {v0.y, v1.y, v2.y};
     const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
     if (area <= 0) return;  // back face or no area
@@ -555,57 +580,73 @@ void DrawTriangle(const RasterTarget& t, const RasterVertex& v0, const RasterVer
     if (lower.a == 0) LimitRows(lower, &s.yStart, &s.yEnd);
     if (s.yStart > s.yEnd) return;
     s.yLower = FloorDiv(Y[md] - kHalf + kSubPixel - 1, kSubPixel);  // first row with Py >= Ymid
-    s.left[0] = middleRight ? along : upper;
-    s.right[0] = middleRight ? upper : along;
-    s.left[1] = middleRight ? along : lower;
-    s.right[1] = middleRight ? lower : along;
+    s.along = along;
+    s.shortEdge[0] = upper;
+    s.shortEdge[1] = lower;
+    s.alongLeft = middleRight;
 
     // Depth and colour as planes over the screen, in pixel units, relative to pixel xRef of
-    // the first row.
-    const double x0 = X[0] / double(kSubPixel), y0 = Y[0] / double(kSubPixel);
-    const double dx1 = (X[1] - X[0]) / double(kSubPixel), dy1 = (Y[1] - Y[0]) / double(kSubPixel);
-    const double dx2 = (X[2] - X[0]) / double(kSubPixel), dy2 = (Y[2] - Y[0]) / double(kSubPixel);
-    const double invDet = double(kSubPixel) * double(kSubPixel) / static_cast<double>(area);
+    // the first row. Depth keeps a level of headroom at both ends and colours stay within
+    // 0.5 .. 255.5, so that rounding in the span set-up never carries a value out of range.
+    static constexpr float kLow[4] = {1.0f, 0.5f, 0.5f, 0.5f};
+    static constexpr float kHigh[4] = {65534.0f, 255.5f, 255.5f, 255.5f};
+    static constexpr float kMax[4] = {65535.0f, 255.99f, 255.99f, 255.99f};
+    static constexpr float kScale[4] = {1 << kFraction, 1 << kColorFraction, 1 << kColorFraction,
+                                        1 << kColorFraction};
     s.xRef = X[0] >> kSubPixelBits;
+    const float x0 = X[0] / float(kSubPixel), y0 = Y[0] / float(kSubPixel);
+    const float dx1 = (X[1] - X[0]) / float(kSubPixel), dy1 = (Y[1] - Y[0]) / float(kSubPixel);
+    const float dx2 = (X[2] - X[0]) / float(kSubPixel), dy2 = (Y[2] - Y[0]) / float(kSubPixel);
+    const float invDet = static_cast<float>(double(kSubPixel) * kSubPixel / area);
+    const float offX = s.xRef + 0.5f - x0, offY = s.yStart + 0.5f - y0;
     // Steps so large that a span of the clip's width could leave the 32-bit range, or that
-    // single-precision set-up could err by a level.
-    const double stepLimit = 1e9 / (t.clipX1 - t.clipX0 + 1.0);
+    // single precision could err by a level: such slivers are set up again in double.
+    const float stepLimit = 1e9f / (t.clipX1 - t.clipX0 + 1.0f);
+    const float values[3][4] = {
+        {v0.z, v0.r, v0.g, v0.b}, {v1.z, v1.r, v1.g, v1.b}, {v2.z, v2.r, v2.g, v2.b}};
     s.careful = false;
-    auto attribute = [&](int k, float RasterVertex::*field, double low, double high,
-                         double maxValue, double one) {
-        auto corner = [&](int i) { return std::clamp<double>(v[i]->*field, low, high); };
-        const double c0 = corner(0), c1 = corner(1) - c0, c2 = corner(2) - c0;
-        const double gx = (c1 * dy2 - c2 * dy1) * invDet, gy = (c2 * dx1 - c1 * dx2) * invDet;
-        const double origin = c0 + gx * (s.xRef + 0.5 - x0) + gy * (s.yStart + 0.5 - y0);
-        s.exact[k][0] = origin * one;
-        s.exact[k][1] = gx * one;
-        s.exact[k][2] = gy * one;
-        s.origin[k] = static_cast<float>(origin * one);
-        s.dx[k] = static_cast<float>(gx * one);
-        s.dy[k] = static_cast<float>(gy * one);
-        s.maxValue[k] = static_cast<float>(maxValue * one);
-        if (!(std::fabs(gx * one) < stepLimit && std::fabs(gy * one) < stepLimit)) {
-            s.careful = true;
+    for (int k = 0; k < 4; ++k) {
+        const float c0 = std::clamp(values[0][k], kLow[k], kHigh[k]);
+        const float c1 = std::clamp(values[1][k], kLow[k], kHigh[k]) - c0;
+        const float c2 = std::clamp(values[2][k], kLow[k], kHigh[k]) - c0;
+        const float gx = (c1 * dy2 - c2 * dy1) * invDet, gy = (c2 * dx1 - c1 * dx2) * invDet;
+        s.origin[k] = (c0 + gx * offX + gy * offY) * kScale[k];
+        s.dx[k] = gx * kScale[k];
+        s.dy[k] = gy * kScale[k];
+        s.maxValue[k] = kMax[k] * kScale[k];
+        s.careful |= !(std::fabs(s.dx[k]) < stepLimit && std::fabs(s.dy[k]) < stepLimit);
+    }
+    for (int k = 0; k < 4; ++k) s.step[k] = s.careful ? 0 : static_cast<int32_t>(s.dx[k]);
+    if (s.careful) {
+        const double px0 = X[0] / double(kSubPixel), py0 = Y[0] / double(kSubPixel);
+        const double qx1 = (X[1] - X[0]) / double(kSubPixel),
+                     qy1 = (Y[1] - Y[0]) / double(kSubPixel);
+        const double qx2 = (X[2] - X[0]) / double(kSubPixel),
+                     qy2 = (Y[2] - Y[0]) / double(kSubPixel);
+        const double inv = double(kSubPixel) * double(kSubPixel) / static_cast<double>(area);
+        for (int k = 0; k < 4; ++k) {
+            const double c0 = std::clamp(values[0][k], kLow[k], kHigh[k]);
+            const double c1 = std::clamp(values[1][k], kLow[k], kHigh[k]) - c0;
+            const double c2 = std::clamp(values[2][k], kLow[k], kHigh[k]) - c0;
+            const double gx = (c1 * qy2 - c2 * qy1) * inv, gy = (c2 * qx1 - c1 * qx2) * inv;
+            s.exact[k][0] =
+                (c0 + gx * (s.xRef + 0.5 - px0) + gy * (s.yStart + 0.5 - py0)) * kScale[k];
+            s.exact[k][1] = gx * kScale[k];
+            s.exact[k][2] = gy * kScale[k];
         }
-        s.step[k] = s.careful ? 0 : static_cast<int32_t>(gx * one);
-    };
-    // Depth keeps a level of headroom at both ends, colours stay within 0.5 .. 255.5, so that
-    // rounding in the span set-up never carries a value out of its range.
-    attribute(0, &RasterVertex::z, 1.0, 65534.0, 65535.0, 1 << kFraction);
-    attribute(1, &RasterVertex::r, 0.5, 255.5, 255.99, 1 << kColorFraction);
-    attribute(2, &RasterVertex::g, 0.5, 255.5, 255.99, 1 << kColorFraction);
-    attribute(3, &RasterVertex::b, 0.5, 255.5, 255.99, 1 << kColorFraction);
+    }
 #if defined(__SSE2__)
     // Lane offsets i * step: depth in two vectors of 32-bit lanes, each colour in 16-bit lanes
     // (wrapping is harmless: every value that reaches a pixel is in range), then eight steps.
-    for (int i = 0; i < 8; ++i) s.lanes[i >> 2][i & 3] = i * s.step[0];
+    __m128i* lanes = reinterpret_cast<__m128i*>(s.lanes);
+    const int32_t d = s.step[0];
+    lanes[0] = _mm_setr_epi32(0, d, 2 * d, 3 * d);
+    lanes[1] = _mm_add_epi32(lanes[0], _mm_set1_epi32(4 * d));
+    const __m128i index = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
     for (int k = 1; k < 4; ++k) {
-        int16_t* lane16 = reinterpret_cast<int16_t*>(s.lanes[k + 1]);
-        int16_t* step16 = reinterpret_cast<int16_t*>(s.lanes[k + 4]);
-        for (int i = 0; i < 8; ++i) {
-            lane16[i] = static_cast<int16_t>(static_cast<uint16_t>(i * s.step[k]));
-            step16[i] = static_cast<int16_t>(static_cast<uint16_t>(8 * s.step[k]));
-        }
+        const short step = static_cast<short>(static_cast<uint16_t>(s.step[k]));
+        lanes[k + 1] = _mm_mullo_epi16(index, _mm_set1_epi16(step));
+        lanes[k + 4] = _mm_slli_epi16(_mm_set1_epi16(step), 3);
     }
 #endif
     kKernels[t.kernel](t, s);
