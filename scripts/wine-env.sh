@@ -14,7 +14,9 @@
 # The prefix: Japanese locale (LC_ALL=ja_JP.UTF-8, ANSI code page 932), WINEDEBUG=-all, no install
 # prompts (mscoree, mshtml off) and no sound drivers (winealsa, winepulse off), the font
 # replacements of DESIGN.md (IPA fonts for the Windows face names) and a virtual desktop named
-# "Virtual" of 1024x768 that tests/e2e/lib.sh turns on for one start when it asks for one.
+# "Virtual" of 1024x768 that tests/e2e/lib.sh turns on for one start when it asks for one. A
+# program that crashes ends (its backtrace on its standard error) instead of waiting behind
+# Wine's crash dialog.
 #
 # A failing `start` stops what it started before it returns non-zero: nothing is left running.
 set -euo pipefail
@@ -117,13 +119,19 @@ write_reg() {
       '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' \
       '"Virtual"="1024x768"' \
       '"Default"="1024x768"' \
+      '' \
+      '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' \
+      '"ShowCrashDialog"=dword:00000000' \
       '' | iconv -f UTF-8 -t UTF-16LE
   } >"$out"
 }
 
+# Bumped whenever the prefix's set-up changes, so an older prefix is made anew.
+PREFIX_VERSION=2
+
 make_prefix() {
   local stamp="$WINEPREFIX/.koraven-ready"
-  [ -f "$stamp" ] && return 0
+  [ "$(cat "$stamp" 2>/dev/null)" = "$PREFIX_VERSION" ] && return 0
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   timeout 240 "$WINE64" wineboot -i >"$dir/wineboot.log" 2>&1
@@ -131,7 +139,7 @@ make_prefix() {
   write_reg "$dir/koraven.reg"
   timeout 60 "$WINE64" regedit /S "$(winepath_of "$dir/koraven.reg")" >>"$dir/wineboot.log" 2>&1
   timeout 60 "$WINESERVER" -w
-  touch "$stamp"
+  echo "$PREFIX_VERSION" >"$stamp"
 }
 
 winepath_of() {

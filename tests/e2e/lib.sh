@@ -30,7 +30,8 @@
 #                                 are not allowed, koraven.ini becomes a folder so writes fail)
 #   kv_start [--desktop] [--prog NAME] DIR ARGS...
 #                                 start DIR/NAME (default koraven.scr) with ARGS, current folder
-#                                 DIR, stdout/stderr to DIR/saver.log; KV_PID := its process id.
+#                                 DIR, stdout/stderr to KV_WORK/logs/<folder name>.log (a crash's
+#                                 backtrace lands there too); KV_PID := its process id.
 #                                 --desktop runs it inside Wine's virtual desktop "Virtual"
 #                                 (1024x768), where full-screen display modes work; helpers
 #                                 started while it runs share that desktop.
@@ -49,6 +50,7 @@
 #                                 returns its exit code
 #   kv_start_helper PROG ARGS...  the same in the background, current folder KV_WORK; KV_PID set
 #   kv_kill PID                   end a process (and wait for it)
+#   kv_winpath PATH               print the Wine (Z:) path of a Unix path
 #   kv_check DESC CMD...          run CMD; count and print PASS/FAIL DESC
 #   kv_finish                     print the count line and return 0 only when nothing failed
 
@@ -162,8 +164,12 @@ kv_start() {
   local dir="$1"
   shift
   if [ "$desktop" = 1 ]; then kv_desktop on; fi
-  kv_log "start: $dir/$prog $*"
-  (cd "$dir" && exec "$WINE64" "$dir/$prog" "$@") >>"$dir/saver.log" 2>&1 &
+  local args="$*"
+  [ ${#args} -gt 120 ] && args="${args:0:120}... (${#args} characters)"
+  kv_log "start: $dir/$prog $args"
+  # The log sits beside the folder, so that a read-only folder can be tested.
+  mkdir -p "$KV_WORK/logs"
+  (cd "$dir" && exec "$WINE64" "$dir/$prog" "$@") >>"$KV_WORK/logs/$(basename "$dir").log" 2>&1 &
   KV_PID=$!
   KV_PIDS+=("$KV_PID")
 }
@@ -249,6 +255,11 @@ kv_start_helper() {
 kv_kill() {
   kill -9 "$1" 2>/dev/null || true
   wait "$1" 2>/dev/null || true
+}
+
+kv_winpath() {
+  local p="$1"
+  printf 'Z:%s' "${p//\//\\}"
 }
 
 kv_check() {
