@@ -235,8 +235,10 @@ inline void CarefulSpanAt(const Setup& s, int64_t y, int lo, int hi, Span* span,
 }
 
 // One row: depth test, then the Gouraud colour, each value stepped from pixel to pixel.
-template <int Bytes, typename Packer>
+template <int Bytes, typename PixelPacker>
 struct ScalarSpan {
+    static constexpr int kBytes = Bytes;
+    using Packer = PixelPacker;
     static KA3D_INLINE void Draw(const RasterTarget& t, const Setup&, int64_t y, int lo, int hi,
                                  const Span& s) {
         const Packer pack(t);
@@ -277,11 +279,13 @@ inline __m128i LanesFrom(int count) {
 
 // Eight pixels at a time, for 16-bit formats with 5-bit red and blue and GBits of green, blue
 // at bit 0 (5-6-5 and 5-5-5). Each colour channel steps in 16-bit lanes.
-template <int GBits, typename Packer>
+template <int GBits, typename PixelPacker>
 struct Span16 {
+    static constexpr int kBytes = 2;
+    using Packer = PixelPacker;
     static KA3D_INLINE void Draw(const RasterTarget& t, const Setup& setup, int64_t y, int lo,
                                  int hi, const Span& s) {
-        if (s.step != setup.step || hi + 1 - lo < 4) {  // slivers and short runs
+        if (hi + 1 - lo < 4) {  // short runs
             ScalarSpan<2, Packer>::Draw(t, setup, y, lo, hi, s);
             return;
         }
@@ -341,10 +345,12 @@ struct Span16 {
 
 // Eight-bit channels in 32-bit pixels, red at bit 16, four pixels at a time.
 struct Span32 {
+    static constexpr int kBytes = 4;
+    using Packer = FixedPacker<16, 8, 0>;
     static KA3D_INLINE void Draw(const RasterTarget& t, const Setup& setup, int64_t y, int lo,
                                  int hi, const Span& s) {
         using Scalar = ScalarSpan<4, FixedPacker<16, 8, 0>>;
-        if (s.step != setup.step || hi + 1 - lo < 2) {
+        if (hi + 1 - lo < 2) {
             Scalar::Draw(t, setup, y, lo, hi, s);
             return;
         }
@@ -392,8 +398,9 @@ struct Span32 {
 #endif
 
 // Rows first..last of one part of the triangle. The long edge's walk goes on into the next
-// part; the side it bounds is a template argument so that both walks stay in registers.
-template <typename Writer, bool AlongLeft>
+// part. Which side it bounds, and whether spans are range-checked, are template arguments so
+// that the row loop carries no decisions and its values stay in registers.
+template <typename Writer, bool AlongLeft, bool Careful>
 void DrawPart(const RasterTarget& t, const Setup& s, EdgeWalk* alongWalk, const Edge& edge,
               int64_t first, int64_t last) {
     EdgeWalk along = *alongWalk;
@@ -405,13 +412,14 @@ void DrawPart(const RasterTarget& t, const Setup& s, EdgeWalk* alongWalk, const 
         const int hi = static_cast<int>(std::min<int64_t>(right, t.clipX1 - 1));
         if (lo <= hi) {
             Span span;
-            int32_t steps[4];
-            if (s.careful) {
+            if (Careful) {
+                int32_t steps[4];
                 CarefulSpanAt(s, y, lo, hi, &span, steps);
+                ScalarSpan<Writer::kBytes, typename Writer::Packer>::Draw(t, s, y, lo, hi, span);
             } else {
                 SpanAt(s, y, lo, &span);
+                Writer::Draw(t, s, y, lo, hi, span);
             }
-            Writer::Draw(t, s, y, lo, hi, span);
         }
         along.Next();
         other.Next();
@@ -419,18 +427,27 @@ void DrawPart(const RasterTarget& t, const Setup& s, EdgeWalk* alongWalk, const 
     *alongWalk = along;
 }
 
-template <typename Writer>
-void DrawRows(const RasterTarget& t, const Setup& s) {
+template <typename Writer, bool Careful>
+void DrawParts(const RasterTarget& t, const Setup& s) {
     EdgeWalk along = WalkFrom(s.along, s.yStart);
     for (int part = 0; part < 2; ++part) {
         const int64_t first = part == 0 ? s.yStart : std::max(s.yStart, s.yLower);
         const int64_t last = part == 0 ? std::min(s.yEnd, s.yLower - 1) : s.yEnd;
         if (first > last) continue;
         if (s.alongLeft) {
-            DrawPart<Writer, true>(t, s, &along, s.shortEdge[part], first, last);
+            DrawPart<Writer, true, Careful>(t, s, &along, s.shortEdge[part], first, last);
         } else {
-            DrawPart<Writer, false>(t, s, &along, s.shortEdge[part], first, last);
+            DrawPart<Writer, false, Careful>(t, s, &along, s.shortEdge[part], first, last);
         }
+    }
+}
+
+template <typename Writer>
+void DrawRows(const RasterTarget& t, const Setup& s) {
+    if (s.careful) {
+        DrawParts<Writer, true>(t, s);
+    } else {
+        DrawParts<Writer, false>(t, s);
     }
 }
 
