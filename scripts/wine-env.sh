@@ -7,6 +7,8 @@
 #                                     WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES LC_ALL LANG
 #                                     DISPLAY WINE64 WINESERVER KV_XVFB_PID KV_ENV_DIR
 #                                   Prints the display (":N") on success. Exit 0 on success.
+#                                   With KV_USE_DISPLAY=:N in the environment no Xvfb is started
+#                                   and DISPLAY becomes :N (`make run` on a real display).
 #   scripts/wine-env.sh stop DIR    ends every Wine process of the prefix (wineserver -k) and the
 #                                   Xvfb that `start` left, removes DIR/env. Safe to run more than
 #                                   once, and when `start` failed or never ran.
@@ -154,7 +156,12 @@ start_env() {
   stop_env
   trap 'stop_env; exit 1' ERR INT TERM
   wine_vars
-  start_xvfb
+  if [ -n "${KV_USE_DISPLAY:-}" ]; then
+    export DISPLAY="$KV_USE_DISPLAY"
+    : >"$dir/xvfb.pid"
+  else
+    start_xvfb
+  fi
   make_prefix
   # A virtual desktop left on by an interrupted e2e run is turned off again.
   timeout 60 "$WINE64" reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
