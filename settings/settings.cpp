@@ -63,8 +63,12 @@ Config config = DefaultConfig();
 int XMAX = XMIN + 10 - 1;
 int YMAX = YMIN + 20 - 1;
 
-int DisplayWidth() { return resolutionTable[ResolutionRow()][0]; }
-int DisplayHeight() { return resolutionTable[ResolutionRow()][1]; }
+int DisplayWidth() {
+    return resolutionTable[ResolutionRow()][0];
+}
+int DisplayHeight() {
+    return resolutionTable[ResolutionRow()][1];
+}
 
 // ---- keys and conversions -----------------------------------------------------------------------
 
@@ -156,7 +160,8 @@ char* FormatInt(int value, char* out) {
     char digits[12];
     int n = 0;
     // Work on the unsigned magnitude so that -2147483648 needs no special case.
-    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    unsigned magnitude =
+        value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
     do {
         digits[n++] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;

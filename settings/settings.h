@@ -57,16 +57,16 @@ int DisplayHeight();
 
 constexpr int kSettingCount = 38;
 constexpr int kColourCount = 7;
-constexpr int kIntTextSize = 40;      // buffer of ReadIntSetting
-constexpr int kStringReadSize = 255;  // size given to the profile reader: 254 characters and NUL
-extern const char kSettingsSection[];  // "Config"
+constexpr int kIntTextSize = 40;        // buffer of ReadIntSetting
+constexpr int kStringReadSize = 255;    // size given to the profile reader: 254 characters and NUL
+extern const char kSettingsSection[];   // "Config"
 extern const char kSettingsFileName[];  // "koraven.ini"
 
 enum SettingType { kIntSetting, kStringSetting, kColourSetting };
 
 // One key, in the order ReadSettings and WriteSettings take them.
 struct SettingKey {
-    const char* key;          // as in the file, e.g. "R_SPEED"
+    const char* key;  // as in the file, e.g. "R_SPEED"
     SettingType type;
     const char* defaultText;  // the default as the reader passes it ("3", "koraven.x", "f7f773")
     int* intValue;            // kIntSetting: the variable

@@ -6,8 +6,8 @@
 
 // What the command line asks for.
 struct RunMode {
-    bool config;        // configure mode: empty text, or second character 'c' / 'C'
-    bool preview;       // preview mode: second character 'p' / 'P'
+    bool config;         // configure mode: empty text, or second character 'c' / 'C'
+    bool preview;        // preview mode: second character 'p' / 'P'
     long previewWindow;  // preview: atol of the text from its fourth character on (0 if shorter)
 };
 

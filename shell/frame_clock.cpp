@@ -20,12 +20,15 @@ int CursorChange(bool inside, bool preview, bool shown) {
     return 0;
 }
 
-int CursorClientWidth() { return configMode ? 640 : 0; }
-int CursorClientHeight() { return configMode ? 480 : 0; }
+int CursorClientWidth() {
+    return configMode ? 640 : 0;
+}
+int CursorClientHeight() {
+    return configMode ? 480 : 0;
+}
 
-WindowRect CaptionedWindowRect(int cxScreen, int cyScreen, int cxEdge, int cxDlgFrame,
-                               int cxBorder, int cyCaption, int cyEdge, int cyDlgFrame,
-                               int cyBorder) {
+WindowRect CaptionedWindowRect(int cxScreen, int cyScreen, int cxEdge, int cxDlgFrame, int cxBorder,
+                               int cyCaption, int cyEdge, int cyDlgFrame, int cyBorder) {
     WindowRect r;
     r.width = 640 + cxEdge + cxDlgFrame + cxBorder;
     r.height = 480 + cyCaption + cyEdge + cyDlgFrame + cyBorder;

@@ -30,6 +30,5 @@ int CursorClientHeight();
 struct WindowRect {
     int x, y, width, height;
 };
-WindowRect CaptionedWindowRect(int cxScreen, int cyScreen, int cxEdge, int cxDlgFrame,
-                               int cxBorder, int cyCaption, int cyEdge, int cyDlgFrame,
-                               int cyBorder);
+WindowRect CaptionedWindowRect(int cxScreen, int cyScreen, int cxEdge, int cxDlgFrame, int cxBorder,
+                               int cyCaption, int cyEdge, int cyDlgFrame, int cyBorder);

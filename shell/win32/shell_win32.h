@@ -9,7 +9,7 @@ extern HINSTANCE instanceHandle;
 extern HANDLE instanceMutex;
 
 // Names of Part 1.1.
-extern const char kProgramName[];     // "KORAVEN": the mutex prefix and the window title
+extern const char kProgramName[];      // "KORAVEN": the mutex prefix and the window title
 extern const char kWindowClassName[];  // "DEFAULT"
 
 // Sleep(1); CreateMutexA(initially owned, name + ":KaMutex") into instanceMutex; when it existed

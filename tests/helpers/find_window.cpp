@@ -12,7 +12,8 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (__argc < 3) return 2;
     const char* title = std::strcmp(__argv[2], "*") == 0 ? nullptr : __argv[2];
-    const DWORD waitMs = __argc > 3 ? static_cast<DWORD>(std::strtoul(__argv[3], nullptr, 10)) : 5000;
+    const DWORD waitMs =
+        __argc > 3 ? static_cast<DWORD>(std::strtoul(__argv[3], nullptr, 10)) : 5000;
     const DWORD start = GetTickCount();
     for (;;) {
         if (FindWindowA(__argv[1], title)) return 0;

@@ -76,12 +76,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     RECT r = {0, 0, width + 40, height + 40};
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     AdjustWindowRect(&r, style, FALSE);
-    HWND host = CreateWindowExA(0, "KvPreviewHost", "KORAVEN preview host", style, 40, 40,
-                                r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance,
-                                nullptr);
+    HWND host =
+        CreateWindowExA(0, "KvPreviewHost", "KORAVEN preview host", style, 40, 40, r.right - r.left,
+                        r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     if (!host) return 125;
-    HWND area = CreateWindowExA(0, "KvPreviewArea", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                                20, 20, width, height, host, nullptr, instance, nullptr);
+    HWND area = CreateWindowExA(0, "KvPreviewArea", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 20,
+                                20, width, height, host, nullptr, instance, nullptr);
     if (!area) return 125;
     ShowWindow(host, SW_SHOW);
     UpdateWindow(host);
@@ -109,7 +109,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         PumpUntil(pi.hProcess, 5000);
     }
     DWORD code = 124;
-    if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0)
+        GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hProcess);
     if (IsWindow(host)) DestroyWindow(host);
     return static_cast<int>(code);

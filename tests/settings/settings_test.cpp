@@ -10,7 +10,7 @@
 namespace {
 
 class Settings : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetSettings(); }
 };
 
@@ -23,14 +23,14 @@ const SettingKey& Key(const char* name) {
 }  // namespace
 
 TEST_F(Settings, ThirtyEightKeysInTheExactOrder) {
-    const char* order[] = {
-        "R_SPEED",    "D_SPEED",    "MAYOI",      "SUKIMA",    "RESOLUTION", "MOUSESENSE",
-        "TITLE",      "FIXCOLOR",   "SHOW_INFO",  "SHOW_FPS",  "SHOW_TIME",  "SHOW_DATE",
-        "SHOW_MSG",   "SHOW_NEWS1", "SHOW_NEWS2", "BLOCKFILE", "WIDTH",      "HEIGHT",
-        "COLOR1",     "COLOR2",     "COLOR3",     "COLOR4",    "COLOR5",     "COLOR6",
-        "COLOR7",     "TEXT",       "NI1_HTML",   "NI1_FILE",  "NI1_IGNORE", "NI1_TAG",
-        "NI1_REJECT", "NI1_UPDATE", "NI2_HTML",   "NI2_FILE",  "NI2_IGNORE", "NI2_TAG",
-        "NI2_REJECT", "NI2_UPDATE"};
+    const char* order[] = {"R_SPEED",    "D_SPEED",    "MAYOI",     "SUKIMA",     "RESOLUTION",
+                           "MOUSESENSE", "TITLE",      "FIXCOLOR",  "SHOW_INFO",  "SHOW_FPS",
+                           "SHOW_TIME",  "SHOW_DATE",  "SHOW_MSG",  "SHOW_NEWS1", "SHOW_NEWS2",
+                           "BLOCKFILE",  "WIDTH",      "HEIGHT",    "COLOR1",     "COLOR2",
+                           "COLOR3",     "COLOR4",     "COLOR5",    "COLOR6",     "COLOR7",
+                           "TEXT",       "NI1_HTML",   "NI1_FILE",  "NI1_IGNORE", "NI1_TAG",
+                           "NI1_REJECT", "NI1_UPDATE", "NI2_HTML",  "NI2_FILE",   "NI2_IGNORE",
+                           "NI2_TAG",    "NI2_REJECT", "NI2_UPDATE"};
     static_assert(sizeof order / sizeof order[0] == kSettingCount, "38 keys");
     for (int i = 0; i < kSettingCount; ++i) EXPECT_STREQ(settingKeys[i].key, order[i]) << i;
     EXPECT_EQ(FindSetting("NOPE"), -1);
@@ -183,11 +183,11 @@ TEST_F(Settings, ValuesReadAreClampedToTheDialogRanges) {
         const char* key;
         int in, out;
     } cases[] = {
-        {"RESOLUTION", 7, 4},  {"RESOLUTION", -1, 0}, {"RESOLUTION", 3, 3}, {"WIDTH", 0, 1},
-        {"WIDTH", 31, 30},     {"WIDTH", 30, 30},     {"HEIGHT", 4, 5},     {"HEIGHT", 99, 30},
-        {"R_SPEED", -19, -18}, {"R_SPEED", 19, 18},   {"R_SPEED", -5, -5},  {"D_SPEED", 0, 1},
-        {"D_SPEED", 11, 10},   {"MAYOI", -1, 0},      {"MAYOI", 11, 10},    {"SUKIMA", 12, 10},
-        {"MOUSESENSE", 2, 1},  {"TITLE", -3, 0},      {"FIXCOLOR", 5, 1},   {"SHOW_INFO", 2, 1},
+        {"RESOLUTION", 7, 4},  {"RESOLUTION", -1, 0}, {"RESOLUTION", 3, 3},    {"WIDTH", 0, 1},
+        {"WIDTH", 31, 30},     {"WIDTH", 30, 30},     {"HEIGHT", 4, 5},        {"HEIGHT", 99, 30},
+        {"R_SPEED", -19, -18}, {"R_SPEED", 19, 18},   {"R_SPEED", -5, -5},     {"D_SPEED", 0, 1},
+        {"D_SPEED", 11, 10},   {"MAYOI", -1, 0},      {"MAYOI", 11, 10},       {"SUKIMA", 12, 10},
+        {"MOUSESENSE", 2, 1},  {"TITLE", -3, 0},      {"FIXCOLOR", 5, 1},      {"SHOW_INFO", 2, 1},
         {"SHOW_NEWS2", -1, 0}, {"WIDTH", INT_MIN, 1}, {"HEIGHT", INT_MAX, 30},
     };
     for (const Case& c : cases) {

@@ -11,7 +11,7 @@
 namespace {
 
 class CommandLine : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetShellState(); }
 };
 

@@ -12,7 +12,7 @@
 namespace {
 
 class OverlayLayout : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetShellState();
         ResetSettings();

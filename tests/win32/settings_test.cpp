@@ -50,7 +50,7 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 class ProfileSettings : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetShellState();
         ResetSettings();
@@ -90,7 +90,9 @@ TEST_F(ProfileSettings, NoFileReadsEveryDefault) {
         switch (k.type) {
             case kIntSetting: EXPECT_EQ(*k.intValue, ParseInt(k.defaultText)) << k.key; break;
             case kStringSetting: EXPECT_STREQ(k.text, k.defaultText) << k.key; break;
-            case kColourSetting: EXPECT_STREQ(FormatColour(k.colour), k.defaultText) << k.key; break;
+            case kColourSetting:
+                EXPECT_STREQ(FormatColour(k.colour), k.defaultText) << k.key;
+                break;
         }
     }
     EXPECT_EQ(config.R_SPEED, 3);
@@ -139,9 +141,9 @@ TEST_F(ProfileSettings, ReadThenWriteKeepsOtherSectionsAndComments) {
     EXPECT_STREQ(FormatColour(1), "abcdef");
     WriteSettings();
     const std::string text = ReadFile(path_);
-    for (const char* kept : {"; a comment at the top", "[Other]", "A=1", "[Tail]", "B=2",
-                             "; a comment inside", "R_SPEED=-5", "WIDTH=12", "COLOR2=abcdef",
-                             "NI2_UPDATE=700"}) {
+    for (const char* kept :
+         {"; a comment at the top", "[Other]", "A=1", "[Tail]", "B=2", "; a comment inside",
+          "R_SPEED=-5", "WIDTH=12", "COLOR2=abcdef", "NI2_UPDATE=700"}) {
         EXPECT_NE(text.find(kept), std::string::npos) << kept << "\n" << text;
     }
     // [Other] still comes before [Config], and [Tail] after it.
@@ -153,8 +155,8 @@ TEST_F(ProfileSettings, ReadThenWriteKeepsOtherSectionsAndComments) {
 
 TEST_F(ProfileSettings, LongTextReadsAs254Characters) {
     const std::string text(300, 'x');
-    WriteFile(path_, "[Config]\r\nTEXT=" + text + "\r\nBLOCKFILE=" + std::string(400, 'b') +
-                         "\r\n");
+    WriteFile(path_,
+              "[Config]\r\nTEXT=" + text + "\r\nBLOCKFILE=" + std::string(400, 'b') + "\r\n");
     ReadSettings();
     EXPECT_EQ(std::strlen(config.TEXT), 254u);
     EXPECT_EQ(std::string(config.TEXT), text.substr(0, 254));
@@ -180,7 +182,7 @@ TEST_F(ProfileSettings, EmptyValuesReadAsZeroOrEmptyText) {
     EXPECT_EQ(config.SHOW[SLOT_INFO], 0);
     EXPECT_STREQ(config.TEXT, "");
     EXPECT_STREQ(config.BLOCKFILE, "");
-    EXPECT_EQ(config.WIDTH, 1);  // 0 held to the dialog's range
+    EXPECT_EQ(config.WIDTH, 1);    // 0 held to the dialog's range
     EXPECT_EQ(config.D_SPEED, 5);  // missing: the default
 }
 
@@ -210,9 +212,9 @@ TEST_F(ProfileSettings, GarbageNegativeAndHugeValuesAreMadeSound) {
     EXPECT_EQ(YMAX, 39);
     WriteSettings();
     const std::string text = ReadFile(path_);
-    for (const char* line : {"R_SPEED=12\r", "D_SPEED=1\r", "MAYOI=0\r", "SUKIMA=10\r",
-                             "RESOLUTION=4\r", "WIDTH=1\r", "HEIGHT=30\r", "COLOR1=f7f773\r",
-                             "COLOR3=000000\r"}) {
+    for (const char* line :
+         {"R_SPEED=12\r", "D_SPEED=1\r", "MAYOI=0\r", "SUKIMA=10\r", "RESOLUTION=4\r", "WIDTH=1\r",
+          "HEIGHT=30\r", "COLOR1=f7f773\r", "COLOR3=000000\r"}) {
         EXPECT_NE(text.find(line), std::string::npos) << line;
     }
 }

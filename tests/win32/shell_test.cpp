@@ -56,7 +56,7 @@ std::string UniqueName(const char* base) {
 }
 
 class Shell : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetShellState();
         ResetSettings();
