@@ -174,12 +174,17 @@ inline void StorePixel(uint8_t* p, uint32_t v) {
 
 // Depth, red, green and blue over the triangle, in 12-bit fixed point: each one's value at the
 // centre of pixel (xRef, yStart), and its steps per pixel and per row.
+// One side of a convex polygon: its sloping edges from top to bottom, and the first row on
+// which each one bounds the spans.
+struct Chain {
+    Edge edge[3];
+    int64_t firstRow[3];
+    int count = 0;
+};
+
 struct Setup {
     int64_t yStart, yEnd;  // rows drawn
-    int64_t yLower;        // first row of the lower part
-    Edge along;            // the long edge, from the top corner to the bottom one
-    Edge shortEdge[2];     // the other side: upper and lower part
-    bool alongLeft;        // the long edge bounds the spans on the left
+    Chain left, right;
     int64_t xRef;
     alignas(16) float origin[4];
     alignas(16) float dx[4];
@@ -397,19 +402,16 @@ struct Span32 {
 };
 #endif
 
-// Rows first..last of one part of the triangle. The long edge's walk goes on into the next
-// part. Which side it bounds, and whether spans are range-checked, are template arguments so
-// that the row loop carries no decisions and its values stay in registers.
-template <typename Writer, bool AlongLeft, bool Careful>
-void DrawPart(const RasterTarget& t, const Setup& s, EdgeWalk* alongWalk, const Edge& edge,
-              int64_t first, int64_t last) {
-    EdgeWalk along = *alongWalk;
-    EdgeWalk other = WalkFrom(edge, first);
+// Rows first..last, on which neither side changes its edge. Whether spans are range-checked
+// is a template argument, so that the row loop carries no decisions and its values stay in
+// registers.
+template <typename Writer, bool Careful>
+void DrawSegment(const RasterTarget& t, const Setup& s, EdgeWalk* leftWalk, EdgeWalk* rightWalk,
+                 int64_t first, int64_t last) {
+    EdgeWalk left = *leftWalk, right = *rightWalk;
     for (int64_t y = first; y <= last; ++y) {
-        const int64_t left = AlongLeft ? along.Ceil() : other.Ceil();
-        const int64_t right = AlongLeft ? other.Floor() : along.Floor();
-        const int lo = static_cast<int>(std::max<int64_t>(left, t.clipX0));
-        const int hi = static_cast<int>(std::min<int64_t>(right, t.clipX1 - 1));
+        const int lo = static_cast<int>(std::max<int64_t>(left.Ceil(), t.clipX0));
+        const int hi = static_cast<int>(std::min<int64_t>(right.Floor(), t.clipX1 - 1));
         if (lo <= hi) {
             Span span;
             if (Careful) {
@@ -421,23 +423,40 @@ void DrawPart(const RasterTarget& t, const Setup& s, EdgeWalk* alongWalk, const 
                 Writer::Draw(t, s, y, lo, hi, span);
             }
         }
-        along.Next();
-        other.Next();
+        left.Next();
+        right.Next();
     }
-    *alongWalk = along;
+    *leftWalk = left;
+    *rightWalk = right;
 }
 
+// The edge of a chain that bounds row y, and the first row of the edge after it.
+int ActiveEdge(const Chain& c, int64_t y, int64_t* nextRow) {
+    int e = 0;
+    while (e + 1 < c.count && c.firstRow[e + 1] <= y) ++e;
+    *nextRow = e + 1 < c.count ? c.firstRow[e + 1] : INT64_MAX;
+    return e;
+}
+
+// The rows of the polygon, segment by segment: where an edge of either side ends, the next
+// one takes over from that row on.
 template <typename Writer, bool Careful>
-void DrawParts(const RasterTarget& t, const Setup& s) {
-    EdgeWalk along = WalkFrom(s.along, s.yStart);
-    for (int part = 0; part < 2; ++part) {
-        const int64_t first = part == 0 ? s.yStart : std::max(s.yStart, s.yLower);
-        const int64_t last = part == 0 ? std::min(s.yEnd, s.yLower - 1) : s.yEnd;
-        if (first > last) continue;
-        if (s.alongLeft) {
-            DrawPart<Writer, true, Careful>(t, s, &along, s.shortEdge[part], first, last);
-        } else {
-            DrawPart<Writer, false, Careful>(t, s, &along, s.shortEdge[part], first, last);
+void DrawChains(const RasterTarget& t, const Setup& s) {
+    int64_t y = s.yStart, nextLeft, nextRight;
+    int l = ActiveEdge(s.left, y, &nextLeft), r = ActiveEdge(s.right, y, &nextRight);
+    EdgeWalk left = WalkFrom(s.left.edge[l], y), right = WalkFrom(s.right.edge[r], y);
+    while (y <= s.yEnd) {
+        const int64_t last = std::min({s.yEnd, nextLeft - 1, nextRight - 1});
+        DrawSegment<Writer, Careful>(t, s, &left, &right, y, last);
+        y = last + 1;
+        if (y > s.yEnd) break;
+        if (y >= nextLeft) {
+            l = ActiveEdge(s.left, y, &nextLeft);
+            left = WalkFrom(s.left.edge[l], y);
+        }
+        if (y >= nextRight) {
+            r = ActiveEdge(s.right, y, &nextRight);
+            right = WalkFrom(s.right.edge[r], y);
         }
     }
 }
@@ -445,9 +464,9 @@ void DrawParts(const RasterTarget& t, const Setup& s) {
 template <typename Writer>
 void DrawRows(const RasterTarget& t, const Setup& s) {
     if (s.careful) {
-        DrawParts<Writer, true>(t, s);
+        DrawChains<Writer, true>(t, s);
     } else {
-        DrawParts<Writer, false>(t, s);
+        DrawChains<Writer, false>(t, s);
     }
 }
 
@@ -568,39 +587,48 @@ void ClearClipRect(const RasterTarget& t, uint32_t pixel) {
     }
 }
 
-void DrawTriangle(const RasterTarget& t, const RasterVertex& v0, const RasterVertex& v1,
-                  const RasterVertex& v2) {
-    const int64_t X[3] = {v0.x, v1.x, v2.x}, Y[3] = {v0.y, v1.y, v2.y};
-    const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
-    if (area <= 0) return;  // back face or no area
+namespace {
 
-    // Rows whose pixel centres lie within the triangle's vertical extent.
+// Draws a convex polygon of three or four corners running clockwise on the screen; the
+// depth and colour planes are taken from its first three corners, whose doubled area (in
+// fixed point squared) is `area`.
+void DrawConvex(const RasterTarget& t, const RasterVertex* const* v, int n, int64_t area) {
+    const RasterVertex &v0 = *v[0], &v1 = *v[1], &v2 = *v[2];
+    int64_t X[4], Y[4];
+    for (int i = 0; i < n; ++i) {
+        X[i] = v[i]->x;
+        Y[i] = v[i]->y;
+    }
+    // Rows whose pixel centres lie within the polygon's vertical extent.
     Setup s;
-    const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
-    s.yStart = std::max<int64_t>(FloorDiv(minY - kHalf + kSubPixel - 1, kSubPixel), t.clipY0);
-    s.yEnd = std::min<int64_t>(FloorDiv(maxY - kHalf, kSubPixel), t.clipY1 - 1);
+    int top = 0, bottom = 0;
+    for (int i = 1; i < n; ++i) {
+        if (Y[i] < Y[top]) top = i;
+        if (Y[i] >= Y[bottom]) bottom = i;
+    }
+    s.yStart = std::max<int64_t>(FloorDiv(Y[top] - kHalf + kSubPixel - 1, kSubPixel), t.clipY0);
+    s.yEnd = std::min<int64_t>(FloorDiv(Y[bottom] - kHalf, kSubPixel), t.clipY1 - 1);
     if (s.yStart > s.yEnd) return;
 
-    // Corners top to bottom, tp < md < bt (ties broken by order). The edges keep the
-    // triangle's clockwise direction: tp -> md -> bt when the middle corner is on the right.
-    int tp = 0, md = 1, bt = 2;
-    if (Y[md] < Y[tp]) std::swap(md, tp);
-    if (Y[bt] < Y[md]) std::swap(bt, md);
-    if (Y[md] < Y[tp]) std::swap(md, tp);
-    const bool middleRight =
-        (X[md] - X[tp]) * (Y[bt] - Y[tp]) - (Y[md] - Y[tp]) * (X[bt] - X[tp]) > 0;
-    const Edge upper = middleRight ? MakeEdge(X, Y, tp, md) : MakeEdge(X, Y, md, tp);
-    const Edge lower = middleRight ? MakeEdge(X, Y, md, bt) : MakeEdge(X, Y, bt, md);
-    const Edge along = middleRight ? MakeEdge(X, Y, bt, tp) : MakeEdge(X, Y, tp, bt);
-    // Horizontal edges bound only the rows; their part of the triangle has no rows at all.
-    if (upper.a == 0) LimitRows(upper, &s.yStart, &s.yEnd);
-    if (lower.a == 0) LimitRows(lower, &s.yStart, &s.yEnd);
-    if (s.yStart > s.yEnd) return;
-    s.yLower = FloorDiv(Y[md] - kHalf + kSubPixel - 1, kSubPixel);  // first row with Py >= Ymid
-    s.along = along;
-    s.shortEdge[0] = upper;
-    s.shortEdge[1] = lower;
-    s.alongLeft = middleRight;
+    // Going on from the top corner, the clockwise edges run down the right side; going back
+    // from it, they run up the left side. Horizontal edges bound only the rows.
+    const int64_t unclippedStart = FloorDiv(Y[top] - kHalf + kSubPixel - 1, kSubPixel);
+    auto add = [&](Chain* c, const Edge& e, int64_t upperY) {
+        if (e.a == 0) {
+            LimitRows(e, &s.yStart, &s.yEnd);
+            return;
+        }
+        c->edge[c->count] = e;
+        c->firstRow[c->count] =
+            c->count == 0 ? unclippedStart : FloorDiv(upperY - kHalf + kSubPixel - 1, kSubPixel);
+        ++c->count;
+    };
+    for (int i = top; i != bottom; i = (i + 1) % n)
+        add(&s.right, MakeEdge(X, Y, i, (i + 1) % n), Y[i]);
+    for (int i = top; i != bottom; i = (i + n - 1) % n) {
+        add(&s.left, MakeEdge(X, Y, (i + n - 1) % n, i), Y[i]);
+    }
+    if (s.yStart > s.yEnd || s.left.count == 0 || s.right.count == 0) return;
 
     // Depth and colour as planes over the screen, in pixel units, relative to pixel xRef of
     // the first row. Depth keeps a level of headroom at both ends and colours stay within
@@ -667,6 +695,55 @@ void DrawTriangle(const RasterTarget& t, const RasterVertex& v0, const RasterVer
     }
 #endif
     kKernels[t.kernel](t, s);
+}
+
+int64_t Cross(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
+    return (int64_t(b.x) - a.x) * (int64_t(c.y) - a.y) -
+           (int64_t(b.y) - a.y) * (int64_t(c.x) - a.x);
+}
+
+// How far d's value lies from the plane through a, b and c, in the value's own units.
+float OffPlane(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c,
+               const RasterVertex& d, float RasterVertex::*field, int64_t area) {
+    // d = a + u (b - a) + w (c - a) on the screen; the plane gives a + u (b - a) + w (c - a).
+    const double ux = double(b.x) - a.x, uy = double(b.y) - a.y;
+    const double wx = double(c.x) - a.x, wy = double(c.y) - a.y;
+    const double px = double(d.x) - a.x, py = double(d.y) - a.y;
+    const double u = (px * wy - py * wx) / double(area), w = (ux * py - uy * px) / double(area);
+    const double predicted = a.*field + u * (b.*field - a.*field) + w * (c.*field - a.*field);
+    return static_cast<float>(std::fabs(predicted - d.*field));
+}
+
+}  // namespace
+
+void DrawTriangle(const RasterTarget& t, const RasterVertex& v0, const RasterVertex& v1,
+                  const RasterVertex& v2) {
+    const int64_t area = Cross(v0, v1, v2);
+    if (area <= 0) return;  // back face or no area
+    const RasterVertex* v[3] = {&v0, &v1, &v2};
+    DrawConvex(t, v, 3, area);
+}
+
+void DrawQuad(const RasterTarget& t, const RasterVertex& v0, const RasterVertex& v1,
+              const RasterVertex& v2, const RasterVertex& v3) {
+    // One polygon where the quad is convex on the screen and its depth and colours lie on one
+    // plane (a flat-lit face); otherwise the two triangles it was made of.
+    const int64_t area = Cross(v0, v1, v2);
+    bool whole =
+        area > 0 && Cross(v1, v2, v3) > 0 && Cross(v2, v3, v0) > 0 && Cross(v3, v0, v1) > 0;
+    if (whole) {
+        whole = OffPlane(v0, v1, v2, v3, &RasterVertex::r, area) < 0.1f &&
+                OffPlane(v0, v1, v2, v3, &RasterVertex::g, area) < 0.1f &&
+                OffPlane(v0, v1, v2, v3, &RasterVertex::b, area) < 0.1f &&
+                OffPlane(v0, v1, v2, v3, &RasterVertex::z, area) < 1.0f;
+    }
+    if (!whole) {
+        DrawTriangle(t, v0, v1, v2);
+        DrawTriangle(t, v0, v2, v3);
+        return;
+    }
+    const RasterVertex* v[4] = {&v0, &v1, &v2, &v3};
+    DrawConvex(t, v, 4, area);
 }
 
 }  // namespace ka3D

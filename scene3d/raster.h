@@ -51,4 +51,9 @@ void ClearClipRect(const RasterTarget& t, uint32_t pixel);
 void DrawTriangle(const RasterTarget& t, const RasterVertex& v0, const RasterVertex& v1,
                   const RasterVertex& v2);
 
+// Draws the quad made of the triangles (v0, v1, v2) and (v0, v2, v3), pixel for pixel as the
+// two would be drawn; in one pass when it is convex and flat-shaded, which halves the rows.
+void DrawQuad(const RasterTarget& t, const RasterVertex& v0, const RasterVertex& v1,
+              const RasterVertex& v2, const RasterVertex& v3);
+
 }  // namespace ka3D

@@ -213,7 +213,7 @@ void DrawClippedTriangle(const View& view, const RasterTarget& t, const RenderMe
 
 void DrawFrame(const View& view, const RasterTarget& t, const Frame& f) {
     RenderMesh& m = *f.mesh;
-    if (m.triangles.empty()) return;
+    if (m.triangles.empty() && m.quads.empty()) return;
     // The frame's origin in camera space.
     const float d[3] = {f.position.x - view.eye[0], f.position.y - view.eye[1],
                         f.position.z - view.eye[2]};
@@ -247,20 +247,31 @@ void DrawFrame(const View& view, const RasterTarget& t, const Frame& f) {
         }
         if (p.outside == 0) ProjectPoint(view, p.x, p.y, p.z, &p.sx, &p.sy, &p.depth);
     }
+    auto outside = [&](int vertex) { return m.projected[m.vertexPosition[vertex]].outside; };
     const size_t corners = m.triangles.size();
     for (size_t i = 0; i + 2 < corners; i += 3) {
         const int* tri = &m.triangles[i];
-        if (needsClip) {
-            unsigned a = m.projected[m.vertexPosition[tri[0]]].outside;
-            unsigned b = m.projected[m.vertexPosition[tri[1]]].outside;
-            unsigned cc = m.projected[m.vertexPosition[tri[2]]].outside;
-            if (a & b & cc) continue;  // wholly outside one plane
-            if (a | b | cc) {
-                DrawClippedTriangle(view, t, m, tri, a | b | cc);
-                continue;
-            }
+        const unsigned a = outside(tri[0]), b = outside(tri[1]), c3 = outside(tri[2]);
+        if (a & b & c3) continue;  // wholly outside one plane
+        if (a | b | c3) {
+            DrawClippedTriangle(view, t, m, tri, a | b | c3);
+        } else {
+            DrawTriangle(t, Corner(m, tri[0]), Corner(m, tri[1]), Corner(m, tri[2]));
         }
-        DrawTriangle(t, Corner(m, tri[0]), Corner(m, tri[1]), Corner(m, tri[2]));
+    }
+    // Quads are drawn whole unless they reach a clip plane; then as their two triangles.
+    const size_t quadCorners = m.quads.size();
+    for (size_t i = 0; i + 3 < quadCorners; i += 4) {
+        const int* q = &m.quads[i];
+        const unsigned a = outside(q[0]), b = outside(q[1]), c3 = outside(q[2]), d4 = outside(q[3]);
+        if (a & b & c3 & d4) continue;
+        if (a | b | c3 | d4) {
+            const int first[3] = {q[0], q[1], q[2]}, second[3] = {q[0], q[2], q[3]};
+            if (!(a & b & c3)) DrawClippedTriangle(view, t, m, first, a | b | c3);
+            if (!(a & c3 & d4)) DrawClippedTriangle(view, t, m, second, a | c3 | d4);
+        } else {
+            DrawQuad(t, Corner(m, q[0]), Corner(m, q[1]), Corner(m, q[2]), Corner(m, q[3]));
+        }
     }
 }
 

@@ -160,6 +160,41 @@ void ResetScene() {
 
 }  // namespace
 
+namespace {
+
+// Finds the fans' pairs (a, b, c), (a, c, d) in one plane and moves them into the quads.
+void PairIntoQuads(RenderMesh* m) {
+    std::vector<int> single;
+    const std::vector<int>& t = m->triangles;
+    auto normal = [&](const int* tri) {
+        const Vec3& a = m->positions[m->vertexPosition[tri[0]]];
+        const Vec3& b = m->positions[m->vertexPosition[tri[1]]];
+        const Vec3& c = m->positions[m->vertexPosition[tri[2]]];
+        Vec3 u{b.x - a.x, b.y - a.y, b.z - a.z}, v{c.x - a.x, c.y - a.y, c.z - a.z};
+        bool ok = false;
+        return Normalized(Vec3{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x},
+                          &ok);
+    };
+    size_t i = 0;
+    for (; i + 5 < t.size(); i += 3) {
+        const int* p = &t[i];
+        const int* q = &t[i + 3];
+        if (q[0] == p[0] && q[1] == p[2] && q[2] != p[1]) {
+            Vec3 n1 = normal(p), n2 = normal(q);
+            if (n1.x * n2.x + n1.y * n2.y + n1.z * n2.z > 0.99999f) {
+                m->quads.insert(m->quads.end(), {p[0], p[1], p[2], q[2]});
+                i += 3;
+                continue;
+            }
+        }
+        single.insert(single.end(), p, p + 3);
+    }
+    single.insert(single.end(), t.begin() + static_cast<long>(i), t.end());
+    m->triangles = single;
+}
+
+}  // namespace
+
 void BuildRenderMesh(const Mesh& mesh, RenderMesh* out) {
     *out = RenderMesh{};
     out->positions = mesh.positions;
@@ -203,6 +238,7 @@ void BuildRenderMesh(const Mesh& mesh, RenderMesh* out) {
             out->triangles.push_back(vertex);
         }
     }
+    PairIntoQuads(out);
     if (positionCount > 0) {
         Vec3 lo = mesh.positions[0], hi = lo;
         for (const Vec3& p : mesh.positions) {

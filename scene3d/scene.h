@@ -18,7 +18,10 @@ struct RenderMesh {
     std::vector<int> vertexPosition;  // vertex -> index into positions
     std::vector<Vec3> vertexNormal;   // vertex -> unit normal
     std::vector<int> triangles;       // three vertex indices per triangle
-    Vec3 centre{0, 0, 0};             // bounding sphere of the positions
+    // Pairs of triangles (a, b, c) and (a, c, d) of one flat face, as a, b, c, d: drawn in one
+    // pass where they stay convex and flat-shaded on the screen.
+    std::vector<int> quads;
+    Vec3 centre{0, 0, 0};  // bounding sphere of the positions
     float radius = 0;
 
     // Working space of the renderer, sized once here so a render allocates nothing.

@@ -106,6 +106,35 @@ TEST(Raster, RandomFansLeaveNoGapAndNoDoubleDraw) {
     }
 }
 
+TEST(Raster, QuadDrawsExactlyWhatItsTwoTrianglesDraw) {
+    SeedRand(11);
+    for (int round = 0; round < 200; ++round) {
+        // Four corners clockwise around a centre; some rounds make the quad concave or give
+        // its corners different colours, which must not change a pixel either.
+        const double cx = 24 + (Rand() % 256) / 256.0, cy = 24 + (Rand() % 256) / 256.0;
+        ka3D::RasterVertex q[4];
+        for (int i = 0; i < 4; ++i) {
+            double a = (i + (Rand() % 100) / 150.0) * 2 * 3.14159265358979 / 4;
+            double r = (round % 5 == 0 && i == 2) ? 2.0 : 6 + (Rand() % 1600) / 100.0;
+            q[i] = At(cx + r * std::cos(a), cy + r * std::sin(a));
+            if (round % 3 == 0) q[i].g = static_cast<float>(Rand() % 256);
+        }
+        Surface whole(48, 48), halves(48, 48);
+        ka3D::ClearClipRect(whole.t, 0);
+        ka3D::DrawQuad(whole.t, q[0], q[1], q[2], q[3]);
+        ka3D::ClearClipRect(halves.t, 0);
+        ka3D::DrawTriangle(halves.t, q[0], q[1], q[2]);
+        ka3D::DrawTriangle(halves.t, q[0], q[2], q[3]);
+        for (int i = 0; i < 48 * 48; ++i) {
+            ASSERT_EQ(whole.color[i] != 0, halves.color[i] != 0)
+                << "round " << round << " at " << i;
+            if (round % 3 != 0 && whole.color[i]) {
+                ASSERT_EQ(whole.color[i], halves.color[i]);
+            }
+        }
+    }
+}
+
 TEST(Raster, CounterClockwiseAndSliverTrianglesStayInBounds) {
     Surface s(16, 16);
     s.Draw(At(2, 2), At(2, 12), At(12, 2));  // counter-clockwise: a back face
