@@ -26,6 +26,13 @@ double CpuMicros() {
     return static_cast<double>(std::clock()) * (1e6 / static_cast<double>(CLOCKS_PER_SEC));
 }
 
+// Steps of the generator from one state to another.
+long DrawsBetween(uint32_t from, uint32_t to) {
+    long n = 0;
+    for (uint32_t s = from; s != to; s = s * 214013u + 2531011u) ++n;
+    return n;
+}
+
 struct Timing {
     double worst = 0;
     double total = 0;
@@ -67,6 +74,7 @@ void Run(const Setting& s, const Config& defaults, int games, uint32_t seed) {
     Timing choose;
     Timing plan;
     Timing failedChoices;  // the last choice of every game
+    long mostDraws = 0;    // random numbers drawn by one choice
     long pieces = 0;
     long rows = 0;
     long frames = 0;
@@ -80,6 +88,7 @@ void Run(const Setting& s, const Config& defaults, int games, uint32_t seed) {
             if (rowGroupB.top > 0) rows += rowGroupB.bottom - rowGroupB.top + 1;
         }
         GameOrbitStep();
+        const uint32_t stateBefore = randomState;
         const double t0 = CpuMicros();
         GameStateStep();
         const double t1 = CpuMicros();
@@ -89,6 +98,8 @@ void Run(const Setting& s, const Config& defaults, int games, uint32_t seed) {
         const double us = t1 - t0;
         if (before == GAME_CHOOSE) {
             choose.Add(us);
+            const long draws = DrawsBetween(stateBefore, randomState);
+            if (draws > mostDraws) mostDraws = draws;
             if (gameState == GAME_OVER) failedChoices.Add(us);
         }
         if (before == GAME_PLAN) {
@@ -105,6 +116,7 @@ void Run(const Setting& s, const Config& defaults, int games, uint32_t seed) {
                 static_cast<double>(rows) / played, failedPlans);
     std::printf("  ChooseNextPiece: %ld calls, mean %.1f us, worst %.1f us\n", choose.count,
                 choose.Mean(), choose.worst);
+    std::printf("  most random draws in one choice: %ld\n", mostDraws);
     std::printf("  of which failed: mean %.1f us, worst %.1f us\n", failedChoices.Mean(),
                 failedChoices.worst);
     std::printf("  PlanPath:        %ld calls, mean %.1f us, worst %.1f us\n", plan.count,
