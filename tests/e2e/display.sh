@@ -7,6 +7,8 @@
 source "$(dirname "$0")/lib.sh"
 kv_init
 
+window_shows() { kv_wait_window "$@" >/dev/null; }
+
 desktop_geometry() {
   local w
   w="$(xdotool search --name 'Wine desktop' 2>/dev/null | head -n 1)"
@@ -95,7 +97,7 @@ stop_fullscreen() {
 # ---- RESOLUTION 0 ----------------------------------------------------------------------------
 start_fullscreen res0 0
 pid="$KV_PID"
-kv_check "res 0: the saver's window appears" kv_wait_window KORAVEN 30 >/dev/null
+kv_check "res 0: the saver's window appears" window_shows KORAVEN 30
 kv_check "res 0: frames are presented" kv_wait_file "$FRAME_LOG" 60
 kv_check "res 0: the display is 640 x 480 x 16" test "$(log_value "$FRAME_LOG" mode)" = 640x480x16
 kv_check "res 0: the desktop takes the display mode's size" \
@@ -124,7 +126,7 @@ stop_fullscreen "res 0" "$pid"
 # ---- RESOLUTION 2 ----------------------------------------------------------------------------
 start_fullscreen res2 2
 pid="$KV_PID"
-kv_check "res 2: the saver's window appears" kv_wait_window KORAVEN 30 >/dev/null
+kv_check "res 2: the saver's window appears" window_shows KORAVEN 30
 kv_check "res 2: frames are presented" kv_wait_file "$FRAME_LOG" 60
 kv_check "res 2: the display is 1024 x 768 x 16" test "$(log_value "$FRAME_LOG" mode)" = 1024x768x16
 kv_check "res 2: the desktop takes the display mode's size" \
