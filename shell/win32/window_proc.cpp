@@ -12,6 +12,50 @@
 
 namespace {
 
+// A key pressed and released before any game frame ran (a quick tap while the title screen or a
+// news fetch held the loop up, or two messages handled in one batch) would never be seen by the
+// game frame, which acts on heldKey: the saver would not end on that touch. Such a release is
+// therefore kept pending, and a short timer clears heldKey once a game frame has run since the
+// press. A game frame has run when runState was 2 at the press (or at a later check) and the
+// frame clock has moved on since then.
+constexpr UINT_PTR kReleaseTimer = 0x4B56;
+constexpr UINT kReleaseTimerMs = 10;
+bool releasePending = false;
+bool pressInGame = false;
+uint32_t pressFrameTime = 0;
+
+void PressKey(int key) {
+    HandleKey(key);
+    releasePending = false;
+    pressInGame = runState == 2;
+    pressFrameTime = lastFrameTime;
+}
+
+bool GameFrameSincePress() {
+    return pressInGame && lastFrameTime != pressFrameTime;
+}
+
+void ReleaseHeldKey(HWND window) {
+    if (GameFrameSincePress()) {
+        heldKey = 0;
+        return;
+    }
+    releasePending = true;
+    SetTimer(window, kReleaseTimer, kReleaseTimerMs, nullptr);
+}
+
+void CheckPendingRelease(HWND window) {
+    if (releasePending && GameFrameSincePress()) {
+        heldKey = 0;
+        releasePending = false;
+    } else if (releasePending && !pressInGame && runState == 2) {
+        // Pressed before the game began: wait for a frame of the game itself.
+        pressInGame = true;
+        pressFrameTime = lastFrameTime;
+    }
+    if (!releasePending) KillTimer(window, kReleaseTimer);
+}
+
 // A coordinate of WM_MOVE: the low or high word of lParam, a value above 32768 taken as
 // negative (a window left of or above the screen's origin).
 int SignedCoordinate(unsigned word) {
@@ -67,13 +111,18 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return TRUE;
 
         case WM_KEYDOWN:
-        case WM_SYSKEYDOWN: HandleKey(static_cast<int>(wParam)); break;
+        case WM_SYSKEYDOWN: PressKey(static_cast<int>(wParam)); break;
 
         case WM_KEYUP:
             // Only the release of the held key itself clears it. WM_SYSKEYUP is not handled: a
             // key that came as WM_SYSKEYDOWN (Alt, F10) stays held after its release.
-            if (static_cast<int>(wParam) == heldKey) heldKey = 0;
+            if (static_cast<int>(wParam) == heldKey) ReleaseHeldKey(window);
             break;
+
+        case WM_TIMER:
+            if (wParam != kReleaseTimer) break;
+            CheckPendingRelease(window);
+            return 0;
 
         case WM_MOUSEMOVE:
             if (CountMouseMove(static_cast<uint16_t>(low), static_cast<uint16_t>(high))) {
@@ -91,8 +140,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;  // swallowed: the press before it has done what a press does
 
         case WM_HOTKEY:
-            if (wParam == kHotKeySnapshot) HandleKey(kKeySnapshot);
-            if (wParam == kHotKeyOther) HandleKey(kKeyHotKey2);
+            if (wParam == kHotKeySnapshot) PressKey(kKeySnapshot);
+            if (wParam == kHotKeyOther) PressKey(kKeyHotKey2);
             return 0;
 
         default: break;
@@ -102,6 +151,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 void ResetInput() {
     heldKey = 0;
+    releasePending = false;
     if (fullScreen) ConfineCursor();
 }
 

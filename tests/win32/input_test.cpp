@@ -139,16 +139,65 @@ TEST_F(Input, KeypadPlusAndMinusWrapOverThreeHeadlines) {
 }
 
 TEST_F(Input, OnlyTheReleaseOfTheHeldKeyClearsIt) {
+    runState = 2;
+    lastFrameTime = 100;
     Key('A');
     Key('B');
+    lastFrameTime = 111;  // a game frame ran while B was held
     Send(WM_KEYUP, 'A', 0xC0000001);
     EXPECT_EQ(heldKey, 'B');
     Send(WM_KEYUP, 'B', 0xC0000001);
     EXPECT_EQ(heldKey, 0);
     // A key that came as a system key stays held after its release.
     Send(WM_SYSKEYDOWN, VK_MENU, 1 | (1 << 29));
+    lastFrameTime = 122;
     Send(WM_SYSKEYUP, VK_MENU, 0xC0000001);
     EXPECT_EQ(heldKey, VK_MENU);
+}
+
+// Handles the window's timer messages as the loop would, until heldKey is 0 or 3 s have passed.
+bool HeldKeyClearedByTimer(HWND window) {
+    const DWORD start = GetTickCount();
+    while (heldKey != 0 && GetTickCount() - start < 3000) {
+        MSG msg;
+        if (PeekMessageA(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+            DispatchMessageA(&msg);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_TIMER);
+        }
+    }
+    return heldKey == 0;
+}
+
+TEST_F(Input, AKeyTappedBeforeAnyGameFrameStaysHeldUntilOneHasRun) {
+    // Pressed and released during the title screen: still held when the game begins.
+    runState = 1;
+    lastFrameTime = 100;
+    Key(VK_ESCAPE);
+    Send(WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    EXPECT_EQ(heldKey, VK_ESCAPE);
+    lastFrameTime = 4100;  // the title frame
+    runState = 2;
+    EXPECT_FALSE(HeldKeyClearedByTimer(window));  // no game frame yet
+    EXPECT_EQ(heldKey, VK_ESCAPE);
+    lastFrameTime = 4111;  // the first game frame saw it
+    EXPECT_TRUE(HeldKeyClearedByTimer(window));
+
+    // Tapped in the game between two frames: held over the next frame only.
+    lastFrameTime = 5000;
+    Key(VK_LEFT);
+    Send(WM_KEYUP, VK_LEFT, 0xC0000001);
+    EXPECT_EQ(heldKey, VK_LEFT);
+    lastFrameTime = 5011;
+    EXPECT_TRUE(HeldKeyClearedByTimer(window));
+
+    // A second key pressed while the first's release waits is held as usual.
+    Key('A');
+    Send(WM_KEYUP, 'A', 0xC0000001);
+    Key('B');
+    lastFrameTime = 6000;
+    EXPECT_FALSE(HeldKeyClearedByTimer(window));
+    EXPECT_EQ(heldKey, 'B');
 }
 
 TEST_F(Input, HotKeysGiveTheirKeyCodes) {
