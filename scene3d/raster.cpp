@@ -1,18 +1,22 @@
-// The triangle rasterizer.
+// The rasterizer: triangles, and flat quads in one pass.
 //
-// Set-up: each edge of a clockwise triangle becomes an integer edge function
-// E(P) = a * (Px - Xi) + b * (Py - Yi) on the fixed-point vertices, positive inside. With the
-// corners sorted top to bottom, one edge bounds each side of the upper part of the triangle
-// and one each side of the lower part; the long edge serves both parts on its side.
+// Set-up: each edge of a convex polygon running clockwise on the screen becomes an integer
+// edge function E(P) = a * (Px - Xi) + b * (Py - Yi) on the fixed-point corners, positive
+// inside. From the top corner, the edges going on bound the spans on the right and the edges
+// going back bound them on the left; horizontal edges bound only the rows.
 //
 // Edge walking: on every pixel row an edge bounds the span from one side at
 // ceil or floor(need / d); the quotient and remainder are walked from row to row, so the bound
-// is exact without a division per row.
+// is exact without a division per row, and polygons sharing an edge share every pixel of it
+// exactly once (top-left rule).
 //
 // Interpolation: depth and colour are planes over the screen, evaluated at the start of each
-// span and stepped across it in 12-bit fixed point.
+// span and stepped across it in fixed point.
 //
-// Depth test: 16 bits, a pixel is written when it is not farther than what is there.
+// Depth test: 16 bits; a pixel is written when it is not farther than what is there.
+//
+// The span loops exist twice: plain C++ for every pixel format, and SSE2 versions for the
+// common ones that give the very same pixels.
 #include "scene3d/raster.h"
 
 #include <algorithm>
@@ -24,6 +28,14 @@
 #include <emmintrin.h>
 #endif
 
+// The span loops are small and called once per row: inlined into the row loop they keep the
+// row's values in registers.
+#if defined(__GNUC__)
+#define KA3D_INLINE inline __attribute__((always_inline))
+#else
+#define KA3D_INLINE inline
+#endif
+
 namespace ka3D {
 
 namespace {
@@ -32,15 +44,12 @@ namespace {
 // (8.8, so that a channel fits a 16-bit lane).
 constexpr int kFraction = 12;
 constexpr int kColorFraction = 8;
-
-// The span loops are small and called once per row: inlined into the row loop they keep the
-// row's values in registers.
-#if defined(__GNUC__)
-#define KA3D_INLINE inline __attribute__((always_inline))
-#else
-#define KA3D_INLINE inline
-#endif
 constexpr int64_t kHalf = kSubPixel / 2;  // pixel centre offset in fixed point
+
+// v held to lo .. hi; NaN becomes lo.
+float Limit(float v, float lo, float hi) {
+    return std::fmin(std::fmax(v, lo), hi);
+}
 
 int64_t FloorDiv(int64_t n, int64_t d) {
     int64_t q = n / d;
@@ -82,7 +91,7 @@ struct EdgeWalk {
     int64_t Ceil() const { return q + (r != 0 ? 1 : 0); }
 };
 
-// An edge from corner i to corner j of a clockwise triangle. A pixel is inside when E > 0, or
+// An edge from corner i to corner j of a clockwise polygon. A pixel is inside when E > 0, or
 // E == 0 on a top or left edge: E - bias >= 0.
 struct Edge {
     int64_t a, b, x, y, bias;
@@ -114,7 +123,7 @@ void LimitRows(const Edge& e, int64_t* first, int64_t* last) {
     const int64_t need = e.bias - e.b * (*first * kSubPixel + kHalf - e.y);  // b*S*(row-first)
     const int64_t step = e.b * kSubPixel;
     if (step > 0) {
-        *first += FloorDiv(need + step - 1, step);
+        *first += std::max<int64_t>(0, FloorDiv(need + step - 1, step));
     } else {
         *last = std::min(*last, *first + FloorDiv(-need, -step));
     }
@@ -172,8 +181,6 @@ inline void StorePixel(uint8_t* p, uint32_t v) {
     }
 }
 
-// Depth, red, green and blue over the triangle, in 12-bit fixed point: each one's value at the
-// centre of pixel (xRef, yStart), and its steps per pixel and per row.
 // One side of a convex polygon: its sloping edges from top to bottom, and the first row on
 // which each one bounds the spans.
 struct Chain {
@@ -182,6 +189,8 @@ struct Chain {
     int count = 0;
 };
 
+// A polygon ready for its rows. Depth, red, green and blue are planes in fixed point: each
+// one's value at the centre of pixel (xRef, yStart), and its steps per pixel and per row.
 struct Setup {
     int64_t yStart, yEnd;  // rows drawn
     Chain left, right;
@@ -201,7 +210,7 @@ struct Setup {
 };
 
 // Start values of a span at pixel lo of row y, and its steps. A value at a pixel centre inside
-// the triangle lies between the corners' values; stepping by a gradient truncated towards zero
+// the polygon lies between the corners' values; stepping by a gradient truncated towards zero
 // stays between the start and the exact value, so every pixel of the span stays in range.
 // Slivers need more: their step is taken between the clamped values at both ends.
 struct Span {
@@ -542,6 +551,7 @@ bool PrepareTarget(const RenderTarget& target, RasterTarget* out) {
     *out = RasterTarget{};
     int bytes = target.bitsPerPixel / 8;
     if (!target.color || !target.depth || target.width <= 0 || target.height <= 0) return false;
+    if (target.width > kMaxTargetSize || target.height > kMaxTargetSize) return false;
     if (target.bitsPerPixel != 16 && target.bitsPerPixel != 24 && target.bitsPerPixel != 32) {
         return false;
     }
@@ -651,9 +661,9 @@ void DrawConvex(const RasterTarget& t, const RasterVertex* const* v, int n, int6
         {v0.z, v0.r, v0.g, v0.b}, {v1.z, v1.r, v1.g, v1.b}, {v2.z, v2.r, v2.g, v2.b}};
     s.careful = false;
     for (int k = 0; k < 4; ++k) {
-        const float c0 = std::clamp(values[0][k], kLow[k], kHigh[k]);
-        const float c1 = std::clamp(values[1][k], kLow[k], kHigh[k]) - c0;
-        const float c2 = std::clamp(values[2][k], kLow[k], kHigh[k]) - c0;
+        const float c0 = Limit(values[0][k], kLow[k], kHigh[k]);
+        const float c1 = Limit(values[1][k], kLow[k], kHigh[k]) - c0;
+        const float c2 = Limit(values[2][k], kLow[k], kHigh[k]) - c0;
         const float gx = (c1 * dy2 - c2 * dy1) * invDet, gy = (c2 * dx1 - c1 * dx2) * invDet;
         s.origin[k] = (c0 + gx * offX + gy * offY) * kScale[k];
         s.dx[k] = gx * kScale[k];
@@ -670,9 +680,9 @@ void DrawConvex(const RasterTarget& t, const RasterVertex* const* v, int n, int6
                      qy2 = (Y[2] - Y[0]) / double(kSubPixel);
         const double inv = double(kSubPixel) * double(kSubPixel) / static_cast<double>(area);
         for (int k = 0; k < 4; ++k) {
-            const double c0 = std::clamp(values[0][k], kLow[k], kHigh[k]);
-            const double c1 = std::clamp(values[1][k], kLow[k], kHigh[k]) - c0;
-            const double c2 = std::clamp(values[2][k], kLow[k], kHigh[k]) - c0;
+            const double c0 = Limit(values[0][k], kLow[k], kHigh[k]);
+            const double c1 = Limit(values[1][k], kLow[k], kHigh[k]) - c0;
+            const double c2 = Limit(values[2][k], kLow[k], kHigh[k]) - c0;
             const double gx = (c1 * qy2 - c2 * qy1) * inv, gy = (c2 * qx1 - c1 * qx2) * inv;
             s.exact[k][0] =
                 (c0 + gx * (s.xRef + 0.5 - px0) + gy * (s.yStart + 0.5 - py0)) * kScale[k];

@@ -14,6 +14,7 @@ namespace ka3D {
 
 constexpr int kSubPixelBits = 8;  // vertex positions in 1/256 pixel
 constexpr int kSubPixel = 1 << kSubPixelBits;
+constexpr int kMaxTargetSize = 1 << 15;  // widest and tallest target drawn into
 
 // A target prepared for drawing: buffers, the rectangle drawing is limited to, and how the
 // colour channels are packed.
@@ -33,7 +34,7 @@ struct RasterTarget {
 };
 
 struct RasterVertex {
-    int32_t x, y;   // screen position in 1/kSubPixel pixels
+    int32_t x, y;   // screen position in 1/kSubPixel pixels, within +-2^29
     float z;        // depth, 0 (front plane) .. 65535 (back plane)
     float r, g, b;  // colour channels, 0 .. 255.5 (levels are truncated, so +0.5 rounds)
 };

@@ -47,7 +47,7 @@ void SidePlanes(const View& v, float left, float right, float top, float bottom,
 }
 
 bool SetUpView(const Camera& cam, const RasterTarget& t, View* v) {
-    const int w = cam.x2 - cam.x1, h = cam.y2 - cam.y1;
+    const int64_t w = int64_t(cam.x2) - cam.x1, h = int64_t(cam.y2) - cam.y1;
     if (w <= 0 || h <= 0) return false;
     for (int i = 0; i < 3; ++i) {
         v->eye[i] = static_cast<float>(cam.position[i]);
@@ -55,12 +55,12 @@ bool SetUpView(const Camera& cam, const RasterTarget& t, View* v) {
     }
     // Field 0.5: at distance 1 the shorter side spans 0.5 from the centre to its edge.
     v->scale = static_cast<float>(std::min(w, h));
-    v->cx = cam.x1 + w * 0.5f;
-    v->cy = cam.y1 + h * 0.5f;
+    v->cx = static_cast<float>(cam.x1 + w * 0.5);
+    v->cy = static_cast<float>(cam.y1 + h * 0.5);
     v->depthA = 65535.0f * cam.back / (cam.back - cam.front);
     v->depthB = v->depthA * cam.front;
 
-    const float guard = 1024.0f + static_cast<float>(std::max(w, h));
+    const float guard = 1024.0f + static_cast<float>(std::min<int64_t>(std::max(w, h), 1 << 15));
     v->clip[kNear] = PlaneEq{0, 0, 1, -cam.front};
     v->clip[kFar] = PlaneEq{0, 0, -1, cam.back};
     SidePlanes(*v, t.clipX0 - guard, t.clipX1 + guard, t.clipY0 - guard, t.clipY1 + guard, v->clip);
@@ -77,10 +77,16 @@ bool SetUpView(const Camera& cam, const RasterTarget& t, View* v) {
 
 void ProjectPoint(const View& v, float x, float y, float z, int32_t* sx, int32_t* sy,
                   float* depth) {
-    const float invZ = 1.0f / z;
-    *sx = static_cast<int32_t>(std::lrint((v.cx + v.scale * x * invZ) * kSubPixel));
-    *sy = static_cast<int32_t>(std::lrint((v.cy - v.scale * y * invZ) * kSubPixel));
-    *depth = std::clamp(v.depthA - v.depthB * invZ, 0.0f, 65535.0f);
+    // Positions are held to +-2^29 in fixed point (and NaN to a side), so that no edge
+    // function of the rasterizer can overflow whatever numbers the scene was given.
+    const float invZ = 1.0f / z, limit = 536870912.0f;
+    auto fixed = [&](float pixels) {
+        return static_cast<int32_t>(
+            std::lrint(std::fmin(std::fmax(pixels * kSubPixel, -limit), limit)));
+    };
+    *sx = fixed(v.cx + v.scale * x * invZ);
+    *sy = fixed(v.cy - v.scale * y * invZ);
+    *depth = std::fmin(std::fmax(v.depthA - v.depthB * invZ, 0.0f), 65535.0f);
 }
 
 float Dot(const Vec3& a, const Vec3& b) {

@@ -25,6 +25,12 @@ constexpr int kLightDirections[10][3] = {
     {0, 0, 100}, {100, 0, 0},    {-100, -100, 0}, {0, -100, 0},  {100, -100, 0},
 };
 
+// Positions, colours and intensities that are not finite numbers are ignored: the previous
+// value stays.
+bool Finite(float a, float b = 0, float c = 0) {
+    return std::isfinite(a) && std::isfinite(b) && std::isfinite(c);
+}
+
 Camera* UsedCamera(int number) {
     if (number < 1 || number > 4 || !scene.cameras[number].used) return nullptr;
     return &scene.cameras[number];
@@ -268,13 +274,13 @@ void Release() {
 }
 
 void SetBackground(float red, float green, float blue) {
-    scene.background = Vec3{red, green, blue};
+    if (Finite(red, green, blue)) scene.background = Vec3{red, green, blue};
 }
 
 void SetAmbient(float intensity) {
     scene.lights[0] = Light{};
     scene.lights[0].used = true;
-    scene.lights[0].intensity = intensity;
+    scene.lights[0].intensity = std::isfinite(intensity) ? intensity : 0.0f;
 }
 
 int CreateLight(int number, float intensity, int direction) {
@@ -288,7 +294,7 @@ int CreateLight(int number, float intensity, int direction) {
     l = Light{};
     l.used = true;
     l.point = direction == 0;
-    l.intensity = intensity;
+    l.intensity = std::isfinite(intensity) ? intensity : 0.0f;
     for (int i = 0; i < 3; ++i) l.lastGiven[i] = static_cast<float>(kLightDirections[direction][i]);
     l.position = Vec3{l.lastGiven[0], -l.lastGiven[1], -l.lastGiven[2]};
     return 1;
@@ -349,11 +355,11 @@ Frame* LoadObjectFromMesh(const Mesh& mesh, int count, Frame** frames) {
 }
 
 void SetFramePosition(Frame* frame, float x, float y, float z) {
-    if (frame) frame->position = Vec3{x, -y, -z};
+    if (frame && Finite(x, y, z)) frame->position = Vec3{x, -y, -z};
 }
 
 void SetFrameColor(Frame* frame, float red, float green, float blue) {
-    if (frame) frame->color = Vec3{red, green, blue};
+    if (frame && Finite(red, green, blue)) frame->color = Vec3{red, green, blue};
 }
 
 void ShowFrame(Frame* frame) {
@@ -388,7 +394,7 @@ int ShownFrameCount() {
 
 void SetCameraPosition(int number, float x, float y, float z) {
     Camera* cam = UsedCamera(number);
-    if (!cam) return;
+    if (!cam || !Finite(x, y, z)) return;
     cam->position[0] = x;
     cam->position[1] = -y;
     cam->position[2] = -z;
@@ -406,7 +412,7 @@ void TiltCamera(int number, float degrees) {
 
 void SetLightPosition(int number, float x, float y, float z) {
     Light* l = UsedLight(number);
-    if (!l) return;
+    if (!l || !Finite(x, y, z)) return;
     l->lastGiven[0] = x;
     l->lastGiven[1] = y;
     l->lastGiven[2] = z;

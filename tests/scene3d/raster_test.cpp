@@ -152,4 +152,10 @@ TEST(Raster, CounterClockwiseAndSliverTrianglesStayInBounds) {
     }
 }
 
+TEST(Raster, FlatTopAboveTheSurfaceStartsAtItsFirstRow) {
+    Surface s(16, 16);
+    s.Draw(At(-100, -50.5), At(60, -50.5), At(8, 40.5));
+    for (int y = 0; y < 16; ++y) EXPECT_EQ(s.hits[y * 16 + 8], 1) << y;
+}
+
 }  // namespace

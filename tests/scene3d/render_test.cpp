@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <new>
 
 #include "canvas.h"
@@ -288,6 +289,31 @@ TEST_F(RenderTest, FrameCrossingTheFrontPlaneDrawsOnlyItsVisiblePart) {
     cover = c.CoverOf(0);
     EXPECT_NEAR(cover.x0, 320 + 480 * 2 / 30.0, 1.0);
     EXPECT_NEAR(cover.x1 + 1, 320 + 480 * 2 / 20.0, 1.0);
+}
+
+TEST_F(RenderTest, AbsurdNumbersNeitherCrashNorSpoilTheRest) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    Block(0, 0, 0, 1, 0, 0);
+    ka3D::Frame* lost = Block(3, 0, 0, 0, 1, 0);
+    ka3D::SetFramePosition(lost, nan, 0, 0);  // ignored: stays at x = 3
+    ka3D::SetFrameColor(lost, nan, inf, 0);   // ignored: stays green
+    Block(1e30f, -1e30f, 3e38f, 0, 0, 1);     // far outside every plane
+    Block(0, 0, -64.5f, 1, 1, 0);             // just behind the front plane: clipped away
+    Block(2, 2, -63.8f, 1, 1, 0);             // crossing it, close to the eye
+    ka3D::CreateLight(1, nan, 3);
+    ka3D::SetLightPosition(1, inf, 0, 0);
+    GameCamera(640, 480, 0);
+    ka3D::SetCameraPosition(1, nan, 0, 0);  // ignored
+    Canvas c(640, 480);
+    c.Render();
+    EXPECT_EQ(c.Pixel(320, 240), kRed);
+    EXPECT_GT(c.CoverWhere([](uint32_t p) { return p == kGreen; }).count, 50);
+    // Viewports far larger than the target, or turned inside out, draw within the target.
+    ka3D::CreateCamera(2, -2000000000, -2000000000, 2000000000, 2000000000);
+    ka3D::CreateCamera(3, 100, 100, 50, 50);
+    c.Render();
+    SUCCEED();
 }
 
 TEST_F(RenderTest, RenderingAllocatesNothing) {
