@@ -316,6 +316,22 @@ TEST_F(RenderTest, AbsurdNumbersNeitherCrashNorSpoilTheRest) {
     SUCCEED();
 }
 
+TEST_F(RenderTest, CameraDrivenIntoTheWellKeepsDrawingSafely) {
+    // Page Up brings the camera ever closer: through the blocks and out behind them.
+    ka3D::Frame* frames[ka3D::kDemoBlocks];
+    ka3D::BuildDemoScene(cube, 160, 120, 30, 30, 30, frames);
+    Canvas c(160, 120, 16, 0xF800, 0x07E0, 0x001F);
+    int drawnFrames = 0;
+    float angle = 3.0f;
+    for (float distance = 65.0f; distance > 0.01f; distance *= 0.9f, angle += 7.3f) {
+        ka3D::DemoOrbit(angle, distance);
+        c.Render();
+        ka3D::UndoDemoOrbit(angle);
+        drawnFrames += c.CoverOf(0).count > 0;
+    }
+    EXPECT_GT(drawnFrames, 20);
+}
+
 TEST_F(RenderTest, RenderingAllocatesNothing) {
     ka3D::Frame* frames[ka3D::kDemoBlocks];
     ka3D::BuildDemoScene(cube, 320, 240, 10, 20, 10, frames);
