@@ -7,6 +7,8 @@
 #                                     WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES LC_ALL LANG
 #                                     DISPLAY WINE64 WINESERVER KV_XVFB_PID KV_ENV_DIR
 #                                   Prints the display (":N") on success. Exit 0 on success.
+#                                   KV_XVFB_SCREEN=WxHxD picks another screen (default
+#                                   1024x768x24), e.g. 1024x768x16 for a 5-6-5 desktop.
 #                                   With KV_USE_DISPLAY=:N in the environment no Xvfb is started
 #                                   and DISPLAY becomes :N (`make run` on a real display).
 #   scripts/wine-env.sh stop DIR    ends every Wine process of the prefix (wineserver -k) and the
@@ -80,7 +82,7 @@ start_xvfb() {
   local fifo="$dir/xvfb.display"
   rm -f "$fifo"
   : >"$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" \
+  Xvfb -displayfd 3 -screen 0 "${KV_XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$fifo" \
     >"$dir/xvfb.log" 2>&1 &
   echo $! >"$dir/xvfb.pid"
   local n=""
