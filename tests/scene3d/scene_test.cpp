@@ -22,8 +22,21 @@ class SceneTest : public ::testing::Test {
     void SetUp() override {
         ka3D::Init();
         kaDraw::lastErrorText[0] = '\0';
+        ka3D::BuildBoxMesh(0.5f, &cube);
     }
     void TearDown() override { ka3D::Release(); }
+
+    // A block of its own colour, lit flat.
+    ka3D::Frame* Block(float x, float r, float g, float b) {
+        ka3D::SetAmbient(1.0f);
+        ka3D::UseFrameColor();
+        ka3D::Frame* f = ka3D::LoadObjectFromMesh(cube, 0, nullptr);
+        ka3D::SetFramePosition(f, x, 0, 0);
+        ka3D::SetFrameColor(f, r, g, b);
+        return f;
+    }
+
+    ka3D::Mesh cube;
 };
 
 TEST_F(SceneTest, LightAndCameraNumbersAndDirectionsAreChecked) {
@@ -97,15 +110,9 @@ TEST_F(SceneTest, ShippedShapeLoadsFromTheProgramFolder) {
 }
 
 TEST_F(SceneTest, FrameColourOptionHoldsForOneLoad) {
-    ka3D::Mesh cube;
-    ka3D::BuildBoxMesh(0.5f, &cube);
-    ka3D::SetAmbient(1.0f);
-    ka3D::UseFrameColor();
-    ka3D::Frame* coloured = ka3D::LoadObjectFromMesh(cube, 0, nullptr);
-    ka3D::Frame* plain = ka3D::LoadObjectFromMesh(cube, 0, nullptr);
-    ka3D::SetFrameColor(coloured, 1, 0, 0);
+    Block(-1, 1, 0, 0);
+    ka3D::Frame* plain = ka3D::LoadObjectFromMesh(cube, 0, nullptr);  // option cleared
     ka3D::SetFrameColor(plain, 0, 1, 0);
-    ka3D::SetFramePosition(coloured, -1, 0, 0);
     ka3D::SetFramePosition(plain, 1, 0, 0);
     ka3D::CreateCamera(1, 0, 0, 64, 64);
     ka3D::SetCameraPosition(1, 0, 0, 10);
@@ -117,8 +124,6 @@ TEST_F(SceneTest, FrameColourOptionHoldsForOneLoad) {
 
 TEST_F(SceneTest, PositionsAreKeptInTheProgramsConvention) {
     ka3D::Frame* frames[2];
-    ka3D::Mesh cube;
-    ka3D::BuildBoxMesh(1, &cube);
     EXPECT_EQ(ka3D::LoadObjectFromMesh(cube, 2, frames), nullptr);
     ka3D::SetFramePosition(frames[1], 3, -4, 5);
     ka3D::SetFrameColor(frames[1], 0.1f, 0.2f, 0.3f);
@@ -145,10 +150,7 @@ TEST_F(SceneTest, PositionsAreKeptInTheProgramsConvention) {
 }
 
 TEST_F(SceneTest, CameraMadeAgainReplacesTheOldOne) {
-    ka3D::Mesh cube;
-    ka3D::BuildBoxMesh(0.5f, &cube);
-    ka3D::SetAmbient(1.0f);
-    ka3D::LoadObjectFromMesh(cube, 0, nullptr);
+    Block(0, 1, 1, 1);
     ka3D::SetBackground(0, 0, 1);
     ka3D::CreateCamera(1, 0, 0, 16, 16);
     ka3D::SetCameraPosition(1, 0, 0, 10);
@@ -176,17 +178,8 @@ TEST_F(SceneTest, CameraMadeAgainReplacesTheOldOne) {
 TEST_F(SceneTest, TurnsCombineBeforeThePresentOrientation) {
     // Tilt 180 then turn 90, the turn combined before the tilt: the eye at the scene's origin
     // looks along +x; combined after the tilt it would look along -x.
-    ka3D::Mesh cube;
-    ka3D::BuildBoxMesh(0.5f, &cube);
-    ka3D::SetAmbient(1.0f);
-    ka3D::UseFrameColor();
-    ka3D::Frame* minusX = ka3D::LoadObjectFromMesh(cube, 0, nullptr);
-    ka3D::UseFrameColor();
-    ka3D::Frame* plusX = ka3D::LoadObjectFromMesh(cube, 0, nullptr);
-    ka3D::SetFramePosition(minusX, -10, 0, 0);
-    ka3D::SetFramePosition(plusX, 10, 0, 0);
-    ka3D::SetFrameColor(minusX, 1, 0, 0);
-    ka3D::SetFrameColor(plusX, 0, 1, 0);
+    Block(-10, 1, 0, 0);
+    Block(10, 0, 1, 0);
     ka3D::CreateCamera(1, 0, 0, 64, 64);
     ka3D::TiltCamera(1, 180);
     ka3D::TurnCamera(1, 90);
