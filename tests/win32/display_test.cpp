@@ -148,6 +148,9 @@ TEST_F(Display, WindowedSetUpCreatesEverySurfaceAndRecord) {
         EXPECT_EQ(d.dwHeight, 480u);
     }
     EXPECT_TRUE(Describe(zBuffer).ddsCaps.dwCaps & DDSCAPS_ZBUFFER);
+    // The 3D layer chose its device, and the Z-buffer is made as it asked.
+    EXPECT_GE(ka3D::ChosenDevice(), 0);
+    EXPECT_EQ(static_cast<int>(Describe(zBuffer).dwZBufferBitDepth), ka3D::ZBufferDepth());
     // The surfaces the processor draws on every frame sit in system memory.
     EXPECT_TRUE(Describe(backScreen).ddsCaps.dwCaps & DDSCAPS_SYSTEMMEMORY);
     EXPECT_TRUE(Describe(sprite3D).ddsCaps.dwCaps & DDSCAPS_SYSTEMMEMORY);
@@ -405,6 +408,27 @@ TEST(DisplayFailure, AFailingStepIsReportedAndLeavesNothingHalfUsed) {
     Release();
     EXPECT_EQ(directDraw, nullptr);
     EXPECT_EQ(frontScreen, nullptr);
+    DestroyWindow(w);
+    errorBox = nullptr;
+}
+
+TEST(DisplayFailure, AFullScreenModeThatCannotBeSetEndsTheSetUpWithoutAMessage) {
+    reports.clear();
+    errorBox = RecordReport;
+    HWND w = MakeWindow();
+    mainWindow = w;
+    fullScreen = true;
+    previewMode = false;
+    EXPECT_EQ(Screen(1234, 567, 1), 0);  // no such 16-bit mode
+    EXPECT_TRUE(reports.empty());
+    EXPECT_NE(directDraw, nullptr);
+    EXPECT_EQ(frontScreen, nullptr);
+    EXPECT_EQ(backScreen, nullptr);
+    PresentGameFrame();
+    Present();
+    Release();  // gives the display mode and the cooperative level back
+    EXPECT_EQ(directDraw, nullptr);
+    fullScreen = false;
     DestroyWindow(w);
     errorBox = nullptr;
 }
