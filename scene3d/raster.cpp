@@ -47,8 +47,8 @@ constexpr int kColorFraction = 8;
 constexpr int64_t kHalf = kSubPixel / 2;  // pixel centre offset in fixed point
 
 // v held to lo .. hi; NaN becomes lo.
-float Limit(float v, float lo, float hi) {
-    return std::fmin(std::fmax(v, lo), hi);
+inline float Limit(float v, float lo, float hi) {
+    return v >= lo ? (v <= hi ? v : hi) : lo;
 }
 
 int64_t FloorDiv(int64_t n, int64_t d) {

@@ -80,13 +80,15 @@ void ProjectPoint(const View& v, float x, float y, float z, int32_t* sx, int32_t
     // Positions are held to +-2^29 in fixed point (and NaN to a side), so that no edge
     // function of the rasterizer can overflow whatever numbers the scene was given.
     const float invZ = 1.0f / z, limit = 536870912.0f;
+    auto held = [](float value, float lo, float hi) {  // NaN becomes lo
+        return value >= lo ? (value <= hi ? value : hi) : lo;
+    };
     auto fixed = [&](float pixels) {
-        return static_cast<int32_t>(
-            std::lrint(std::fmin(std::fmax(pixels * kSubPixel, -limit), limit)));
+        return static_cast<int32_t>(std::lrint(held(pixels * kSubPixel, -limit, limit)));
     };
     *sx = fixed(v.cx + v.scale * x * invZ);
     *sy = fixed(v.cy - v.scale * y * invZ);
-    *depth = std::fmin(std::fmax(v.depthA - v.depthB * invZ, 0.0f), 65535.0f);
+    *depth = held(v.depthA - v.depthB * invZ, 0.0f, 65535.0f);
 }
 
 float Dot(const Vec3& a, const Vec3& b) {
