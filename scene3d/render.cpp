@@ -305,7 +305,7 @@ int ToByte(float v) {
 
 void RenderInto(const RenderTarget& target) {
     RasterTarget base;
-    if (!PrepareTarget(target, &base)) return;
+    if (scene.released || !PrepareTarget(target, &base)) return;
     const uint32_t background = PackColor(base, ToByte(scene.background.x),
                                           ToByte(scene.background.y), ToByte(scene.background.z));
     for (int n = 1; n <= 4; ++n) {

@@ -266,11 +266,14 @@ void BuildRenderMesh(const Mesh& mesh, RenderMesh* out) {
 
 int Init() {
     ResetScene();
+    scene.released = false;
     return 1;
 }
 
+// The device goes; frames and meshes stay allocated, so that a frame pointer the program still
+// holds never dangles. Nothing is drawn until the next Init, which frees them.
 void Release() {
-    ResetScene();
+    scene.released = true;
 }
 
 void SetBackground(float red, float green, float blue) {
@@ -342,6 +345,7 @@ Frame* LoadObject(const char* file, int count, Frame** frames) {
     Frame* first = CreateFrames(count, frames);
     Mesh mesh;
     if (!fits || nameLen == 0 || !LoadXFile(path, &mesh)) {
+        scene.useFrameColor = false;  // the option holds for one load, read or not
         kaDraw::ReportError("ka3D::LoadObject", kLoadError);
         return nullptr;
     }

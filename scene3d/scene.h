@@ -69,6 +69,7 @@ struct SceneState {
     Light lights[4];    // 0: ambient, 1..3: positioned lights
     Camera cameras[5];  // 1..4
     bool useFrameColor = false;
+    bool released = false;     // after Release: nothing is drawn
     std::deque<Frame> frames;  // stable addresses; grows only while loading
     std::deque<RenderMesh> meshes;
     Frame* firstShown = nullptr;

@@ -191,4 +191,19 @@ TEST_F(SceneTest, TurnsCombineBeforeThePresentOrientation) {
     EXPECT_EQ(c.Pixel(32, 32), 0xFF0000u);
 }
 
+TEST_F(SceneTest, FramesOutliveReleaseAndNothingIsDrawnAfterIt) {
+    ka3D::Frame* f = Block(0, 1, 1, 1);
+    ka3D::CreateCamera(1, 0, 0, 16, 16);
+    ka3D::Release();
+    // The program may still touch its frames during shutdown.
+    ka3D::HideFrame(f);
+    ka3D::ShowFrame(f);
+    ka3D::SetFramePosition(f, 1, 2, 3);
+    Canvas c(16, 16);
+    c.Render();
+    EXPECT_EQ(c.Pixel(8, 8), 0xA5A5A5A5u);
+    EXPECT_EQ(ka3D::Init(), 1);  // starts afresh
+    EXPECT_EQ(ka3D::ShownFrameCount(), 0);
+}
+
 }  // namespace
