@@ -94,14 +94,20 @@ stop_fullscreen() {
   kv_desktop off
 }
 
+# Starts RESOLUTION $1 and checks that it opens $2 x $3 x 16; leaves the saver's id in pid.
+open_mode() {
+  local res="$1" w="$2" h="$3"
+  start_fullscreen "res$res" "$res"
+  pid="$KV_PID"
+  kv_check "res $res: the saver's window appears" window_shows KORAVEN 30
+  kv_check "res $res: frames are presented" kv_wait_file "$FRAME_LOG" 60
+  kv_check "res $res: the display is $w x $h x 16" test "$(log_value "$FRAME_LOG" mode)" = "${w}x${h}x16"
+  kv_check "res $res: the desktop takes the display mode's size" \
+    test "$(desktop_geometry | cut -d' ' -f3,4)" = "$w $h"
+}
+
 # ---- RESOLUTION 0 ----------------------------------------------------------------------------
-start_fullscreen res0 0
-pid="$KV_PID"
-kv_check "res 0: the saver's window appears" window_shows KORAVEN 30
-kv_check "res 0: frames are presented" kv_wait_file "$FRAME_LOG" 60
-kv_check "res 0: the display is 640 x 480 x 16" test "$(log_value "$FRAME_LOG" mode)" = 640x480x16
-kv_check "res 0: the desktop takes the display mode's size" \
-  test "$(desktop_geometry | cut -d' ' -f3,4)" = "640 480"
+open_mode 0 640 480
 shot1="$KV_SHOTS/well-res0-1.png"
 shot2="$KV_SHOTS/well-res0-2.png"
 kv_check "res 0: coloured blocks are drawn" wait_for_blocks "$shot1" 60
@@ -124,13 +130,7 @@ shoot_display "$KV_SHOTS/well-res0-3.png"
 stop_fullscreen "res 0" "$pid"
 
 # ---- RESOLUTION 2 ----------------------------------------------------------------------------
-start_fullscreen res2 2
-pid="$KV_PID"
-kv_check "res 2: the saver's window appears" window_shows KORAVEN 30
-kv_check "res 2: frames are presented" kv_wait_file "$FRAME_LOG" 60
-kv_check "res 2: the display is 1024 x 768 x 16" test "$(log_value "$FRAME_LOG" mode)" = 1024x768x16
-kv_check "res 2: the desktop takes the display mode's size" \
-  test "$(desktop_geometry | cut -d' ' -f3,4)" = "1024 768"
+open_mode 2 1024 768
 kv_check "res 2: coloured blocks are drawn" wait_for_blocks "$KV_SHOTS/well-res2.png" 60
 stop_fullscreen "res 2" "$pid"
 

@@ -385,13 +385,31 @@ TEST_F(Display, AfterReleaseNothingIsLeftAndNothingIsDrawn) {
     Release();  // a second release finds nothing to do
 }
 
-TEST(DisplayFailure, AFailingStepIsReportedAndLeavesNothingHalfUsed) {
-    reports.clear();
-    errorBox = RecordReport;
-    HWND w = MakeWindow();
-    mainWindow = w;
-    fullScreen = false;
-    previewMode = false;
+namespace {
+
+// A window of its own and recorded reports, for set-ups that are meant to fail.
+class DisplayFailure : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        reports.clear();
+        errorBox = RecordReport;
+        window = MakeWindow();
+        mainWindow = window;
+        fullScreen = false;
+        previewMode = false;
+    }
+    void TearDown() override {
+        Release();
+        fullScreen = false;
+        DestroyWindow(window);
+        errorBox = nullptr;
+    }
+    HWND window = nullptr;
+};
+
+}  // namespace
+
+TEST_F(DisplayFailure, AFailingStepIsReportedAndLeavesNothingHalfUsed) {
     // No back screen can be made 0 pixels wide: the set-up stops there with its message.
     EXPECT_EQ(Screen(0, 0, 1), 0);
     ASSERT_EQ(reports.size(), 1u);
@@ -408,17 +426,10 @@ TEST(DisplayFailure, AFailingStepIsReportedAndLeavesNothingHalfUsed) {
     Release();
     EXPECT_EQ(directDraw, nullptr);
     EXPECT_EQ(frontScreen, nullptr);
-    DestroyWindow(w);
-    errorBox = nullptr;
 }
 
-TEST(DisplayFailure, AFullScreenModeThatCannotBeSetEndsTheSetUpWithoutAMessage) {
-    reports.clear();
-    errorBox = RecordReport;
-    HWND w = MakeWindow();
-    mainWindow = w;
+TEST_F(DisplayFailure, AFullScreenModeThatCannotBeSetEndsTheSetUpWithoutAMessage) {
     fullScreen = true;
-    previewMode = false;
     EXPECT_EQ(Screen(1234, 567, 1), 0);  // no such 16-bit mode
     EXPECT_TRUE(reports.empty());
     EXPECT_NE(directDraw, nullptr);
@@ -428,7 +439,4 @@ TEST(DisplayFailure, AFullScreenModeThatCannotBeSetEndsTheSetUpWithoutAMessage) 
     Present();
     Release();  // gives the display mode and the cooperative level back
     EXPECT_EQ(directDraw, nullptr);
-    fullScreen = false;
-    DestroyWindow(w);
-    errorBox = nullptr;
 }
