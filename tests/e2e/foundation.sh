@@ -88,7 +88,8 @@ close_and_expect_zero "$pid" "read-only folder"
 # ---- 5. bad input -----------------------------------------------------------------------------
 bad=$(kv_folder badvalues)
 kv_install "$bad"
-printf '[Config]\r\nR_SPEED=12xyz\r\nD_SPEED=-7\r\nMAYOI=\r\nRESOLUTION=99\r\nWIDTH=-4\r\nHEIGHT=99999999999999\r\nCOLOR1=F7F773\r\nCOLOR2=zz\r\nTEXT=%s\r\nBLOCKFILE=\r\n' \
+# (The block file stays valid here: this test is about the values the store reads.)
+printf '[Config]\r\nR_SPEED=12xyz\r\nD_SPEED=-7\r\nMAYOI=\r\nRESOLUTION=99\r\nWIDTH=-4\r\nHEIGHT=99999999999999\r\nCOLOR1=F7F773\r\nCOLOR2=zz\r\nTEXT=%s\r\n' \
   "$(head -c 600 /dev/zero | tr '\0' 'x')" >"$bad/koraven.ini"
 kv_start "$bad" /s
 pid=$KV_PID
