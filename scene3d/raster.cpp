@@ -65,10 +65,9 @@ struct EdgeWalk {
         Divide(n, &q, &r);
         Divide(step, &stepQ, &stepR);
     }
-    // Quotient from a floating-point guess, then made exact: all values stay far below 2^53.
+    // Quotient from a floating-point guess (off by at most one), then made exact.
     void Divide(int64_t n, int64_t* quotient, int64_t* remainder) const {
-        int64_t g =
-            static_cast<int64_t>(std::floor(static_cast<double>(n) / static_cast<double>(d)));
+        int64_t g = static_cast<int64_t>(static_cast<double>(n) / static_cast<double>(d));
         int64_t rest = n - g * d;
         while (rest < 0) {
             rest += d;

@@ -83,8 +83,9 @@ void ProjectPoint(const View& v, float x, float y, float z, int32_t* sx, int32_t
     auto held = [](float value, float lo, float hi) {  // NaN becomes lo
         return value >= lo ? (value <= hi ? value : hi) : lo;
     };
-    auto fixed = [&](float pixels) {
-        return static_cast<int32_t>(std::lrint(held(pixels * kSubPixel, -limit, limit)));
+    auto fixed = [&](float pixels) {  // rounded half away from zero
+        const float v = held(pixels * kSubPixel, -limit, limit);
+        return static_cast<int32_t>(v >= 0 ? v + 0.5f : v - 0.5f);
     };
     *sx = fixed(v.cx + v.scale * x * invZ);
     *sy = fixed(v.cy - v.scale * y * invZ);
