@@ -55,8 +55,8 @@ void Render();
 
 void Release();
 
-// Read-only queries of a frame's state, for the game's tests and tools (added by h4, the game;
-// h2, please implement them with the scene, they only read what the setters above stored):
+// Read-only queries of a frame's state, for the game's tests and tools; they only read what the
+// setters above stored:
 //   FrameShown: whether the frame is attached to the scene (ShowFrame / LoadObject attach it,
 //     HideFrame detaches it);
 //   GetFrameColor: the colour last given with SetFrameColor;
