@@ -188,7 +188,7 @@ TEST_F(RenderTest, PointLightShinesFromItsPositionToEachVertex) {
     Canvas c(200, 200);
     c.Render();
     auto green = [&](int x) { return static_cast<int>((c.Pixel(x, 100) >> 8) & 255); };
-    // 480 / 9.05 ... the face spans about 79..121 on a 200-pixel view (200 pixels per unit).
+    // The face, 9.05 from the eye at 200 pixels per unit, spans about pixels 79 .. 121.
     EXPECT_GT(green(118), green(82) + 20);
 }
 
