@@ -753,10 +753,14 @@ void DrawQuad(const RasterTarget& t, const RasterVertex& v0, const RasterVertex&
     bool whole =
         area > 0 && Cross(v1, v2, v3) > 0 && Cross(v2, v3, v0) > 0 && Cross(v3, v0, v1) > 0;
     if (whole) {
-        whole = OffPlane(v0, v1, v2, v3, &RasterVertex::r, area) < 0.1f &&
-                OffPlane(v0, v1, v2, v3, &RasterVertex::g, area) < 0.1f &&
-                OffPlane(v0, v1, v2, v3, &RasterVertex::b, area) < 0.1f &&
-                OffPlane(v0, v1, v2, v3, &RasterVertex::z, area) < 1.0f;
+        auto same = [](const RasterVertex& a, const RasterVertex& b) {
+            return a.r == b.r && a.g == b.g && a.b == b.b;
+        };
+        const bool oneColour = same(v0, v1) && same(v0, v2) && same(v0, v3);
+        whole = OffPlane(v0, v1, v2, v3, &RasterVertex::z, area) < 1.0f &&
+                (oneColour || (OffPlane(v0, v1, v2, v3, &RasterVertex::r, area) < 0.1f &&
+                               OffPlane(v0, v1, v2, v3, &RasterVertex::g, area) < 0.1f &&
+                               OffPlane(v0, v1, v2, v3, &RasterVertex::b, area) < 0.1f));
     }
     if (!whole) {
         DrawTriangle(t, v0, v1, v2);
