@@ -8,7 +8,6 @@
 #                                fails at once when the saver (KV_PID) has ended
 #   kvi_mark                     note the time, just before the input that should end the saver
 #   kvi_end_within PID SECONDS   wait for the end; KV_RC, and KVI_MS the milliseconds since kvi_mark
-#   kvi_hold KEY...              press each key, hold it until the saver has drawn two frames, let go
 #   kvi_move X Y                 move the pointer, then wait for two frames (the saver has handled
 #                                the move before them; moves left waiting are merged into one)
 #   kvi_winpath FILE             the Windows path (Z:...) of a Unix path
@@ -45,15 +44,6 @@ kvi_wait_frames() {
       changes=$((changes + 1))
       last="$now"
     fi
-  done
-}
-
-kvi_hold() {
-  local k
-  for k in "$@"; do
-    xdotool keydown "$k"
-    kvi_wait_frames 2 20
-    xdotool keyup "$k"
   done
 }
 
