@@ -1,5 +1,5 @@
-// libFuzzer target over the settings value conversions (Part 2.1) and the command-line
-// derivations (Part 1.1): arbitrary bytes as an integer text, a colour text, a command line and a
+// libFuzzer target over the settings value conversions and the command-line
+// derivations: arbitrary bytes as an integer text, a colour text, a command line and a
 // full command line; nothing may read or write outside its buffers, and the results stay sound.
 #include <cstddef>
 #include <cstdint>

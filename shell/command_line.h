@@ -1,6 +1,6 @@
 #pragma once
 // The run mode from the command line, and the settings path and block-file pattern derived from
-// the full command line (Part 1.1). Portable: the Win32 entry hands the texts in.
+// the full command line. Portable: the Win32 entry hands the texts in.
 
 #include <cstddef>
 
@@ -14,7 +14,7 @@ struct RunMode {
 // Reads the mode from the command-line text after the program name (never null).
 RunMode ParseRunMode(const char* commandLine);
 
-// Sets the shell flags of Part 1.1 for the mode: configMode; in preview previewMode and
+// Sets the shell flags for the mode: configMode; in preview previewMode and
 // runWhileInactive set, fullScreen and mouseEndsSaver cleared. (The configure-mode window flags
 // of start-up step 9 are set later, by the entry.)
 void ApplyRunMode(const RunMode& mode);

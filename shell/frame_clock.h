@@ -1,5 +1,5 @@
 #pragma once
-// The arithmetic of the frame loop (Part 1.1), apart from the clock and the cursor calls.
+// The arithmetic of the frame loop, apart from the clock and the cursor calls.
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 #pragma once
-// The ten floating overlay line slots (Part 1.1): their first layout and the redraw of one slot.
+// The ten floating overlay line slots: their first layout and the redraw of one slot.
 
 // depth := rand() % 24 + 16; x := rand() % (W * 8 / 10) with W the display width of the
 // RESOLUTION row; the news slots 5 and 6 get x = 0 (both numbers are drawn for them too).

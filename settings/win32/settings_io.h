@@ -1,6 +1,6 @@
 #pragma once
-// The settings file through the system's profile functions (Part 2.1): section "Config" of the
-// file at settingsPath (Part 1.1), one key at a time. Results of the profile functions are not
+// The settings file through the system's profile functions: section "Config" of the
+// file at settingsPath, one key at a time. Results of the profile functions are not
 // examined: a file that cannot be written leaves the values in memory as read.
 
 // Every key in order (settingKeys); integers held to their dialog ranges, XMAX and YMAX derived.

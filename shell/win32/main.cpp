@@ -1,4 +1,4 @@
-// Entry of koraven.scr (Part 1.1): single instance, start-up, the run, the loop. Returns 0 on
+// Entry of koraven.scr: single instance, start-up, the run, the loop. Returns 0 on
 // every path.
 #include <windows.h>
 

@@ -153,7 +153,7 @@ bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand) {
 
 void StartRun() {
     if (configMode) {
-        // Part 2.2 shows dialog 2003 here, modally, owned by mainWindow:
+        // The configuration dialog 2003 belongs here, modally, owned by mainWindow:
         //   DialogBoxParamA(instanceHandle, MAKEINTRESOURCEA(2003), mainWindow, ..., 0);
         // and both of its buttons end in Shutdown(). Until the dialog exists, configure mode ends
         // at once, as if a button had been pressed.

@@ -1,5 +1,5 @@
 #pragma once
-// Shell state that holds platform objects, and the Win32 side of Part 1.1: start-up, the run,
+// Shell state that holds platform objects, and the Win32 side of the entry: start-up, the run,
 // the message and frame loop and its clock.
 #include <windows.h>
 
@@ -8,7 +8,7 @@ extern HWND previewParent;
 extern HINSTANCE instanceHandle;
 extern HANDLE instanceMutex;
 
-// Names of Part 1.1.
+// Names the system and a second instance look for.
 extern const char kProgramName[];      // "KORAVEN": the mutex prefix and the window title
 extern const char kWindowClassName[];  // "DEFAULT"
 
@@ -16,12 +16,12 @@ extern const char kWindowClassName[];  // "DEFAULT"
 // already, brings FindWindowA("DEFAULT", name) to the front and returns false.
 bool CheckSingleInstance(const char* name);
 
-// Start-up steps 2 to 12 of Part 1.1 (after CheckSingleInstance): command line, preview parent,
+// Start-up steps 2 to 12 (after CheckSingleInstance): command line, preview parent,
 // window class, paths, settings read and written, overlay slots, window shape, show, instance,
 // seeding, IME. False where the entry returns 0 (no preview parent, no window).
 bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand);
 
-// Registers the window class "DEFAULT" with WindowProc (Part 1.2) and the icon "MAIN".
+// Registers the window class "DEFAULT" with WindowProc and the icon "MAIN".
 void RegisterMainClass(HINSTANCE instance);
 
 // Creates mainWindow in the shape of the mode (full screen, preview child, captioned 640 x 480

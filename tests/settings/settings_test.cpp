@@ -1,4 +1,4 @@
-// The portable settings store (Part 2.1): key table, integer text, colours, clamping, defaults.
+// The portable settings store: key table, integer text, colours, clamping, defaults.
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>

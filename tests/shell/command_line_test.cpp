@@ -1,4 +1,4 @@
-// Command-line rules and path derivation of Part 1.1.
+// Command-line rules and path derivation.
 #include "shell/command_line.h"
 
 #include <gtest/gtest.h>

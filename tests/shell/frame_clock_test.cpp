@@ -1,4 +1,4 @@
-// Frame clock, Pause deadline, cursor rule and the captioned window (Part 1.1).
+// Frame clock, Pause deadline, cursor rule and the captioned window.
 #include "shell/frame_clock.h"
 
 #include <gtest/gtest.h>

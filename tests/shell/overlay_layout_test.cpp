@@ -1,4 +1,4 @@
-// The ten overlay slots and RandomizeOverlayLine (Part 1.1).
+// The ten overlay slots and RandomizeOverlayLine.
 #include "shell/overlay_layout.h"
 
 #include <gtest/gtest.h>

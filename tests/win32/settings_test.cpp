@@ -1,4 +1,4 @@
-// The settings store through the real profile functions, under Wine (Part 2.1).
+// The settings store through the real profile functions, under Wine.
 #include <windows.h>
 
 #include <gtest/gtest.h>
