@@ -11,7 +11,9 @@ int errorCount = 0;
 namespace {
 
 // Shift-JIS lead bytes: 0x81-0x9F and 0xE0-0xFC.
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 // Appends src at out[len], never past the buffer and never splitting a two-byte character.
 size_t Append(char* out, size_t len, const char* src) {

@@ -224,8 +224,8 @@ const char* FormatColour(int index) {
     int t[3];
     for (int i = 0; i < 3; ++i) {
         const float c = config.COLOR[index][i] * 255.0f;
-        // Truncation toward zero, as the file format has always had it; a component outside 0..1 (none that
-        // the reader or the colour picker makes) is held to one byte.
+        // Truncation toward zero, as the file format has always had it; a component outside 0..1
+        // (none that the reader or the colour picker makes) is held to one byte.
         int v = c >= 0.0f ? static_cast<int>(c) : 0;
         t[i] = v > 255 ? 255 : v;
     }

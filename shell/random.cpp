@@ -2,7 +2,9 @@
 
 uint32_t randomState = 1;
 
-void SeedRand(uint32_t seed) { randomState = seed; }
+void SeedRand(uint32_t seed) {
+    randomState = seed;
+}
 
 int Rand() {
     randomState = randomState * 214013u + 2531011u;
