@@ -16,9 +16,9 @@
 #include "shell/random.h"
 #include "shell/shell_state.h"
 
-namespace {
+#include "tests/alloc_count.h"
 
-long newCalls = 0;
+namespace {
 
 // CPU time of the process (one thread) in microseconds: the cost of a call, without the time
 // the machine gave to other work meanwhile.
@@ -80,7 +80,7 @@ void Run(const Setting& s, const Config& defaults, int games, uint32_t seed) {
     long frames = 0;
     long failedPlans = 0;
     int played = 0;
-    const long allocationsBefore = newCalls;
+    const long allocationsBefore = newCallCount;
     while (played < games) {
         const int before = gameState;
         if (before == GAME_REMOVE) {
@@ -109,7 +109,7 @@ void Run(const Setting& s, const Config& defaults, int games, uint32_t seed) {
         if (before == GAME_SETTLE) ++pieces;
         if (before == GAME_OVER_FADE && gameState == GAME_CHOOSE) ++played;
     }
-    const long allocations = newCalls - allocationsBefore;
+    const long allocations = newCallCount - allocationsBefore;
     std::printf("%s\n", s.name);
     std::printf("  games %d, frames %ld, pieces/game %.1f, rows/game %.1f, failed plans %ld\n",
                 played, frames, static_cast<double>(pieces) / played,
@@ -125,27 +125,6 @@ void Run(const Setting& s, const Config& defaults, int games, uint32_t seed) {
 }
 
 }  // namespace
-
-void* operator new(std::size_t size) {
-    ++newCalls;
-    if (void* p = std::malloc(size != 0 ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 int main(int argc, char** argv) {
     const int games = argc > 1 ? std::atoi(argv[1]) : 200;

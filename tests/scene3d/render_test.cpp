@@ -14,18 +14,7 @@
 #include "scene3d/mesh.h"
 
 // Counts every allocation of the test program, to show that a render makes none.
-static long allocations = 0;
-void* operator new(std::size_t n) {
-    ++allocations;
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
+#include "tests/alloc_count.h"
 
 namespace {
 
@@ -337,7 +326,7 @@ TEST_F(RenderTest, RenderingAllocatesNothing) {
     ka3D::BuildDemoScene(cube, 320, 240, 10, 20, 10, frames);
     Canvas c(320, 240, 16, 0xF800, 0x07E0, 0x001F);
     c.Render();
-    long before = allocations;
+    long before = newCallCount;
     for (float angle = 0; angle < 360; angle += 7) {
         ka3D::DemoOrbit(angle, 65.0f);
         ka3D::ShowFrame(frames[5]);
@@ -345,7 +334,7 @@ TEST_F(RenderTest, RenderingAllocatesNothing) {
         c.Render();
         ka3D::UndoDemoOrbit(angle);
     }
-    EXPECT_EQ(allocations, before);
+    EXPECT_EQ(newCallCount, before);
 }
 
 }  // namespace
