@@ -1,28 +1,29 @@
-# make run   installs what is missing, builds koraven.scr and runs it full screen under Wine
-#            (on $DISPLAY, or on a private Xvfb with screenshots under out/ when there is none)
-# make test  installs what is missing, builds every configuration and runs every test
+# make run    installs what is missing, builds koraven.scr and runs it full screen under Wine
+#             (on $DISPLAY, or on a private Xvfb with screenshots under out/ when there is none)
+# make test   installs what is missing, builds the two test configurations and runs every test:
+#             native (g++, address and undefined-behaviour sanitizers: the unit tests) together
+#             with fuzz (clang: the libFuzzer targets, each run briefly), and win (mingw: the
+#             program, the Win32 tests and the end-to-end tests under Wine). The two halves run
+#             side by side: the Wine half waits on Wine and X much of the time.
+# make bench  builds the benchmarks and tools (render_png, game_sim) unsanitized in build/release
 
 JOBS ?= 2
 B := build
 
-.PHONY: run test deps native asan fuzz win test-native test-asan test-fuzz test-win clean
+.PHONY: run test deps native fuzz win release bench test-native test-fuzz test-win test-unit clean
 
 run: deps win
 	scripts/run-saver.sh $(B)/win
 
 test: deps
-	$(MAKE) test-native test-asan test-fuzz test-win
+	$(MAKE) -j2 --output-sync=target test-unit test-win
 
 deps:
 	scripts/install-deps.sh
 
 native:
-	cmake -S . -B $(B)/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake -S . -B $(B)/native -DCMAKE_BUILD_TYPE=Debug -DKORAVEN_SANITIZE=ON >/dev/null
 	cmake --build $(B)/native -j$(JOBS)
-
-asan:
-	cmake -S . -B $(B)/asan -DCMAKE_BUILD_TYPE=Debug -DKORAVEN_SANITIZE=ON >/dev/null
-	cmake --build $(B)/asan -j$(JOBS)
 
 fuzz:
 	CC=clang CXX=clang++ cmake -S . -B $(B)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORAVEN_FUZZ=ON >/dev/null
@@ -32,14 +33,21 @@ win:
 	cmake -S . -B $(B)/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(B)/win -j$(JOBS)
 
+release:
+	cmake -S . -B $(B)/release -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(B)/release -j$(JOBS) --target bench_and_tools
+
+bench: release
+
 test-native: native
 	cd $(B)/native && ctest --output-on-failure -j$(JOBS)
 
-test-asan: asan
-	cd $(B)/asan && ctest --output-on-failure -j$(JOBS)
-
 test-fuzz: fuzz
 	cd $(B)/fuzz && ctest --output-on-failure -j$(JOBS)
+
+# The native half: unit tests, then the fuzz targets.
+test-unit: test-native
+	$(MAKE) test-fuzz
 
 test-win: win
 	cd $(B)/win && ctest --output-on-failure -j$(JOBS)
