@@ -18,10 +18,7 @@
 #   kv_run_helper PROG ARGS...         a tests/helpers program in the foreground (60 s limit)
 #   kv_check DESC CMD...               count and print PASS/FAIL DESC
 
-KV_PASS=0
-KV_FAIL=0
-KV_PIDS=()
-KV_MOUNTS=()
+KV_PASS=0 KV_FAIL=0 KV_PIDS=() KV_MOUNTS=()
 
 kv_log() { echo "[$(date +%H:%M:%S)] $*" >&2; }
 
@@ -77,12 +74,9 @@ kv_readonly() {
   fi
 }
 
-kv_desktop() {
-  if [ "$1" = on ]; then
-    "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Virtual /f >/dev/null 2>&1
-  else
-    "$WINE64" reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1
-  fi
+kv_desktop() {  # on: the next starts run inside the virtual desktop "Virtual"
+  local key='HKCU\Software\Wine\Explorer'
+  if [ "$1" = on ]; then "$WINE64" reg add "$key" /v Desktop /d Virtual /f; else "$WINE64" reg delete "$key" /v Desktop /f; fi >/dev/null 2>&1
   return 0
 }
 
@@ -157,20 +151,12 @@ kv_end_within() {
   kv_wait_exit "$1" "$2"
   local ok=$?
   KV_MS=$((($(date +%s%N) - KV_T0) / 1000000))
-  kv_log "ended after ${KV_MS} ms with exit code $KV_RC"
   return $ok
 }
 
-kv_run_helper() {
-  local prog="$1"
-  shift
-  (cd "$KV_WORK" && exec timeout 60 "$WINE64" "$KORAVEN_BIN/$prog" "$@") >>"$KV_WORK/helpers.log" 2>&1
-}
-
+kv_run_helper() { (cd "$KV_WORK" && exec timeout 60 "$WINE64" "$KORAVEN_BIN/$1" "${@:2}") >>"$KV_WORK/helpers.log" 2>&1; }
 kv_start_helper() {
-  local prog="$1"
-  shift
-  (cd "$KV_WORK" && exec "$WINE64" "$KORAVEN_BIN/$prog" "$@") >>"$KV_WORK/helpers.log" 2>&1 &
+  (cd "$KV_WORK" && exec "$WINE64" "$KORAVEN_BIN/$1" "${@:2}") >>"$KV_WORK/helpers.log" 2>&1 &
   KV_PID=$!
   KV_PIDS+=("$KV_PID")
 }
@@ -192,15 +178,7 @@ kv_coloured() {
 }
 
 kv_check() {
-  local desc="$1"
-  shift
-  if "$@"; then
-    KV_PASS=$((KV_PASS + 1))
-    echo "PASS: $desc"
-  else
-    KV_FAIL=$((KV_FAIL + 1))
-    echo "FAIL: $desc"
-  fi
+  if "${@:2}"; then KV_PASS=$((KV_PASS + 1)) && echo "PASS: $1"; else KV_FAIL=$((KV_FAIL + 1)) && echo "FAIL: $1"; fi
 }
 
 kv_finish() {

@@ -86,32 +86,23 @@ TEST(BlendTextPixels, SixteenBitEighths) {
     EXPECT_EQ(part.Get(1, 0), Rgb(k565, (62 + 31) / 8, (31 + 6 * 16) / 8, (31 + 6 * 31) / 8));
 }
 
-TEST(BlendTextPixels, ThirtyTwoAndTwentyFourBits) {
+TEST(BlendTextPixels, ThirtyTwoAndTwentyFourBitsAndASourceOffset) {
     Picture src(8, 8, 32), back(4, 4, 32);
-    // A colour fill may leave the unused byte of X8R8G8B8 set: such pixels are still black.
-    src.Fill(0xFF000000);
+    src.Fill(0xFF000000);  // the unused byte of X8R8G8B8 set: still black
     back.Fill(0xFF000000);
     src.Set(2, 2, 0xFFFFFFFF);
-    Picture one = Blend(src, back, k888);
-    EXPECT_EQ(one.Get(1, 1), 0x003F3F3Fu);  // (255 + 255) / 8, one sample and not nine
-    EXPECT_EQ(one.Get(0, 0), 0u);
-
-    // Three bytes, a channel each in memory order; only the last byte set still counts.
+    EXPECT_EQ(Blend(src, back, k888).Get(1, 1), 0x003F3F3Fu);  // one sample, not nine
+    // Three bytes, a channel each in memory order: n = 2 gives (255 + 255 + 6 * 128) / 8, ...
     Picture s24(8, 8, 24), b24(4, 4, 24);
-    s24.Set(2, 2, 0x0000FF);  // bytes FF 00 00
-    s24.Set(3, 3, 0x010000);  // bytes 00 00 01
-    b24.Fill(0x000080);       // bytes 80 00 00
-    // n = 2: (255 + 255 + 6 * 128) / 8, 255 / 8, (1 + 255) / 8.
+    s24.Set(2, 2, 0x0000FF);
+    s24.Set(3, 3, 0x010000);
+    b24.Fill(0x000080);
     EXPECT_EQ(Blend(s24, b24, k24).Get(1, 1), uint32_t(159 | 31 << 8 | 32 << 16));
-}
-
-TEST(BlendTextPixels, LeftColumnRuleHoldsAfterASourceOffset) {
-    // Clipping can start the source at column 2; x = 0 still leaves out column 1.
-    Picture src(8, 4, 16), back(4, 4, 16);
-    src.Set(1, 0, 0xFFFF);
-    EXPECT_EQ(Blend(src, back, k565, {0, 0, 2, 0, 3, 2}).Get(0, 0), 0u);
-    src.Set(3, 0, 0xFFFF);  // right column of x = 0, left column of x = 1
-    Picture d = Blend(src, back, k565, {0, 0, 2, 0, 3, 2});
+    // A source starting at column 2 (after clipping): x = 0 still leaves out column 1.
+    Picture s16(8, 4, 16), b16(4, 4, 16);
+    s16.Set(1, 0, 0xFFFF);
+    s16.Set(3, 0, 0xFFFF);
+    Picture d = Blend(s16, b16, k565, {0, 0, 2, 0, 3, 2});
     EXPECT_EQ(d.Get(0, 0), Rgb(k565, 7, 7, 7));
     EXPECT_EQ(d.Get(1, 0), Rgb(k565, 7, 7, 7));
 }
@@ -136,25 +127,18 @@ TEST(BlendTextPixels, PlacementsOutsideThePicturesNeverOverrun) {
 
 TEST(ClipTextChunk, EdgesShortenAndMoveTheChunk) {
     const TextClip clip{0, 0, 640, 480};
-    TextChunkPlacement c{630, 470, 0, 0, 20, 20};
-    EXPECT_TRUE(ClipTextChunk(clip, c));
-    EXPECT_EQ(c.width, 10);
-    EXPECT_EQ(c.height, 10);
-
-    c = {-10, -3, 0, 0, 30, 30};  // the source moves two buffer pixels per screen pixel
-    EXPECT_TRUE(ClipTextChunk(clip, c));
-    EXPECT_EQ(c.dx, 0);
-    EXPECT_EQ(c.width, 20);
-    EXPECT_EQ(c.sx, 20);
-    EXPECT_EQ(c.dy, 0);
-    EXPECT_EQ(c.height, 27);
-    EXPECT_EQ(c.sy, 6);
-
-    c = {640, 0, 0, 0, 10, 10};  // on the right edge: nothing to draw, but not an error
-    EXPECT_TRUE(ClipTextChunk(clip, c));
-    EXPECT_EQ(c.width, 0);
-    c = {650, 0, 0, 0, 10, 10};
-    EXPECT_FALSE(ClipTextChunk(clip, c));
-    c = {-20, 0, 0, 0, 10, 10};
-    EXPECT_FALSE(ClipTextChunk(clip, c));
+    const struct {
+        TextChunkPlacement in;
+        bool draws;
+        TextChunkPlacement out;
+    } cases[] = {{{630, 470, 0, 0, 20, 20}, true, {630, 470, 0, 0, 10, 10}},
+                 {{-10, -3, 0, 0, 30, 30}, true, {0, 0, 20, 6, 20, 27}},  // two source pixels each
+                 {{640, 0, 0, 0, 10, 10}, true, {640, 0, 0, 0, 0, 10}},
+                 {{650, 0, 0, 0, 10, 10}, false, {}},
+                 {{-20, 0, 0, 0, 10, 10}, false, {}}};
+    for (const auto& k : cases) {
+        TextChunkPlacement c = k.in;
+        ASSERT_EQ(ClipTextChunk(clip, c), k.draws) << k.in.dx;
+        if (k.draws) EXPECT_EQ(std::memcmp(&c, &k.out, sizeof c), 0) << k.in.dx;
+    }
 }

@@ -53,6 +53,7 @@ TEST_F(ConfigTest, PreferenceIsHardwareRGBThenHardwareMonoThenLastSoftwareMono) 
         std::vector<DeviceInfo> table;
         int chosen;
         bool hardware;
+        int z = 16;
     } cases[] = {
         {"software RGB then software mono: the mono one",
          {Software(Desc(kRGB)), Software(Desc(kMono))},
@@ -79,29 +80,26 @@ TEST_F(ConfigTest, PreferenceIsHardwareRGBThenHardwareMonoThenLastSoftwareMono) 
          {Hardware(Desc(kRGB, kAll, ka3D::kDepth8)), Software(Desc(kMono))},
          1,
          false},
+        {"the smallest hardware Z-buffer depth",
+         {Hardware(Desc(kRGB, kAll, ka3D::kDepth16 | ka3D::kDepth24))},
+         0,
+         true},
+        {"24 bits when 16 are missing",
+         {Hardware(Desc(kRGB, kAll, ka3D::kDepth24 | ka3D::kDepth32))},
+         0,
+         true,
+         24},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(ka3D::ConfigFromTable(c.table.data(), static_cast<int>(c.table.size())), 1);
         EXPECT_EQ(ka3D::ChosenDevice(), c.chosen);
         EXPECT_EQ(ka3D::HardwareDeviceChosen(), c.hardware);
+        EXPECT_EQ(ka3D::ZBufferDepth(), c.z);
         if (!c.hardware) {
-            EXPECT_EQ(ka3D::ZBufferDepth(), 16);
             EXPECT_FALSE(ka3D::ZBufferInVideoMemory());
         }
     }
-}
-
-TEST_F(ConfigTest, HardwareZBufferTakesTheSmallestDepthAndFitsVideoMemoryOrNot) {
-    DeviceInfo deep = Hardware(Desc(kRGB, kAll, ka3D::kDepth24 | ka3D::kDepth32));
-    EXPECT_EQ(ka3D::ConfigFromTable(&deep, 1), 1);
-    EXPECT_EQ(ka3D::ZBufferDepth(), 24);
-    EXPECT_TRUE(ka3D::ZBufferInVideoMemory());
-    deep.hardware.zBufferDepths = ka3D::kDepth32;
-    ka3D::SetDisplayForConfig(1024, 1024, 4u << 20);  // needs exactly 4 MB: does not fit
-    EXPECT_EQ(ka3D::ConfigFromTable(&deep, 1), 1);
-    EXPECT_EQ(ka3D::ZBufferDepth(), 32);
-    EXPECT_FALSE(ka3D::ZBufferInVideoMemory());
 }
 
 TEST_F(ConfigTest, NoUsableDeviceIsReported) {

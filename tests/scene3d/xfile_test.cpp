@@ -70,8 +70,6 @@ const char kQuadAndPentagon[] =
     " 5;4,5,6,7,8;;\n"
     "}\n";
 
-// ---- the shapes we ship ---------------------------------------------------------------------
-
 struct ShapeFacts {
     const char* file;
     size_t triangles;
@@ -123,30 +121,6 @@ INSTANTIATE_TEST_SUITE_P(Resources, ShippedShape,
                          ::testing::Values(ShapeFacts{"koraven.x", 44}, ShapeFacts{"cube.x", 12},
                                            ShapeFacts{"round.x", 108}));
 
-TEST(XFile, BevelledBlockShadesSoftly) {
-    // koraven.x: the bevels' corners carry the normals of the faces they join, so a corner
-    // position meets different normals in different triangles (soft edge, not a crease).
-    Mesh m;
-    ASSERT_TRUE(ka3D::LoadXFile((std::string(KORAVEN_BINARY_DIR) + "/bin/koraven.x").c_str(), &m));
-    EXPECT_EQ(m.positions.size(), 24u);
-    EXPECT_EQ(m.normals.size(), 6u);
-    int bevelCorners = 0;
-    for (int t = 0; t < static_cast<int>(m.triangles.size()); ++t) {
-        if (Dot(Nrm(m, t, 0), Nrm(m, t, 1)) < 0.5f || Dot(Nrm(m, t, 0), Nrm(m, t, 2)) < 0.5f)
-            ++bevelCorners;
-    }
-    EXPECT_EQ(bevelCorners, 12 * 2 + 8);
-}
-
-TEST(XFile, MissingFileFails) {
-    Mesh m;
-    EXPECT_FALSE(ka3D::LoadXFile("/nonexistent/koraven.x", &m));
-    EXPECT_FALSE(ka3D::LoadXFile(nullptr, &m));
-    EXPECT_FALSE(ka3D::LoadXFile(KORAVEN_SOURCE_DIR, &m));  // a directory
-}
-
-// ---- what is read ---------------------------------------------------------------------------
-
 TEST(XFile, PolygonsBecomeFansWithFlatNormalsWhenNoneAreGiven) {
     Mesh m = Parse(std::string(kHeader) + kQuadAndPentagon);
     ASSERT_EQ(m.positions.size(), 9u);
@@ -194,92 +168,32 @@ TEST(XFile, NestedFramesApplyTheirMatricesInnermostFirst) {
     EXPECT_VEC(Nrm(m, 1, 0), 0, 0, -1);
 }
 
-TEST(XFile, MirroringFrameKeepsTrianglesFrontFacing) {
-    // A triangle in z = 0 seen clockwise from -z. Mirroring x keeps that side in front;
-    // mirroring z brings the other side to the front, and the triangle turns round with it.
-    const std::string mesh = "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }\n";
-    const std::pair<const char*, float> cases[] = {
-        {"1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1", -1.0f},
-        {"-1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1", -1.0f},
-        {"1,0,0,0, 0,1,0,0, 0,0,-3,0, 0,0,0,1", 1.0f},
-    };
-    for (const auto& [matrix, z] : cases) {
-        Mesh m = Parse(std::string(kHeader) + "Frame { FrameTransformMatrix { " + matrix +
-                       ";; }\n" + mesh + "}\n");
-        ASSERT_EQ(m.triangles.size(), 1u);
-        EXPECT_GT(Dot(FaceNormal(m, 0), Nrm(m, 0, 0)), 0.99f) << matrix;
-        EXPECT_VEC(Nrm(m, 0, 0), 0, 0, z);
-    }
-}
-
-TEST(XFile, HeaderVersionsFloatSizesLineEndsAndCommentsReadAlike) {
-    const Mesh plain = Parse(std::string(kHeader) + kQuadAndPentagon);
-    std::string commented = kQuadAndPentagon;
-    commented.insert(commented.find(" 2;\n"), "# faces follow\n // two of them\n");
-    commented += "// end of file";
-    for (const char* header :
-         {"xof 0302txt 0032", "xof 0303txt 0032", "xof 0302txt 0064", "xof 0303txt 0064"}) {
-        for (bool crlf : {false, true}) {
-            std::string text = std::string(header) + "\n" + commented;
-            if (crlf) {
-                for (size_t i = 0; (i = text.find('\n', i)) != std::string::npos; i += 2)
-                    text.replace(i, 1, "\r\n");
-            }
-            Mesh m = Parse(text);
-            ASSERT_EQ(m.triangles.size(), plain.triangles.size()) << header << crlf;
-            for (size_t i = 0; i < m.positions.size(); ++i)
-                EXPECT_VEC(m.positions[i], plain.positions[i].x, plain.positions[i].y,
-                           plain.positions[i].z);
-        }
-    }
-}
-
-TEST(XFile, TemplatesUnknownObjectsReferencesAndListStylesAreAccepted) {
-    // Templates with GUIDs, arrays and restrictions; a Header; an unknown object with strings
-    // and braces; a top-level Material referenced by name; texture coordinates; numbers in
-    // exponent form; separators of the newer style (no ";," pairs, plain commas and spaces).
-    const std::string text =
-        std::string(kHeader) +
-        "template Vector {\n <3D82AB5E-62DA-11cf-AB39-0020AF71E433>\n"
-        " FLOAT x; FLOAT y; FLOAT z;\n}\n"
-        "template Mesh { <3D82AB44-62DA-11cf-AB39-0020AF71E433>\n"
-        " DWORD nVertices; array Vector vertices[nVertices];\n"
-        " DWORD nFaces; array MeshFace faces[nFaces]; [...] }\n"
-        "template Frame { <3D82AB46-62DA-11cf-AB39-0020AF71E433> [...] }\n"
-        "Header { 1; 0; 1; }\n"
-        "Material Red { 1.0;0.0;0.0;1.0;; 5.0; 1;1;1;; 0;0;0;;\n"
-        "  TextureFilename { \"a{b}.bmp\"; } }\n"
+TEST(XFile, TemplatesUnknownObjectsReferencesListStylesAndOtherHeadersAreAccepted) {
+    const std::string body =
+        "template Mesh { <3D82AB44-62DA-11cf-AB39-0020AF71E433>\n DWORD nVertices; array Vector "
+        "v[nVertices]; [...] }\n"
+        "Header { 1; 0; 1; }\n# a comment\n"
+        "Material Red { 1.0;0.0;0.0;1.0;; 5.0; 1;1;1;; 0;0;0;; TextureFilename { \"a{b}.bmp\"; } "
+        "}\n"
         "AnimationSet { Animation { {Box} AnimationKey { 0; 1; 0;3; 0,0,0;;; } } }\n"
-        "Frame 01-Box {\n"
-        " Frame{}\n"
-        " {SomethingElsewhere}\n"
+        "Frame 01-Box { Frame{} {SomethingElsewhere} // a reference\n"
         " Mesh BoxMesh <00000000-0000-0000-0000-000000000000> {\n"
-        "  4\n"
-        "  0.0 0.0 0.0, 0 1 0, 1e0 1E+0 0, 1000e-3 0 -0.0\n"
-        "  1\n"
-        "  4, 0, 1, 2, 3\n"
-        "  MeshTextureCoords { 4; 0;0;, 0;1;, 1;1;, 1;0;; }\n"
-        "  MeshMaterialList { 1; 1; 0;; {Red} }\n"
-        "  MeshNormals { 1; 0;0;-2;; 1; 4;0,0,0,0;; }\n"
-        "  VertexDuplicationIndices { 4; 4; 0, 1, 2, 3; }\n"
-        " }\n"
-        "}\n";
-    Mesh m = Parse(text);
-    ASSERT_EQ(m.triangles.size(), 2u);
-    EXPECT_VEC(m.positions[2], 1, 1, 0);
-    EXPECT_VEC(m.positions[3], 1, 0, 0);
-    EXPECT_VEC(Nrm(m, 1, 2), 0, 0, -1);  // normalised
-}
-
-TEST(XFile, NormalsOfNoLengthFallBackToTheTriangle) {
-    Mesh m = Parse(std::string(kHeader) +
-                   "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;;\n"
-                   " MeshNormals { 2; 0;0;0;, 0;1;0;; 1; 3;0,1,0;; } }\n");
-    ASSERT_EQ(m.triangles.size(), 1u);
-    EXPECT_VEC(Nrm(m, 0, 0), 0, 0, -1);
-    EXPECT_VEC(Nrm(m, 0, 1), 0, 1, 0);
-    EXPECT_VEC(Nrm(m, 0, 2), 0, 0, -1);
-    for (const Vec3& n : m.normals) EXPECT_NEAR(Dot(n, n), 1.0f, 1e-5f);
+        "  4\n  0.0 0.0 0.0, 0 1 0, 1e0 1E+0 0, 1000e-3 0 -0.0\n  1\n  4, 0, 1, 2, 3\n"
+        "  MeshTextureCoords { 4; 0;0;, 0;1;, 1;1;, 1;0;; } MeshMaterialList { 1; 1; 0;; {Red} }\n"
+        "  MeshNormals { 1; 0;0;-2;; 1; 4;0,0,0,0;; } VertexDuplicationIndices { 4; 4; 0, 1, 2, 3; "
+        "}\n } }\n";
+    for (std::string header : {"xof 0302txt 0032\n", "xof 0303txt 0064\r\n"}) {
+        std::string text = header + body;
+        if (header.back() == '\n' && header[header.size() - 2] == '\r') {
+            for (size_t i = header.size(); (i = text.find('\n', i)) != std::string::npos; i += 2)
+                text.replace(i, 1, "\r\n");
+        }
+        Mesh m = Parse(text);
+        ASSERT_EQ(m.triangles.size(), 2u) << header;
+        EXPECT_VEC(m.positions[2], 1, 1, 0);
+        EXPECT_VEC(m.positions[3], 1, 0, 0);
+        EXPECT_VEC(Nrm(m, 1, 2), 0, 0, -1);  // normalised
+    }
 }
 
 TEST(XFile, FramesNestUpToALimit) {
@@ -292,22 +206,6 @@ TEST(XFile, FramesNestUpToALimit) {
     };
     EXPECT_TRUE(Parses(nested(60)));
     EXPECT_FALSE(Parses(nested(100000)));  // refused, not a stack overflow
-}
-
-// ---- what is refused ------------------------------------------------------------------------
-
-TEST(XFile, OnlyTextHeadersAreRead) {
-    const std::string body = kQuadAndPentagon;
-    for (const char* header : {"xof 0302bin 0032", "xof 0302tzip0032", "xof 0303bzip0064",
-                               "xof 0302txt 0016", "xof 0201txt 0032", "xof 0304txt 0032",
-                               "XOF 0302txt 0032", " xof 0302txt 0032", "xof 0302txt", ""}) {
-        EXPECT_FALSE(Parses(std::string(header) + "\n" + body)) << header;
-    }
-    EXPECT_FALSE(Parses(kHeader));  // nothing to draw
-    EXPECT_FALSE(Parses(std::string(kHeader) + "Header { 1; 0; 1; }\n"));
-    EXPECT_FALSE(Parses(std::string(kHeader) + "Mesh { 0;; 0;; }\n"));
-    Mesh m;
-    EXPECT_FALSE(ka3D::ParseXText(nullptr, 0, &m));
 }
 
 TEST(XFile, EveryCutOfAShippedFileFailsCleanly) {
@@ -333,60 +231,51 @@ TEST(XFile, EveryCutOfAShippedFileFailsCleanly) {
     }
 }
 
-TEST(XFile, AbsurdCountsFailWithoutAllocating) {
-    // Each would ask for gigabytes if trusted; under ASan such an allocation aborts the test.
-    const std::string h = kHeader;
-    EXPECT_FALSE(Parses(h + "Mesh { 2000000000; 0;0;0;;\n 1; 3;0,0,0;; }"));
-    EXPECT_FALSE(Parses(h + "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 2000000000; 3;0,1,2;; }"));
-    EXPECT_FALSE(Parses(h + "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 2000000000;0,1,2;; }"));
-    EXPECT_FALSE(Parses(h + "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;;\n"
-                            " MeshNormals { 1500000000; 0;0;1;; 1; 3;0,0,0;; } }"));
-    EXPECT_FALSE(Parses(h + "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;;\n"
-                            " MeshNormals { 1; 0;0;1;; 1; 3000000000;0,0,0;; } }"));
-    EXPECT_FALSE(Parses(h + "Mesh { 4294967297; 0;0;0;; 1; 3;0,0,0;; }"));
-    EXPECT_FALSE(Parses(h + "Mesh { 99999999999999999999999; 0;0;0;; 1; 3;0,0,0;; }"));
-}
-
-TEST(XFile, BadCountsIndicesAndNumbersFail) {
-    const std::string h = kHeader;
-    const std::string verts = "3; 0;0;0;, 0;1;0;, 1;0;0;;";
-    const std::string face = " 1; 3;0,1,2;;";
-    // The good file these variations come from.
-    EXPECT_TRUE(Parses(h + "Mesh { " + verts + face +
-                       " MeshNormals { 1; 0;0;-1;; 1; 3;0,0,0;; }"
-                       " MeshMaterialList { 1; 1; 0;; Material { 1;1;1;1;; 5; 1;1;1;; 0;0;0;; } }"
-                       " }"));
-    const char* bad[] = {
-        "Mesh { -3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }",  // negative counts
+TEST(XFile, BadHeadersCountsIndicesAndNumbersAreRefusedWithoutAllocating) {
+    for (const char* header :
+         {"xof 0302bin 0032", "xof 0302tzip0032", "xof 0302txt 0016", "xof 0201txt 0032",
+          "xof 0304txt 0032", "XOF 0302txt 0032", " xof 0302txt 0032", "xof 0302txt", ""}) {
+        EXPECT_FALSE(Parses(std::string(header) + "\n" + kQuadAndPentagon)) << header;
+    }
+    Mesh m;
+    EXPECT_FALSE(ka3D::ParseXText(nullptr, 0, &m));
+    EXPECT_FALSE(ka3D::LoadXFile("/nonexistent/koraven.x", &m));
+    EXPECT_FALSE(ka3D::LoadXFile(nullptr, &m));
+    EXPECT_FALSE(ka3D::LoadXFile(KORAVEN_SOURCE_DIR, &m));  // a directory
+    const std::string t = "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; ";
+    EXPECT_TRUE(Parses(kHeader + t +
+                       "MeshNormals { 1; 0;0;-1;; 1; 3;0,0,0;; } MeshMaterialList { 1; 1; 0;;"
+                       " Material { 1;1;1;1;; 5; 1;1;1;; 0;0;0;; } } }"));
+    const std::string bad[] = {
+        "", "Header { 1; 0; 1; }", "Mesh { 0;; 0;; }",  // nothing to draw
+        // Counts that would ask for gigabytes if trusted (under ASan such an allocation aborts).
+        "Mesh { 2000000000; 0;0;0;; 1; 3;0,0,0;; }", "Mesh { 4294967297; 0;0;0;; 1; 3;0,0,0;; }",
+        "Mesh { 99999999999999999999999; 0;0;0;; 1; 3;0,0,0;; }",
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 2000000000; 3;0,1,2;; }",
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 2000000000;0,1,2;; }",
+        t + "MeshNormals { 1500000000; 0;0;1;; 1; 3;0,0,0;; } }",
+        t + "MeshNormals { 1; 0;0;1;; 1; 3000000000;0,0,0;; } }",
+        "Mesh { -3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }",
         "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; -1; 3;0,1,2;; }",
-        "Mesh { 3.0; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }",  // a count that is not whole
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,3;; }",    // vertex index out of range
+        "Mesh { 3.0; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }",
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,3;; }",  // vertex index out of range
         "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,-1,2;; }",
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; MeshNormals { 1; 0;0;1;; 1; 3;0,1,0;; } }",
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; MeshNormals { 1; 0;0;1;; 2; 3;0,0,0;, "
-        "3;0,0,0;; } }",  // more normal faces than faces
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; MeshNormals { 1; 0;0;1;; 1; 4;0,0,0,0;; "
-        "} }",  // corner counts differ
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; MeshMaterialList { 1; 1; 1;; } }",
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; MeshMaterialList { 1; 2; 0,0;; } }",
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1e999;0;0;; 1; 3;0,1,2;; }",     // out of range
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1.#QNAN0;0;0;; 1; 3;0,1,2;; }",  // printed NaN
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; 7; }",      // stray value
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;;",           // never closed
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; Unknown { \"open }",
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; {Ref <0000 }",
+        t + "MeshNormals { 1; 0;0;1;; 1; 3;0,1,0;; } }",  // normal index out of range
+        t + "MeshNormals { 1; 0;0;1;; 2; 3;0,0,0;, 3;0,0,0;; } }",
+        t + "MeshNormals { 1; 0;0;1;; 1; 4;0,0,0,0;; } }", t + "MeshMaterialList { 1; 1; 1;; } }",
+        t + "MeshMaterialList { 1; 2; 0,0;; } }",
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1e999;0;0;; 1; 3;0,1,2;; }",
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1.#QNAN0;0;0;; 1; 3;0,1,2;; }", t + "7; }", t,
+        t + "Unknown { \"open }", t + "{Ref <0000 }",
         "Frame { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0;; } }",  // 12 of 16 values
-        "Frame { FrameTransformMatrix { 1e30,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }"
-        " Mesh { 3; 1e30;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; } }",  // overflows a float
-        "Frame { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }"
-        " FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }"
-        " Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; } }",  // two placements
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; MeshNormals { 1; 0;0;1;; 1; 3;0,0,0;; }"
-        " MeshNormals { 1; 0;0;1;; 1; 3;0,0,0;; } }",  // two sets of normals
-        "template { }",
-        "} Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }",
-    };
-    for (const char* b : bad) EXPECT_FALSE(Parses(h + b)) << b;
+        "Frame { FrameTransformMatrix { 1e30,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; } Mesh { 3; "
+        "1e30;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; } }",
+        "Frame { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; } "
+        "FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; } " +
+            t + "} }",
+        t + "MeshNormals { 1; 0;0;1;; 1; 3;0,0,0;; } MeshNormals { 1; 0;0;1;; 1; 3;0,0,0;; } }",
+        "template { }", "} " + t + "}"};
+    for (const std::string& b : bad) EXPECT_FALSE(Parses(kHeader + b)) << b;
 }
 
 }  // namespace

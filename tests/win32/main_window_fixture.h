@@ -1,7 +1,7 @@
 #pragma once
-// A real main window for the input and shutdown tests: class "DEFAULT" with the saver's own
-// WindowProc, every piece of state those two touch back at its start value, and the thread's
-// message queue read and emptied between cases.
+// The shared fixture of the Win32 tests: every piece of process-wide state back at its start
+// value, error reports recorded instead of shown, and a real window of class "DEFAULT" with the
+// saver's own WindowProc as the main window. The thread's queue is emptied between cases.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "display/error_report.h"
+#include "display/win32/kadraw.h"
 #include "news/news_store.h"
 #include "overlay/news_lines.h"
 #include "settings/settings.h"
@@ -22,34 +23,35 @@ inline std::vector<std::string>& ErrorReports() {
     return reports;
 }
 
-inline void RecordErrorReport(const char* text) {
-    ErrorReports().push_back(text);
-}
-
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetShellState();
+        ResetSettings();
         ResetNewsStore();
         ResetNewsLines();
         ResetMousePosition();
         for (int& s : config.SHOW) s = 0;
         shutdownDone = false;
         instanceMutex = nullptr;
+        previewParent = nullptr;
         ErrorReports().clear();
-        kaDraw::errorBox = RecordErrorReport;
+        kaDraw::errorBox = [](const char* text) { ErrorReports().push_back(text); };
         RegisterMainClass(GetModuleHandleA(nullptr));
         window = CreateWindowExA(0, kWindowClassName, "KORAVEN test", WS_POPUP, 0, 0, 640, 480,
                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
         mainWindow = window;
-        Drain();
+        Take();
     }
 
     void TearDown() override {
-        if (IsWindow(window)) DestroyWindow(window);
-        if (mainWindow != window && IsWindow(mainWindow)) DestroyWindow(mainWindow);
-        Drain();
+        kaDraw::ReleaseSound();
+        kaDraw::Release();
+        for (HWND w : {mainWindow, window, host}) {
+            if (w && IsWindow(w)) DestroyWindow(w);
+        }
+        Take();
         mainWindow = nullptr;
         kaDraw::errorBox = nullptr;
         EXPECT_TRUE(ErrorReports().empty()) << ErrorReports()[0];
@@ -61,24 +63,22 @@ class MainWindowTest : public ::testing::Test {
     void Move(int x, int y) { Send(WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
     void Key(int key) { Send(WM_KEYDOWN, static_cast<WPARAM>(key), 1); }
 
-    // Takes the WM_CLOSE messages waiting for the main window out of the queue and counts them;
-    // every other message stays.
-    int TakeCloses() {
-        int n = 0;
-        MSG msg;
-        while (PeekMessageA(&msg, mainWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE)) ++n;
-        return n;
-    }
-
-    // Empties the thread's queue without dispatching; true when a WM_QUIT was among it.
-    static bool Drain() {
-        bool quit = false;
+    // Empties the thread's queue, dispatching every message but WM_QUIT when `dispatch` is set;
+    // counts the WM_CLOSE and WM_QUIT among them.
+    struct Taken {
+        int closes = 0, quits = 0;
+    };
+    static Taken Take(bool dispatch = false) {
+        Taken t;
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) quit = true;
+            t.quits += msg.message == WM_QUIT;
+            t.closes += msg.message == WM_CLOSE;
+            if (dispatch && msg.message != WM_QUIT) DispatchMessageA(&msg);
         }
-        return quit;
+        return t;
     }
 
     HWND window = nullptr;
+    HWND host = nullptr;
 };
