@@ -38,7 +38,6 @@ lit_span() {
   [ "$n" -eq 0 ] && { echo "-1 -1 0"; return; }
   convert "$KV_WORK/mask.png" -format '%@' info: | awk -v n="$n" '{ split($0, a, /[x+]/); print a[3], a[3] + a[1] - 1, n }'
 }
-hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
 blocks_shown() { shoot "$1" 640x480+0+0 && read -r L R N < <(lit_span "$1") && [ "$N" -gt 0 ]; }
 
 # 1. RESOLUTION 0 with the title screen: 640 x 480 x 16, the title line, then the game.
@@ -64,14 +63,20 @@ xdotool windowfocus --sync "$(kv_desktop_window)" 2>/dev/null
 KV_PID=$pid
 kv_check "the game moves on" kv_frames 2 20
 kv_key 1 2 3 4 5 1 2 3 4 5 KP_Add KP_Subtract Prior Next Home End
-hold Left 0.4
-shoot "$KV_SHOTS/left.png" 640x480+0+0
-read -r l1 r1 n1 < <(lit_span "$KV_SHOTS/left.png")
-kv_check "a held Left moves the well left ($l0..$r0 -> $l1..$r1)" test "$n1" -eq 0 -o "$r1" -lt $((r0 - 20))
-hold space 0.3
-kv_check "space puts it back" kv_poll 5 blocks_shown "$KV_SHOTS/space.png"
-read -r l2 r2 _ < <(lit_span "$KV_SHOTS/space.png")
-kv_check "in the middle third again ($l2..$r2)" test "$l2" -ge 213 -a "$r2" -le 426
+shoot "$KV_WORK/before.png" 640x480+0+0
+read -r l0 r0 _ < <(lit_span "$KV_WORK/before.png")
+# Held keys act on every game frame while they are down: hold until the picture shows it.
+span_is() {  # LEFT_AT_LEAST RIGHT_AT_MOST of the lit pixels, or no lit pixel at all when LEFT is -1
+  shoot "$KV_WORK/span.png" 640x480+0+0 && read -r L R N < <(lit_span "$KV_WORK/span.png") &&
+    if [ "$1" = -1 ]; then [ "$N" -eq 0 ] || [ "$R" -le "$2" ]; else [ "$N" -gt 0 ] && [ "$L" -ge "$1" ] && [ "$R" -le "$2" ]; fi
+}
+xdotool keydown Left
+kv_check "a held Left moves the well left ($l0..$r0)" kv_poll 10 span_is -1 $((r0 - 20))
+xdotool keyup Left
+cp "$KV_WORK/span.png" "$KV_SHOTS/left.png"
+xdotool keydown space
+kv_check "space puts it back in the middle third" kv_poll 10 span_is 213 426
+xdotool keyup space
 kv_check "overlay, news and game keys leave it running" kv_frames 2 20
 for p in "100 100" "150 150" "150 250" "300 250"; do
   # shellcheck disable=SC2086

@@ -1,6 +1,8 @@
 // The shell under Wine, driven with real messages to real windows of class "DEFAULT": single
 // instance, window shapes, start-up in each mode, what ends the saver and what must not, keys and
 // hot keys, the close and shutdown order, release of everything, the loop's end and the clock.
+#include <windows.h>
+
 #include <mmsystem.h>
 
 #include <cstdio>
@@ -13,6 +15,7 @@
 #include "scene3d/scene.h"
 #include "settings/win32/settings_io.h"
 #include "shell/command_line.h"
+#include "shell/random.h"
 #include "shell/win32/window_proc.h"
 
 namespace {
@@ -347,29 +350,6 @@ TEST_F(Window, ShutdownReleasesEverythingAndNoFrameRunsAfterIt) {
     EXPECT_EQ(frameDelta, -1.0f);
     EXPECT_FALSE(IsWindow(window));
     CloseHandle(mutex);
-}
-
-TEST_F(Window, FrameClockPauseAndTheConfigureCursor) {
-    ResetFrameClock();
-    Sleep(120);
-    runState = 0;
-    RunFrame();
-    EXPECT_TRUE(frameDelta >= 0.1f && frameDelta < 5.0f);
-    const DWORD start = timeGetTime();
-    Pause(60);
-    EXPECT_GE(timeGetTime() - start, 60u);
-    RunFrame();
-    EXPECT_LT(frameDelta, 0.05f);  // measured from the pause's end
-    configMode = true;
-    SetCursorPos(100, 100);
-    POINT p;
-    GetCursorPos(&p);
-    if (p.x != 100 || p.y != 100) GTEST_SKIP() << "the pointer cannot be moved here";
-    RunFrame();
-    EXPECT_FALSE(cursorShown);  // inside the 640 x 480 client area
-    windowOrigin = {300, 300};
-    RunFrame();
-    EXPECT_TRUE(cursorShown);
 }
 
 }  // namespace
