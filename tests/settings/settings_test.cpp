@@ -83,9 +83,9 @@ TEST_F(Settings, ValuesAreClampedToTheDialogRangesAndMoveTheWellBounds) {
     EXPECT_EQ(XMAX - XMIN + 1, 12);
     ResetSettings();
     EXPECT_EQ(XMAX - XMIN + 1, 10);
-    const int widths[] = {640, 800, 1024, 1280, 1600, 1600, 640};
-    const int resolutions[] = {0, 1, 2, 3, 4, 99, -4};  // set directly: still held to the table
-    for (int i = 0; i < 7; ++i) {
+    const int widths[] = {640, 800, 1024, 1280, 1600, 1600, 1600, 640};
+    const int resolutions[] = {0, 1, 2, 3, 4, 5, 99, -4};  // set directly: still held to the table
+    for (int i = 0; i < 8; ++i) {
         config.RESOLUTION = resolutions[i];
         EXPECT_EQ(DisplayWidth(), widths[i]) << resolutions[i];
     }
