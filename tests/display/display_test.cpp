@@ -86,4 +86,6 @@ TEST(ErrorReport, JoinsMethodAndMessageAndCutsAtAWholeCharacter) {
     ReportError(std::string(250, 'm').c_str(),
                 "Ｘファイル");  // 253 bytes, then two-byte characters
     EXPECT_EQ(std::string(lastErrorText).substr(253), std::string("Ｘ"));
+    ReportError(std::string(251, 'm').c_str(), "Ｘ");  // 254 bytes: the character does not fit
+    EXPECT_EQ(std::strlen(lastErrorText), 254u);
 }
