@@ -114,18 +114,6 @@ TEST_F(SceneTest, FrameColourOptionHoldsForOneLoad) {
     EXPECT_EQ(c.Pixel(32 + 6, 32), 0xFFFFFFu);
 }
 
-TEST_F(SceneTest, ShowingAndHidingTwiceCountOnce) {
-    ka3D::Frame* frames[2];
-    EXPECT_EQ(ka3D::LoadObjectFromMesh(cube, 2, frames), nullptr);
-    ka3D::ShowFrame(frames[0]);
-    EXPECT_EQ(ka3D::ShownFrameCount(), 2);
-    ka3D::HideFrame(frames[0]);
-    ka3D::HideFrame(frames[0]);
-    EXPECT_EQ(ka3D::ShownFrameCount(), 1);
-    ka3D::ShowFrame(nullptr);
-    ka3D::SetFramePosition(nullptr, 1, 2, 3);
-}
-
 TEST_F(SceneTest, TurnsCombineBeforeThePresentOrientation) {
     // Tilt 180 then turn 90, the turn combined before the tilt: the eye at the scene's origin
     // looks along +x; combined after the tilt it would look along -x.

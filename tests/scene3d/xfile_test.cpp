@@ -190,29 +190,6 @@ TEST(XFile, FramesNestUpToALimit) {
     EXPECT_FALSE(Parses(nested(100000)));  // refused, not a stack overflow
 }
 
-TEST(XFile, EveryCutOfAShippedFileFailsCleanly) {
-    // The shipped block, cut at every length: only cuts that keep the final '}' can be read.
-    const std::string path = std::string(KORAVEN_BINARY_DIR) + "/bin/koraven.x";
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    std::string text;
-    char buf[4096];
-    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
-    std::fclose(f);
-    const size_t last = text.rfind('}');
-    ASSERT_NE(last, std::string::npos);
-    for (size_t len = 0; len <= text.size(); ++len) {
-        // A heap copy of exactly `len` bytes, so a read past the end is caught by ASan.
-        std::vector<char> cut(text.begin(), text.begin() + static_cast<long>(len));
-        Mesh m;
-        const bool ok = ka3D::ParseXText(cut.data(), cut.size(), &m);
-        EXPECT_EQ(ok, len > last) << "cut at " << len;
-        if (ok) {
-            EXPECT_EQ(m.triangles.size(), 44u);
-        }
-    }
-}
-
 TEST(XFile, BadHeadersCountsIndicesAndNumbersAreRefusedWithoutAllocating) {
     for (const char* header :
          {"xof 0302bin 0032", "xof 0302tzip0032", "xof 0302txt 0016", "xof 0201txt 0032",
