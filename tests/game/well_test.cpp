@@ -161,6 +161,21 @@ TEST_F(GameTest, TwoSeparateRunsFadeTogetherAndTheLowerGoesFirst) {
     }
 }
 
+TEST_F(GameTest, ARunReachingTheTopRowIsRemovedWholeAndNothingBelowIt) {
+    StartWell(2, 5);
+    for (int y = YMIN; y <= YMIN + 3; ++y) Settle(XMIN + 1, y, 3);
+    Settle(XMIN + 1, YMAX, 4);  // the bottom row stays: column 0 is free there
+    SetSettlingBar(YMIN + 2, 1);
+    PlayFrame(0.0f);
+    PlayFrame(0.0f);
+    ASSERT_EQ(gameState, GAME_FADE);
+    EXPECT_EQ(rowGroupA.top * 100 + rowGroupA.bottom, YMIN * 100 + YMIN + 3);
+    while (gameState != GAME_CHOOSE) PlayFrame(0.25f);
+    EXPECT_EQ(CountCells(CELL_SETTLED), 1);
+    EXPECT_EQ(wellColours[XMIN + 1][YMAX], 4);
+    EXPECT_TRUE(SceneMatchesWell());
+}
+
 TEST_F(GameTest, GameOverWaitsThenDarkensTheWellFromTheTopAndEmptiesIt) {
     StartWell(3, 5);
     for (int y = YMIN; y <= YMAX; ++y) Settle(XMIN, y, y % 7);
