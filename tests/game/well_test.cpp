@@ -205,6 +205,7 @@ TEST_F(GameTest, GameOverWaitsThenDarkensTheWellFromTheTopAndEmptiesIt) {
         ++frames;
     }
     EXPECT_EQ(gameState, GAME_CHOOSE);
+    EXPECT_LE(gameOverLevel[YMAX], 0.05f);  // it ended once the bottom row was dark too
     EXPECT_EQ(CountCells(CELL_SETTLED), 0);
     for (ka3D::Frame* f : blockFrames) EXPECT_FALSE(ka3D::FrameShown(f));
     EXPECT_EQ(blockPositions[0][0], 1 - 3 + 2);  // the well keeps its shift
