@@ -48,6 +48,17 @@ run_saver "$empty" koraven.scr "second start"
 kv_check "second start: the copy is read and written back unchanged (R_SPEED=-9, [Mine])" \
   cmp -s "$copy" "$KV_WORK/edited.ini"
 
+# Cases 3 and 4 need a file in a read-only folder: a read-only bind mount. Where mounts are not
+# allowed, kv_readonly can only turn koraven.ini into a folder, and they are skipped.
+probe=$(kv_folder probe)
+kv_readonly "$probe"
+if [ -d "$probe/koraven.ini" ]; then
+  echo "SKIP: an administrator's file in a read-only folder (no read-only mounts here)"
+  rm -rf "$user_folder"
+  kv_finish
+  exit
+fi
+
 # ---- 3. read-only program folder with an administrator's file: the copy starts from it ----------
 admin=$(kv_folder readonly-admin)
 kv_install "$admin"
