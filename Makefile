@@ -1,17 +1,23 @@
-# make run   installs what is missing, builds koraven.scr and runs it full screen under Wine
-#            (on $DISPLAY, or on a private Xvfb with screenshots under out/ when there is none)
+# make run   installs what is missing, builds koraven.scr and runs it under Wine: in a window on
+#            $DISPLAY, or recorded on a private Xvfb into out/koraven.gif and PNGs when there is
+#            none. ARGS=/s (default), /c or /p picks the mode, INI=file a settings file.
 # make test  installs what is missing, builds every configuration and runs every test
+# make dist  builds dist/koraven-$(VERSION)-win64.zip: koraven.scr, the block shapes, a read-me
 
 JOBS ?= 2
 B := build
+VERSION := 1.7
 
-.PHONY: run test deps native asan fuzz win test-native test-asan test-fuzz test-win clean
+.PHONY: run test dist deps native asan fuzz win test-native test-asan test-fuzz test-win clean
 
 run: deps win
-	scripts/run-saver.sh $(B)/win
+	scripts/run-saver.sh $(B)/win "$(ARGS)" "$(INI)"
 
 test: deps
 	$(MAKE) test-native test-asan test-fuzz test-win
+
+dist: deps win
+	scripts/make-dist.sh $(B)/win dist $(VERSION)
 
 deps:
 	scripts/install-deps.sh

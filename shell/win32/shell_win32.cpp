@@ -12,6 +12,7 @@
 #include "game/win32/game_frame.h"
 #include "settings/settings.h"
 #include "settings/win32/settings_io.h"
+#include "settings/win32/settings_location.h"
 #include "shell/command_line.h"
 #include "shell/frame_clock.h"
 #include "shell/overlay_layout.h"
@@ -114,6 +115,8 @@ bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand) {
 
     // Step 5: settings path and block-file pattern from the full command line.
     DerivePaths(GetCommandLineA());
+    // Where that file cannot be written (the system folder), a per-user copy instead.
+    ChooseSettingsFile(UserAppDataFolder());
 
     // Step 6: every setting read, then at once written back.
     ReadSettings();

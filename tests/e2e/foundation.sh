@@ -85,36 +85,7 @@ kv_check "read-only folder: the window appears" kv_wait_window KORAVEN 30
 kv_check "read-only folder: no settings file could be written" test ! -f "$ro/koraven.ini"
 close_and_expect_zero "$pid" "read-only folder"
 
-# ---- 5. bad input -----------------------------------------------------------------------------
-bad=$(kv_folder badvalues)
-kv_install "$bad"
-# (The block file stays valid here: this test is about the values the store reads.)
-printf '[Config]\r\nR_SPEED=12xyz\r\nD_SPEED=-7\r\nMAYOI=\r\nRESOLUTION=99\r\nWIDTH=-4\r\nHEIGHT=99999999999999\r\nCOLOR1=F7F773\r\nCOLOR2=zz\r\nTEXT=%s\r\n' \
-  "$(head -c 600 /dev/zero | tr '\0' 'x')" >"$bad/koraven.ini"
-kv_start "$bad" /s
-pid=$KV_PID
-kv_check "bad values: the window appears" kv_wait_window KORAVEN 30
-sleep 0.5
-ini="$bad/koraven.ini"
-kv_check "bad values: rewritten sound (R_SPEED=12 D_SPEED=1 MAYOI=0 RESOLUTION=4 WIDTH=1 HEIGHT=30)" \
-  test "$(value_of "$ini" R_SPEED) $(value_of "$ini" D_SPEED) $(value_of "$ini" MAYOI) $(value_of "$ini" RESOLUTION) $(value_of "$ini" WIDTH) $(value_of "$ini" HEIGHT)" = "12 1 0 4 1 30"
-kv_check "bad values: colours rewritten (COLOR1=f7f773 COLOR2=000000)" \
-  test "$(value_of "$ini" COLOR1) $(value_of "$ini" COLOR2)" = "f7f773 000000"
-kv_check "bad values: the 600-character TEXT comes back as 254" test "$(value_of "$ini" TEXT | wc -c)" -eq 255
-kv_check "bad values: all 38 keys" test "$(keys_in "$ini" | wc -w)" -eq 38
-close_and_expect_zero "$pid" "bad values"
-
-# A long command line. Windows passes at most 32767 characters and Wine refuses a longer one before
-# the program runs (exit 1), so 32000 characters is the longest that can reach the saver; the
-# 64 KiB case is a unit test of the path derivation (tests/shell) and part of the fuzz target.
-long=$(kv_folder longline)
-kv_install "$long"
-kv_start "$long" /s "$(head -c 32000 /dev/zero | tr '\0' 'y')"
-pid=$KV_PID
-kv_check "32000-character command line: starts" kv_wait_window KORAVEN 30
-kv_check "32000-character command line: koraven.ini beside the program" kv_wait_file "$long/koraven.ini" 10
-close_and_expect_zero "$pid" "32000-character command line"
-
+# ---- 5. bad input (garbage settings and a long command line: tests/e2e/hostile_input.sh) ------
 # A program file of another name: the bare settings name, in the Windows folder.
 other=$(kv_folder othername)
 kv_install "$other" Koraven.scr
