@@ -15,28 +15,31 @@
 
 namespace {
 
-constexpr LONG kMaxLookups = 2;  // name lookups left running at most (a stuck name service)
+// Name lookups that a fetch gave up waiting for and that still run (a stuck name service): when
+// there are this many, a fetch fails at once rather than leave one more behind.
+constexpr LONG kMaxAbandonedLookups = 2;
 
 char PageBuffer[kPageSize];  // one fetch at a time, so the worker's fetches share it
 
 HANDLE worker = nullptr;
 HANDLE wake = nullptr;
 volatile LONG stopping = 0;
-volatile LONG lookupsRunning = 0;
+volatile LONG abandonedLookups = 0;
 
 struct Clock {
     DWORD start;
     const volatile LONG* stop;
-    bool Over() const {
-        return (stop && *stop) || GetTickCount() - start >= kFetchLimitMs;
-    }
+    bool Over() const { return (stop && *stop) || GetTickCount() - start >= kFetchLimitMs; }
 };
 
 // ---- name lookup ------------------------------------------------------------------------------
 
 // Shared by the fetch and its lookup thread; whichever lets go last frees it.
+enum LookupState : LONG { kLookupRunning, kLookupFinished, kLookupAbandoned };
+
 struct Lookup {
     volatile LONG refs;
+    volatile LONG state;
     HANDLE done;
     char host[kSettingSize];
     in_addr address;
@@ -62,24 +65,21 @@ DWORD WINAPI LookupThread(void* param) {
         WSACleanup();
     }
     SetEvent(l->done);
+    if (InterlockedCompareExchange(&l->state, kLookupFinished, kLookupRunning) == kLookupAbandoned)
+        InterlockedDecrement(&abandonedLookups);
     Release(l);
-    InterlockedDecrement(&lookupsRunning);
     return 0;
 }
 
 // gethostbyname cannot be interrupted, so it runs on a thread of its own, and the fetch waits
 // for it only while its clock allows.
 bool LookUp(const char* host, in_addr* address, const Clock& clock) {
-    if (InterlockedIncrement(&lookupsRunning) > kMaxLookups) {
-        InterlockedDecrement(&lookupsRunning);
-        return false;
-    }
+    if (abandonedLookups >= kMaxAbandonedLookups) return false;
     Lookup* l = new (std::nothrow) Lookup{};
     HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (!l || !done) {
         delete l;
         if (done) CloseHandle(done);
-        InterlockedDecrement(&lookupsRunning);
         return false;
     }
     l->refs = 2;
@@ -89,7 +89,6 @@ bool LookUp(const char* host, in_addr* address, const Clock& clock) {
     if (!thread) {
         CloseHandle(done);
         delete l;
-        InterlockedDecrement(&lookupsRunning);
         return false;
     }
     CloseHandle(thread);
@@ -100,7 +99,12 @@ bool LookUp(const char* host, in_addr* address, const Clock& clock) {
             *address = l->address;
             break;
         }
-        if (clock.Over()) break;
+        if (clock.Over()) {
+            if (InterlockedCompareExchange(&l->state, kLookupAbandoned, kLookupRunning) ==
+                kLookupRunning)
+                InterlockedIncrement(&abandonedLookups);
+            break;
+        }
     }
     Release(l);
     return found;
@@ -234,8 +238,8 @@ int FetchNewsInto(const NewsSource& source, const FetchTarget& target) {
     WSACleanup();
     if (result != kNewsOk) return result;
     EucToSjis(target.page, target.page, kPageSize);
-    return ExtractHeadlines(target.page, source.ignore, source.tag, source.reject,
-                            target.headlines, target.count);
+    return ExtractHeadlines(target.page, source.ignore, source.tag, source.reject, target.headlines,
+                            target.count);
 }
 
 int FetchNews(int index, NewsSource source) {
