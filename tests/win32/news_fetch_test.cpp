@@ -33,10 +33,16 @@ struct Server {
     HANDLE thread = nullptr;
     HANDLE quit = nullptr;
     std::string request = {};
-    DWORD acceptedAt = 0;
+    volatile DWORD acceptedAt = 0;
     bool peerClosed = false;  // the client closed first while the server held the connection
 
     std::string Host() const { return "127.0.0.1:" + std::to_string(port); }
+
+    // Waits (up to 10 s) until the client has connected.
+    bool WaitAccepted() const {
+        for (int i = 0; i < 1000 && !acceptedAt; ++i) Sleep(10);
+        return acceptedAt != 0;
+    }
 
     void Start() {
         WSADATA d;
@@ -265,7 +271,7 @@ TEST(NewsFetch, AStopEndsAFetchAtOnce) {
             return 0;
         },
         &args, 0, nullptr);
-    while (!silent.acceptedAt) Sleep(10);
+    EXPECT_TRUE(silent.WaitAccepted());
     Sleep(300);
     const DWORD start = GetTickCount();
     InterlockedExchange(&stop, 1);
@@ -328,10 +334,10 @@ TEST_F(NewsWorker, DueTogetherSourceTwoIsFetchedFirstThenShutdownStopsAFetch) {
     Point(0, silent);
     config.SHOW[SLOT_NEWS2] = 0;
     HandleKey(kKeyDecimal);
-    ASSERT_TRUE(StepNewsLines(0.01f));
+    EXPECT_TRUE(StepNewsLines(0.01f));
     RunNewsJobs();
-    ASSERT_TRUE(WaitPhase(0, kJobRunning, 5000));
-    while (!silent.acceptedAt) Sleep(10);
+    EXPECT_TRUE(WaitPhase(0, kJobRunning, 5000));
+    EXPECT_TRUE(silent.WaitAccepted());
     const DWORD start = GetTickCount();
     Shutdown();
     EXPECT_LE(GetTickCount() - start, 500u);
