@@ -149,8 +149,12 @@ int WaitReadable(SOCKET s) {
 int FetchPage(const NewsSource& source, char* page, const Clock& clock) {
     const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
     if (s == INVALID_SOCKET) return kNewsNoSocket;
+    // Every wait below relies on a socket that never blocks.
     u_long nonBlocking = 1;
-    ioctlsocket(s, FIONBIO, &nonBlocking);
+    if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
+        closesocket(s);
+        return kNewsNoSocket;
+    }
 
     char host[kSettingSize];
     unsigned short port = kHttpPort;
