@@ -18,8 +18,8 @@ struct NewsJob {
     std::atomic<int> phase;
     NewsSource source;  // the source's fields as they were when the fetch became wanted
     int order;          // Wanted jobs run in ascending order
-    int result;  // the fetch's result code, once Done
-    int count;   // headlines kept, once Done
+    int result;         // the fetch's result code, once Done
+    int count;          // headlines kept, once Done
     // Starts as a copy of the source's stored headlines, so that the slots the fetch does not
     // write keep what they held, as they would in the store itself.
     char headlines[kNewsSlots][kHeadlineSize];

@@ -102,14 +102,17 @@ void StepTextLines(float dt) {
     }
     if (show[SLOT_DATE]) {
         if (c.date == 0) {
-            if (now) ClockText(overlayLines[SLOT_DATE].text, "DATE ", now->tm_mon + 1, now->tm_mday, '/');
+            if (now)
+                ClockText(overlayLines[SLOT_DATE].text, "DATE ", now->tm_mon + 1, now->tm_mday,
+                          '/');
             c.date = 2000;
         }
         --c.date;
     }
     if (show[SLOT_TIME]) {
         if (c.time == 0) {
-            if (now) ClockText(overlayLines[SLOT_TIME].text, "TIME ", now->tm_hour, now->tm_min, ':');
+            if (now)
+                ClockText(overlayLines[SLOT_TIME].text, "TIME ", now->tm_hour, now->tm_min, ':');
             c.time = 100;
         }
         --c.time;

@@ -52,7 +52,10 @@ TEST(EucToSjis, SingleBytesKatakanaAndSupplementaryCharacters) {
     const std::string ascii = "<a href=\"x\">plain ASCII ~\\ 0-9</a>\n\t";
     EXPECT_EQ(Sjis(ascii), ascii);
     EXPECT_EQ(Sjis("\x8E\xA1\x8E\xDF"), "\xA1\xDF");  // half-width katakana keep their code
-    EXPECT_EQ(Sjis("a\x8F\xA1\xFE" "b"), "a\x81\x40" "b");  // JIS X 0212: ideographic space
+    EXPECT_EQ(Sjis("a\x8F\xA1\xFE"
+                   "b"),
+              "a\x81\x40"
+              "b");  // JIS X 0212: ideographic space
     EXPECT_EQ(Sjis("\xA4\xCB\xA5\xE5\xA1\xBC\xA5\xB9"), "\x82\xC9\x83\x85\x81\x5B\x83\x58");
     int r = 0;
     EXPECT_EQ(Sjis("", &r), "");
@@ -66,18 +69,18 @@ TEST(EucToSjis, ErrorsStopWithoutATerminator) {
         int result;
         size_t written;  // bytes of output before the error
     } cases[] = {
-        {"ab\x80x", 16, kEucBadSequence, 2},          // lead byte outside every range
+        {"ab\x80x", 16, kEucBadSequence, 2},  // lead byte outside every range
         {"\x8D\xA1", 16, kEucBadSequence, 0},
         {"\xA0\xA1", 16, kEucBadSequence, 0},
         {"\xFF", 16, kEucBadSequence, 0},
-        {"a\x8E\xE0", 16, kEucBadSequence, 1},        // katakana second byte out of range
-        {"\x8E", 16, kEucBadSequence, 0},             // ... or the terminator
-        {"\x8F\xA1", 16, kEucBadSequence, 0},         // JIS X 0212 cut short
+        {"a\x8E\xE0", 16, kEucBadSequence, 1},  // katakana second byte out of range
+        {"\x8E", 16, kEucBadSequence, 0},       // ... or the terminator
+        {"\x8F\xA1", 16, kEucBadSequence, 0},   // JIS X 0212 cut short
         {"\x8F\xA1\x41", 16, kEucBadSequence, 0},
-        {"\xB0\x41", 16, kEucBadSequence, 0},         // JIS X 0208 trail out of range
+        {"\xB0\x41", 16, kEucBadSequence, 0},  // JIS X 0208 trail out of range
         {"\xB0", 16, kEucBadSequence, 0},
-        {"abc", 3, kEucNoRoom, 3},                    // no room for the terminator
-        {"a\xB0\xA1", 2, kEucNoRoom, 1},              // a two-byte character does not fit
+        {"abc", 3, kEucNoRoom, 3},        // no room for the terminator
+        {"a\xB0\xA1", 2, kEucNoRoom, 1},  // a two-byte character does not fit
         {"", 0, kEucNoRoom, 0},
     };
     for (const Case& c : cases) {
@@ -153,19 +156,28 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Extraction{"<a href=/n?a=1>one</a><!-- S --><a href=/n?a=2>two</a><a href=/x>x</a>"
                    "<a href=/n?a=3>three [PR]</a><a href=/n?a=4>four</a>",
-                   "<!-- S -->", "/n?a=", "]", 0, {"two", "four"}},
+                   "<!-- S -->",
+                   "/n?a=",
+                   "]",
+                   0,
+                   {"two", "four"}},
         Extraction{"<a href=/n?a=1>one</a>", "<!-- S -->", "/n?a=", "]", 6, {}},
         Extraction{"<a href=/n?a=1>one</a>", "", "/n?a=", "]", 0, {"one"}},  // empty ignore
-        Extraction{"<a href=/n?a=1>one</a>", "", "/n?a=", "", 0, {}},       // empty reject
-        Extraction{"<a href=/n?a=1><img src=p.gif></a><a href=/n?a=2> two\n</a>", "", "/n?a=",
-                   "]", 0, {" two\n"}},                                      // image link
-        Extraction{"<a href=/n?a=1>one", "", "/n?a=", "]", 0, {}},           // no closing "<"
-        Extraction{"<a href=/n?a=1", "", "/n?a=", "]", 0, {}},               // no ">"
+        Extraction{"<a href=/n?a=1>one</a>", "", "/n?a=", "", 0, {}},        // empty reject
+        Extraction{"<a href=/n?a=1><img src=p.gif></a><a href=/n?a=2> two\n</a>",
+                   "",
+                   "/n?a=",
+                   "]",
+                   0,
+                   {" two\n"}},                                     // image link
+        Extraction{"<a href=/n?a=1>one", "", "/n?a=", "]", 0, {}},  // no closing "<"
+        Extraction{"<a href=/n?a=1", "", "/n?a=", "]", 0, {}},      // no ">"
         Extraction{"&amp;<a href=/n?a=1>a &amp; b</a>", "&amp;", "/n?a=", "]", 0, {"a &amp; b"}}));
 
 TEST(Extract, StopsAtAHundredAndCutsLongHeadlinesAtAWholeCharacter) {
     std::string page;
-    for (int i = 0; i < 150; ++i) page += "<a href=/n?a=" + std::to_string(i) + ">h" + std::to_string(i) + "</a>";
+    for (int i = 0; i < 150; ++i)
+        page += "<a href=/n?a=" + std::to_string(i) + ">h" + std::to_string(i) + "</a>";
     static char slots[kNewsSlots][kHeadlineSize];
     int count = 0;
     EXPECT_EQ(ExtractHeadlines(&page[0], "", "/n?a=", "]", slots, &count), 0);
@@ -187,10 +199,14 @@ TEST(SplitHostPort, NameAndOptionalPort) {
         const char* host;
         unsigned short port;
     } cases[] = {
-        {"news1.example", true, "news1.example", 80}, {"127.0.0.1:8080", true, "127.0.0.1", 8080},
-        {"h:65535", true, "h", 65535},                {"h:65536", false, "", 0},
-        {"h:0", false, "", 0},                        {"h:", false, "", 0},
-        {"h:8x", false, "", 0},                       {":80", false, "", 0},
+        {"news1.example", true, "news1.example", 80},
+        {"127.0.0.1:8080", true, "127.0.0.1", 8080},
+        {"h:65535", true, "h", 65535},
+        {"h:65536", false, "", 0},
+        {"h:0", false, "", 0},
+        {"h:", false, "", 0},
+        {"h:8x", false, "", 0},
+        {":80", false, "", 0},
         {"", false, "", 0},
     };
     for (const Case& c : cases) {

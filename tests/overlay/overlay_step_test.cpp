@@ -123,8 +123,8 @@ TEST_F(OverlayStepTest, IntervalIsTheNumberButNeverBelowThirtySeconds) {
     const struct {
         const char* text;
         float seconds;
-    } cases[] = {{"600", 600}, {"45.5s", 45.5f}, {"30", 30}, {"29.9", 30}, {"", 30},
-                 {"abc", 30},  {"-5", 30},       {"nan", 30}};
+    } cases[] = {{"600", 600}, {"45.5s", 45.5f}, {"30", 30}, {"29.9", 30},
+                 {"", 30},     {"abc", 30},      {"-5", 30}, {"nan", 30}};
     for (const auto& c : cases) EXPECT_EQ(NewsInterval(c.text), c.seconds) << c.text;
 }
 
