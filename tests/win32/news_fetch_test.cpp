@@ -34,7 +34,8 @@ struct Server {
     HANDLE quit = nullptr;
     std::string request = {};
     volatile DWORD acceptedAt = 0;
-    bool peerClosed = false;  // the client closed first while the server held the connection
+    volatile bool peerClosed =
+        false;  // the client closed first while the server held the connection
 
     std::string Host() const { return "127.0.0.1:" + std::to_string(port); }
 
@@ -42,6 +43,11 @@ struct Server {
     bool WaitAccepted() const {
         for (int i = 0; i < 1000 && !acceptedAt; ++i) Sleep(10);
         return acceptedAt != 0;
+    }
+    // Waits (up to 2 s) until the client has closed the connection the server holds.
+    bool WaitPeerClosed() const {
+        for (int i = 0; i < 200 && !peerClosed; ++i) Sleep(10);
+        return peerClosed;
     }
 
     void Start() {
@@ -277,8 +283,8 @@ TEST(NewsFetch, AStopEndsAFetchAtOnce) {
     EXPECT_EQ(WaitForSingleObject(t, 1000), WAIT_OBJECT_0);
     EXPECT_LE(GetTickCount() - start, 500u);
     CloseHandle(t);
+    EXPECT_TRUE(silent.WaitPeerClosed());  // the fetch has ended and closed its socket
     silent.Stop();
-    EXPECT_TRUE(silent.peerClosed);
 }
 
 // The worker, through the overlay's schedule, and the shutdown during a fetch.
@@ -340,8 +346,8 @@ TEST_F(NewsWorker, DueTogetherSourceTwoIsFetchedFirstThenShutdownStopsAFetch) {
     const DWORD start = GetTickCount();
     Shutdown();
     EXPECT_LE(GetTickCount() - start, 500u);
+    EXPECT_TRUE(silent.WaitPeerClosed());  // the fetch has ended and closed its socket
     silent.Stop();
-    EXPECT_TRUE(silent.peerClosed);
 }
 
 }  // namespace
