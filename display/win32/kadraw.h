@@ -83,6 +83,10 @@ void InstallErrorBox();
 // Free video memory the driver reports, in bytes; 0 without a DirectDraw object.
 DWORD FreeVideoMemory();
 
+// Refresh rate of the display in Hz: what DirectDraw reports for the current mode, else what
+// GDI reports, else 60.
+int RefreshRate();
+
 // Desktop bits per pixel of mainWindow's screen (GetDeviceCaps BITSPIXEL).
 int ScreenDepth();
 

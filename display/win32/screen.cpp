@@ -6,6 +6,7 @@
 #include "display/win32/kadraw.h"
 #include "overlay/win32/fonts.h"
 #include "scene3d/ka3d.h"
+#include "shell/frame_pacer.h"
 #include "shell/shell_state.h"
 #include "shell/win32/shell_win32.h"
 #include "shell/win32/window_proc.h"
@@ -283,6 +284,17 @@ void Release() {
         directDraw->SetCooperativeLevel(mainWindow, DDSCL_NORMAL);
     }
     ReleaseObject(directDraw);
+}
+
+int RefreshRate() {
+    DWORD reported = 0;
+    if (directDraw && directDraw->GetMonitorFrequency(&reported) != DD_OK) reported = 0;
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    DWORD desktop = 0;
+    if (EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode))
+        desktop = mode.dmDisplayFrequency;
+    return ChooseRefreshRate(static_cast<int>(reported), static_cast<int>(desktop));
 }
 
 int ScreenDepth() {
