@@ -106,6 +106,17 @@ HRESULT SetSourceColorKey(IDirectDrawSurface* surface, COLORREF color);
 // itself lost among back screen, 3D sprite, Z-buffer, sprites 0..3 and the named records.
 void RestoreSurfaces();
 
+// The 3D sprite and the Z-buffer, locked for the processor. Every lock and unlock is a round
+// trip to the driver, so the render leaves the 3D sprite locked until its picture has been laid
+// over the back screen, and the Z-buffer, which nothing else uses, locked from frame to frame.
+// Both are unlocked before restoration and release. LockRenderSurfaces locks what is not
+// locked yet and gives the descriptions (false when a lock fails; a lost surface runs the
+// restoration). Anything that uses the 3D sprite or the Z-buffer through DirectDraw calls
+// UnlockRenderSurfaces() first.
+bool LockRenderSurfaces(DDSURFACEDESC*& color, DDSURFACEDESC*& depth);
+void Unlock3DSprite();
+void UnlockRenderSurfaces();
+
 // Sprite access by index; null / 0 for an index outside the table or a free record.
 IDirectDrawSurface* SpriteSurface(int index);
 int SpriteWidth(int index);
@@ -113,15 +124,22 @@ int SpriteHeight(int index);
 
 // ---- composition and presentation -------------------------------------------------------------
 
-// Fills the whole back screen with black. DDERR_NOTINITIALIZED without a back screen.
+// Fills the whole back screen with black. DDERR_NOTINITIALIZED without a back screen. The fill
+// is done when the back screen is next used: together with the 3D picture in the same lock when
+// that comes first (Blit3DSprite), else through the blitter before any other blit, device
+// context or presentation of the back screen. Anything that reads or writes the back screen
+// outside this layer calls FlushBackScreenClear() first.
 HRESULT ClearBackScreen();
+void FlushBackScreenClear();
 
 // Fills sprite i with black. DDERR_NOTINITIALIZED without that sprite.
 HRESULT ClearSprite(int index);
 
 // Clipped copies onto the back screen at (x, y) of the source rectangle {left, top, right,
 // bottom}: keyed on the sprite's source colour key, opaque, and from the 3D sprite keyed on
-// black. A lost surface runs RestoreSurfaces(); the copy is not repeated.
+// black. A lost surface runs RestoreSurfaces(); the copy is not repeated. The 3D sprite's copy
+// is done by the processor on the locked surfaces (the blitter's keyed copy gives the same
+// pixels) and ends the lock the render left on the 3D sprite.
 void BlitSpriteKeyed(int x, int y, int index, int left, int top, int right, int bottom);
 void BlitSpriteOpaque(int x, int y, int index, int left, int top, int right, int bottom);
 void Blit3DSprite(int x, int y, int left, int top, int right, int bottom);

@@ -219,12 +219,14 @@ int Screen(int width, int height, int memoryMode) {
         return Fail("3Dスプライトが生成できません");
     }
 
-    // 14. Z-buffer, as deep and where the 3D layer chose.
+    // 14. Z-buffer, as deep as the 3D layer chose. The 3D layer's rasterizer reads and writes
+    // every depth value with the processor, so the Z-buffer lives in system memory whatever the
+    // device choice says about video memory: there each access would cross the bus, and a
+    // system-memory 3D sprite may refuse a video-memory Z-buffer.
     desc = {};
     desc.dwSize = sizeof desc;
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_ZBUFFERBITDEPTH;
-    desc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | (ka3D::ZBufferInVideoMemory() ? DDSCAPS_VIDEOMEMORY
-                                                                          : DDSCAPS_SYSTEMMEMORY);
+    desc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | DDSCAPS_SYSTEMMEMORY;
     desc.dwWidth = static_cast<DWORD>(width);
     desc.dwHeight = static_cast<DWORD>(height);
     desc.dwZBufferBitDepth = static_cast<DWORD>(ka3D::ZBufferDepth());
@@ -268,6 +270,7 @@ void ReleaseSound() {
 void Release() {
     screenReady = false;
     if (!directDraw) return;
+    UnlockRenderSurfaces();
     WriteFrameLog();
     for (SpriteRecord& record : sprites) {
         if (!record.surface) continue;

@@ -67,6 +67,52 @@ HRESULT SetSourceColorKey(IDirectDrawSurface* surface, COLORREF color) {
 
 namespace {
 
+DDSURFACEDESC heldColor;
+DDSURFACEDESC heldDepth;
+bool colorHeld = false;
+bool depthHeld = false;
+
+HRESULT LockWhole(IDirectDrawSurface* surface, DDSURFACEDESC& desc) {
+    desc = {};
+    desc.dwSize = sizeof desc;
+    return surface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_SURFACEMEMORYPTR, nullptr);
+}
+
+}  // namespace
+
+bool LockRenderSurfaces(DDSURFACEDESC*& color, DDSURFACEDESC*& depth) {
+    if (!sprite3D || !zBuffer) return false;
+    HRESULT hr = DD_OK;
+    if (!colorHeld && (hr = LockWhole(sprite3D, heldColor)) == DD_OK) colorHeld = true;
+    if (colorHeld && !depthHeld && (hr = LockWhole(zBuffer, heldDepth)) == DD_OK) depthHeld = true;
+    if (!colorHeld || !depthHeld) {
+        if (hr == DDERR_SURFACELOST) {
+            RestoreSurfaces();
+        } else {
+            Unlock3DSprite();
+        }
+        return false;
+    }
+    color = &heldColor;
+    depth = &heldDepth;
+    return true;
+}
+
+void Unlock3DSprite() {
+    if (!colorHeld) return;
+    colorHeld = false;
+    if (sprite3D) sprite3D->Unlock(heldColor.lpSurface);
+}
+
+void UnlockRenderSurfaces() {
+    Unlock3DSprite();
+    if (!depthHeld) return;
+    depthHeld = false;
+    if (zBuffer) zBuffer->Unlock(heldDepth.lpSurface);
+}
+
+namespace {
+
 void RestoreIfLost(IDirectDrawSurface* surface) {
     if (surface && surface->IsLost() == DDERR_SURFACELOST) surface->Restore();
 }
@@ -74,6 +120,7 @@ void RestoreIfLost(IDirectDrawSurface* surface) {
 }  // namespace
 
 void RestoreSurfaces() {
+    UnlockRenderSurfaces();
     if (frontScreen) frontScreen->Restore();
     RestoreIfLost(backScreen);
     RestoreIfLost(sprite3D);
