@@ -70,7 +70,6 @@ void Blit3DSprite(int x, int y, int left, int top, int right, int bottom) {
     back.dwSize = sizeof back;
     HRESULT hr = backScreen->Lock(nullptr, &back, DDLOCK_WAIT | DDLOCK_SURFACEMEMORYPTR, nullptr);
     if (hr != DD_OK) {
-        Unlock3DSprite();
         if (hr == DDERR_SURFACELOST) RestoreSurfaces();
         return;
     }
@@ -106,7 +105,6 @@ void Blit3DSprite(int x, int y, int left, int top, int right, int bottom) {
                    !opaque);
     }
     backScreen->Unlock(back.lpSurface);
-    Unlock3DSprite();
 }
 
 void Present() {

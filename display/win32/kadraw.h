@@ -106,15 +106,14 @@ HRESULT SetSourceColorKey(IDirectDrawSurface* surface, COLORREF color);
 // itself lost among back screen, 3D sprite, Z-buffer, sprites 0..3 and the named records.
 void RestoreSurfaces();
 
-// The 3D sprite and the Z-buffer, locked for the processor. Every lock and unlock is a round
-// trip to the driver, so the render leaves the 3D sprite locked until its picture has been laid
-// over the back screen, and the Z-buffer, which nothing else uses, locked from frame to frame.
-// Both are unlocked before restoration and release. LockRenderSurfaces locks what is not
-// locked yet and gives the descriptions (false when a lock fails; a lost surface runs the
-// restoration). Anything that uses the 3D sprite or the Z-buffer through DirectDraw calls
-// UnlockRenderSurfaces() first.
+// The 3D sprite and the Z-buffer, locked for the processor. Only the processor draws and reads
+// them (the render, the overlay of Blit3DSprite), and every lock and unlock is a round trip to
+// the driver, so they stay locked from frame to frame; restoration and release unlock them
+// first. LockRenderSurfaces locks what is not locked yet and gives the descriptions (false when
+// a lock fails; a lost surface runs the restoration). Anything else that uses the 3D sprite or
+// the Z-buffer (a blit, a lock of its own) calls UnlockRenderSurfaces() first; the next render
+// locks them again.
 bool LockRenderSurfaces(DDSURFACEDESC*& color, DDSURFACEDESC*& depth);
-void Unlock3DSprite();
 void UnlockRenderSurfaces();
 
 // Sprite access by index; null / 0 for an index outside the table or a free record.
@@ -139,7 +138,7 @@ HRESULT ClearSprite(int index);
 // bottom}: keyed on the sprite's source colour key, opaque, and from the 3D sprite keyed on
 // black. A lost surface runs RestoreSurfaces(); the copy is not repeated. The 3D sprite's copy
 // is done by the processor on the locked surfaces (the blitter's keyed copy gives the same
-// pixels) and ends the lock the render left on the 3D sprite.
+// pixels).
 void BlitSpriteKeyed(int x, int y, int index, int left, int top, int right, int bottom);
 void BlitSpriteOpaque(int x, int y, int index, int left, int top, int right, int bottom);
 void Blit3DSprite(int x, int y, int left, int top, int right, int bottom);

@@ -89,7 +89,7 @@ bool LockRenderSurfaces(DDSURFACEDESC*& color, DDSURFACEDESC*& depth) {
         if (hr == DDERR_SURFACELOST) {
             RestoreSurfaces();
         } else {
-            Unlock3DSprite();
+            UnlockRenderSurfaces();
         }
         return false;
     }
@@ -98,14 +98,9 @@ bool LockRenderSurfaces(DDSURFACEDESC*& color, DDSURFACEDESC*& depth) {
     return true;
 }
 
-void Unlock3DSprite() {
-    if (!colorHeld) return;
-    colorHeld = false;
-    if (sprite3D) sprite3D->Unlock(heldColor.lpSurface);
-}
-
 void UnlockRenderSurfaces() {
-    Unlock3DSprite();
+    if (colorHeld && sprite3D) sprite3D->Unlock(heldColor.lpSurface);
+    colorHeld = false;
     if (!depthHeld) return;
     depthHeld = false;
     if (zBuffer) zBuffer->Unlock(heldDepth.lpSurface);

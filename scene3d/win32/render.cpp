@@ -7,8 +7,7 @@ namespace ka3D {
 
 void Render() {
     using namespace kaDraw;
-    // The locks stay: the 3D sprite's until its picture is laid over the back screen, the
-    // Z-buffer's from frame to frame (see kaDraw::LockRenderSurfaces).
+    // The locks stay from frame to frame (see kaDraw::LockRenderSurfaces).
     DDSURFACEDESC* colorDesc = nullptr;
     DDSURFACEDESC* depthDesc = nullptr;
     if (!LockRenderSurfaces(colorDesc, depthDesc)) return;
