@@ -109,6 +109,9 @@ void Blit3DSprite(int x, int y, int left, int top, int right, int bottom) {
 
 void Present() {
     if (!directDraw || !frontScreen || !backScreen) return;
+    // Some drivers (Wine's among them) go on accepting blits to surfaces that have been lost and
+    // only say so when asked; asking the front screen costs no trip to the driver.
+    if (frontScreen->IsLost() == DDERR_SURFACELOST) RestoreSurfaces();
     FlushBackScreenClear();
     if (previewMode) {
         // The host's window may be larger than the display: never shrink past the back screen.

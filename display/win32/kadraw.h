@@ -146,14 +146,15 @@ void Blit3DSprite(int x, int y, int left, int top, int right, int bottom);
 // Shows the back screen: in preview the picture is first shrunk into the host's window size.
 void Present();
 
-// Number of frames that reached the front screen since start-up.
+// Number of frames that reached the front screen since start-up, and of restoration passes.
 extern unsigned long presentCount;
+extern unsigned long restoreCount;
 
 // Measuring the saver from outside. When the environment variable KORAVEN_FRAME_LOG names a
-// file, the display mode, the presentation rectangles, the number of presented frames and their
-// rate are written there every 30 presents and at Release(). When KORAVEN_FRAME_DUMP names a
-// file, the presented part of the back screen is written there as a 24-bit BMP every 30
-// presents. Without either variable nothing is written.
+// file, the display mode, the presentation rectangles, the number of presented frames, their
+// rate and the number of restoration passes are written there every 30 presents and at Release().
+// When KORAVEN_FRAME_DUMP names a file, the presented part of the back screen is written there as a
+// 24-bit BMP every 30 presents. Without either variable nothing is written.
 void NoteFramePresented();
 void WriteFrameLog();
 

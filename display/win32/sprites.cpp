@@ -114,7 +114,10 @@ void RestoreIfLost(IDirectDrawSurface* surface) {
 
 }  // namespace
 
+unsigned long restoreCount = 0;
+
 void RestoreSurfaces() {
+    ++restoreCount;
     UnlockRenderSurfaces();
     if (frontScreen) frontScreen->Restore();
     RestoreIfLost(backScreen);
