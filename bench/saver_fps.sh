@@ -5,15 +5,16 @@
 #
 # For every case (Wine's Direct3D command-stream thread on, as Wine ships, and off; an idle
 # machine and one core held by a busy loop) and every resolution, the saver runs full screen in
-# Wine's virtual desktop for SECONDS seconds (default 60) after a settling time of SETTLE seconds
-# (default 8; the title screen is off). It prints one line per run:
+# Wine's virtual desktop for SECONDS_PER_RUN seconds (default 60) after a settling time of SETTLE
+# seconds (default 8; the title screen is off). It prints one line per run:
 #
-#   csmt=on  load=idle RESOLUTION=0  640x480   fps=60.0  cpu=12.3%  loadavg=0.52 0.61 0.70
+#   csmt=on  load=idle RESOLUTION=0  640x480x16   fps=  60.0  cpu= 12.3% (wined3d_cs   4.0%)  loadavg=...
 #
 # fps comes from the saver's own frame log (KORAVEN_FRAME_LOG: frames presented over the run),
 # cpu is the saver process's user + system time over the run divided by the run's wall time
-# (100 % = one core; /proc/PID/stat), loadavg is /proc/loadavg at the end of the run, so a busy
-# machine shows in the figures. Environment: SECONDS_PER_RUN (60), SETTLE (8), RESOLUTIONS
+# (100 % = one core; /proc/PID/stat), of which Wine's Direct3D command-stream thread used the
+# share in brackets (/proc/PID/task/*/stat); loadavg is /proc/loadavg at the end of the run, so
+# a busy machine shows in the figures. Environment: SECONDS_PER_RUN (60), SETTLE (8), RESOLUTIONS
 # ("0 2 4"), CSMT ("on off"), LOADS ("idle busy"). This is a measurement, not a test.
 set -euo pipefail
 
@@ -55,6 +56,16 @@ cp "$build/bin/koraven.scr" "$build"/bin/*.x "$work/"
 
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
 
+# The same for the threads of Wine's Direct3D command stream alone.
+cs_ticks() {
+  local t sum=0
+  for t in /proc/"$1"/task/*; do
+    [ "$(cat "$t/comm" 2>/dev/null)" = wined3d_cs ] || continue
+    sum=$((sum + $(awk '{ print $14 + $15 }' "$t/stat" 2>/dev/null || echo 0)))
+  done
+  echo "$sum"
+}
+
 # Reads key=value from the frame log.
 log_value() { [ -f "$1" ] && tr -d '\r' <"$1" | awk -F= -v k="$2" '$1 == k { print $2 }' || true; }
 
@@ -82,16 +93,18 @@ one_run() {
     t=$((t + 1))
   done
   sleep "$settle"
-  local p0 t0 c0 p1 t1 c1
+  local p0 t0 c0 p1 t1 c1 s0 s1
   p0="$(log_value "$log" presents)"
   t0="$(log_value "$log" seconds)"
   c0="$(cpu_ticks "$saver_pid")"
+  s0="$(cs_ticks "$saver_pid")"
   local w0
   w0="$(date +%s.%N)"
   sleep "$run_seconds"
   p1="$(log_value "$log" presents)"
   t1="$(log_value "$log" seconds)"
   c1="$(cpu_ticks "$saver_pid")"
+  s1="$(cs_ticks "$saver_pid")"
   local w1
   w1="$(date +%s.%N)"
   local mode
@@ -103,12 +116,13 @@ one_run() {
   "$WINESERVER" -w 2>/dev/null || true
   awk -v csmt="$csmt" -v load="$load" -v res="$res" -v mode="${mode:-?}" \
     -v p0="${p0:-0}" -v p1="${p1:-0}" -v t0="${t0:-0}" -v t1="${t1:-0}" \
-    -v c0="$c0" -v c1="$c1" -v w0="$w0" -v w1="$w1" -v hz="$hz" -v la="$(cut -d' ' -f1-3 /proc/loadavg)" \
+    -v c0="$c0" -v c1="$c1" -v s0="$s0" -v s1="$s1" -v w0="$w0" -v w1="$w1" -v hz="$hz" -v la="$(cut -d' ' -f1-3 /proc/loadavg)" \
     'BEGIN {
        fps = (t1 > t0) ? (p1 - p0) / (t1 - t0) : 0
        cpu = (w1 > w0) ? 100 * (c1 - c0) / hz / (w1 - w0) : 0
-       printf "csmt=%-3s load=%-4s RESOLUTION=%s  %-12s fps=%6.1f  cpu=%5.1f%%  loadavg=%s\n",
-              csmt, load, res, mode, fps, cpu, la
+       cs = (w1 > w0) ? 100 * (s1 - s0) / hz / (w1 - w0) : 0
+       printf "csmt=%-3s load=%-4s RESOLUTION=%s  %-12s fps=%6.1f  cpu=%5.1f%% (wined3d_cs %5.1f%%)  loadavg=%s\n",
+              csmt, load, res, mode, fps, cpu, cs, la
      }'
 }
 
