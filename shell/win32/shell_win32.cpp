@@ -15,6 +15,7 @@
 #include "settings/win32/settings_location.h"
 #include "shell/command_line.h"
 #include "shell/frame_clock.h"
+#include "shell/frame_pacer.h"
 #include "shell/overlay_layout.h"
 #include "shell/random.h"
 #include "shell/shell_state.h"
@@ -38,6 +39,17 @@ namespace {
 const bool clockLoaded = (lastFrameTime = timeGetTime(), true);
 
 constexpr char kMutexSuffix[] = ":KaMutex";
+
+FramePacer pacer;
+
+int64_t NowMicroseconds() {
+    static LARGE_INTEGER frequency = {};
+    if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<int64_t>(now.QuadPart / frequency.QuadPart * 1000000 +
+                                now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart);
+}
 
 }  // namespace
 
@@ -164,6 +176,19 @@ void StartRun() {
     }
     kaDraw::Screen(DisplayWidth(), DisplayHeight(), 1);
     runState = 1;
+    StartFramePacing();
+}
+
+void StartFramePacing() {
+    // Sleeps and waits then end within a millisecond of their time.
+    timeBeginPeriod(1);
+    StartPacing(pacer, kaDraw::RefreshRate(), NowMicroseconds());
+}
+
+void PaceFrame() {
+    const uint32_t wait = SleepMilliseconds(TimeUntilFrame(pacer, NowMicroseconds()));
+    if (wait > 0) Sleep(wait);
+    FrameRan(pacer, NowMicroseconds());
 }
 
 void ResetFrameClock() {
@@ -173,7 +198,8 @@ void ResetFrameClock() {
 
 void Pause(unsigned milliseconds) {
     const uint32_t deadline = timeGetTime() + milliseconds;
-    while (!DeadlinePassed(timeGetTime(), deadline)) {
+    for (uint32_t now = timeGetTime(); !DeadlinePassed(now, deadline); now = timeGetTime()) {
+        Sleep(deadline - now + 1);
     }
     ResetFrameClock();
 }
@@ -220,7 +246,10 @@ int RunMessageLoop() {
     for (;;) {
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) return 0;
+            if (msg.message == WM_QUIT) {
+                if (pacer.period > 0) timeEndPeriod(1);
+                return 0;
+            }
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
             continue;
@@ -229,6 +258,13 @@ int RunMessageLoop() {
             WaitMessage();
             continue;
         }
+        // Until the next frame is due the loop sleeps, and wakes at once for a message.
+        const uint32_t wait = SleepMilliseconds(TimeUntilFrame(pacer, NowMicroseconds()));
+        if (wait > 0) {
+            MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            continue;
+        }
         RunFrame();
+        FrameRan(pacer, NowMicroseconds());
     }
 }

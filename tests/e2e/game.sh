@@ -77,11 +77,22 @@ kv_screenshot "$KV_SHOTS/later.png"
 kv_check "the game moves on" \
   test "$(compare -metric AE "$first" "$KV_SHOTS/later.png" null: 2>&1 | cut -d' ' -f1)" -gt 0
 
-hold Left 0.4
-kv_screenshot "$KV_SHOTS/left.png"
-read -r l1 r1 n1 < <(lit "$KV_SHOTS/left.png" "$ox" "$oy")
-kv_check "a held Left moves the well to the left ($l0..$r0 -> $l1..$r1)" \
-  test "$n1" -eq 0 -o "$r1" -lt $((r0 - 20))
+# The well moves one unit a frame while Left is held: held until it has gone well to the left
+# (or out of the picture), for at most 15 s.
+held_left_moves_well() {
+  local t=0
+  xdotool keydown Left
+  while [ "$t" -lt 60 ]; do
+    kv_screenshot "$KV_SHOTS/left.png"
+    read -r l1 r1 n1 < <(lit "$KV_SHOTS/left.png" "$ox" "$oy")
+    if [ "$n1" -eq 0 ] || [ "$r1" -lt $((r0 - 20)) ]; then break; fi
+    sleep 0.25
+    t=$((t + 1))
+  done
+  xdotool keyup Left
+  [ "$t" -lt 60 ]
+}
+kv_check "a held Left moves the well to the left" held_left_moves_well
 
 hold space 0.3
 sleep 0.5
