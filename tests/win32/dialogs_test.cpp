@@ -272,13 +272,15 @@ TEST_F(Dialogs, NewsDialogOkKeepsItsEditsCancelDropsThemOnlyTheConfigOkWrites) {
         EXPECT_EQ(shown[11], L"700");
         EXPECT_FALSE(shutdownDone);  // the news dialog writes nothing and ends nothing
         EXPECT_EQ(GetFileAttributesA(ini_.c_str()), INVALID_FILE_ATTRIBUTES);
-        // Opened again, it shows what its OK kept.
+        // Opened again, it shows what its OK kept; its close box then changes nothing.
         std::wstring again;
         WhenDialogOpens(IsNewsDialog, [&](HWND news) {
             again = Text(IDC_NI1_UPDATE, news);
-            ClickButton(news, IDCANCEL);
+            SetDlgItemTextW(news, IDC_NI1_UPDATE, L"1");
+            SendMessageW(news, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box keeps nothing
         });
         ClickButton(dialog_, IDC_NEWS_SETTINGS);
+        EXPECT_TRUE(WhenDialogRan());
         EXPECT_EQ(again, newsOk ? L"45" : L"600");
         ClickButton(dialog_, IDOK);
         const std::string file = ReadBytes(ini_);
