@@ -12,13 +12,16 @@ out="$KV_WORK/dialog.txt"
 config_title="KORAVENの設定 (v1.7)"
 news_title="ニュースの取得"
 
-# The open dialog's caption and texts into $out (UTF-8), after an optional action on it.
-read_dialog() { kv_run_helper read_dialog.exe "$(kv_winpath "$out")" "$@"; }
+# The configuration (config_dialog) or news dialog's (news_dialog) caption and texts into $out
+# (UTF-8) once it is the foreground window, then an optional action on it: WAIT_MS [ACTION...].
+config_dialog() { kv_run_helper read_dialog.exe "$(kv_winpath "$out")" "$1" 1016 "${@:2}"; }
+news_dialog() { kv_run_helper read_dialog.exe "$(kv_winpath "$out")" "$1" 1040 "${@:2}"; }
 caption() { head -n 1 "$out" | tr -d '\r'; }
 value_of() { grep -a "^$2=" "$1" | head -n 1 | cut -d= -f2- | tr -d '\r'; }
 sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
 
-# Keys reach the dialog through the desktop window.
+# Keys reach the dialog through the desktop window (read_dialog has waited until the dialog is
+# Wine's foreground window).
 keys() {
   local desk
   desk="$(xdotool search --name 'Wine desktop$' 2>/dev/null | head -n 1)"
@@ -45,7 +48,7 @@ start_dialog() {
     kv_start --desktop "$d" "$@"
   fi
   pid=$KV_PID
-  kv_check "$what: the dialog appears" read_dialog 30000
+  kv_check "$what: the dialog appears" config_dialog 30000
   kv_check "$what: titled \"$config_title\" (got \"$(caption)\")" test "$(caption)" = "$config_title"
 }
 
@@ -54,6 +57,9 @@ end_with() {
   keys "$key"
   kv_wait_exit "$pid" 30
   kv_check "$what: $key ends the process with code 0 (got $KV_RC)" test "$KV_RC" -eq 0
+  # A saver left running would answer for the next start, which then ends as a second instance.
+  kv_alive "$pid" && kv_kill "$pid"
+  return 0
 }
 
 d=$(kv_folder config)
@@ -68,27 +74,25 @@ kv_start "$d" /s
 kv_wait_exit "$KV_PID" 15
 kv_check "/s while the dialog is open: exits at once with 0 (got $KV_RC)" test "$KV_RC" -eq 0
 kv_check "the dialog's process keeps running" kv_alive "$pid"
-read_dialog 5000 click 1035
-kv_check "button 1035 opens the news dialog" read_dialog 10000
+config_dialog 5000 click 1035
+kv_check "button 1035 opens the news dialog" news_dialog 10000
 kv_check "news dialog titled \"$news_title\" (got \"$(caption)\")" test "$(caption)" = "$news_title"
 kv_check "news dialog shows NI1_HTML" grep -qx 'news1.example' <(tr -d '\r' <"$out")
 shot news-cp932
 keys Escape
-read_dialog 10000
-kv_check "Escape closes only the news dialog" test "$(caption)" = "$config_title"
-read_dialog 5000 text 1032 "typed in e2e"
+kv_check "Escape closes only the news dialog" config_dialog 10000 text 1032 "typed in e2e"
 end_with "/c" Return
 kv_check "/c: OK wrote the message into koraven.ini" test "$(value_of "$d/koraven.ini" TEXT)" = "typed in e2e"
 
 # ---- 2. Escape writes nothing; the empty command line and /c:1234 show the same dialog ----------
 start_dialog "/c:1234" /c:1234
 before="$(md5sum <"$d/koraven.ini")"
-read_dialog 5000 text 1032 "not to be saved"
+config_dialog 5000 text 1032 "not to be saved"
 end_with "/c:1234" Escape
 kv_check "/c:1234: Escape left koraven.ini byte for byte" test "$(md5sum <"$d/koraven.ini")" = "$before"
 
 start_dialog "empty command line"
-read_dialog 5000 text 1032 "saved again"
+config_dialog 5000 text 1032 "saved again"
 end_with "empty command line" Return
 kv_check "empty command line: OK wrote koraven.ini" test "$(value_of "$d/koraven.ini" TEXT)" = "saved again"
 
@@ -104,12 +108,12 @@ KV_LC=en_US.UTF-8 start_dialog "code page 1252" /c
 kv_check "code page 1252: the labels read in Japanese" grep -q '^マウスの移動でも終了する' "$out"
 kv_check "code page 1252: the message reads in Japanese" grep -qx '伝言①∵テスト' <(tr -d '\r' <"$out")
 shot config-cp1252
-read_dialog 5000 click 1035
-read_dialog 10000
+config_dialog 5000 click 1035
+news_dialog 10000
 kv_check "code page 1252: news dialog titled \"$news_title\"" test "$(caption)" = "$news_title"
 shot news-cp1252
 keys Escape
-read_dialog 10000
+kv_check "code page 1252: Escape closes only the news dialog" config_dialog 10000
 end_with "code page 1252" Return
 kv_check "code page 1252: TEXT kept as Shift-JIS byte for byte" \
   test "$(value_of "$d/koraven.ini" TEXT)" = "$(sjis "伝言①∵テスト")"

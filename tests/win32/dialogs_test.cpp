@@ -349,34 +349,23 @@ TEST(Resources, ManifestAndVersion) {
     EXPECT_NE(std::wcsstr(path, L"common-controls_6595b64144ccf1df_6."), nullptr) << path;
     EXPECT_TRUE(IsProcessDPIAware());
     // The version resource: KORAVEN 1.7 in Japanese and in English.
-    HMODULE ver = LoadLibraryW(L"version.dll");
-    ASSERT_NE(ver, nullptr);
-    using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
-    using InfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
-    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
-    auto size = reinterpret_cast<SizeFn>(
-        reinterpret_cast<void*>(GetProcAddress(ver, "GetFileVersionInfoSizeW")));
-    auto info = reinterpret_cast<InfoFn>(
-        reinterpret_cast<void*>(GetProcAddress(ver, "GetFileVersionInfoW")));
-    auto query =
-        reinterpret_cast<QueryFn>(reinterpret_cast<void*>(GetProcAddress(ver, "VerQueryValueW")));
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::vector<char> block(size(self, nullptr));
+    std::vector<char> block(GetFileVersionInfoSizeW(self, nullptr));
     ASSERT_FALSE(block.empty());
-    ASSERT_TRUE(info(self, 0, static_cast<DWORD>(block.size()), block.data()));
+    ASSERT_TRUE(GetFileVersionInfoW(self, 0, static_cast<DWORD>(block.size()), block.data()));
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT n = 0;
-    ASSERT_TRUE(query(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &n));
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &n));
     EXPECT_EQ(fixed->dwFileVersionMS, 0x00010007u);
     for (const wchar_t* lang : {L"041104b0", L"040904b0"}) {
         for (auto [name, want] :
              {std::pair{L"ProductName", L"KORAVEN"}, {L"FileVersion", L"1.7"}}) {
             wchar_t* value = nullptr;
             const std::wstring path = std::wstring(L"\\StringFileInfo\\") + lang + L"\\" + name;
-            ASSERT_TRUE(query(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &n));
+            ASSERT_TRUE(
+                VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &n));
             EXPECT_EQ(std::wstring(value), want);
         }
     }
-    FreeLibrary(ver);
 }
