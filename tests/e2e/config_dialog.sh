@@ -20,11 +20,14 @@ caption() { head -n 1 "$out" | tr -d '\r'; }
 value_of() { grep -a "^$2=" "$1" | head -n 1 | cut -d= -f2- | tr -d '\r'; }
 sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
 
-# Keys reach the dialog through the desktop window (read_dialog has waited until the dialog is
-# Wine's foreground window).
+# Keys reach the dialog that $out describes (read_dialog has waited until it is Wine's foreground
+# window) with the pointer over it: on a display without a window manager the X server gives keys
+# to the window under the pointer, and over the bare desktop they would go to the desktop itself.
 keys() {
-  local desk
-  desk="$(xdotool search --name 'Wine desktop$' 2>/dev/null | head -n 1)"
+  local x y w h desk
+  read -r x y w h < <(grep '^rect=' "$out" | tr -d '\r' | cut -d= -f2)
+  kv_mousemove $((x + w / 2)) $((y + h / 2))
+  desk="$(xdotool search --name '^Virtual - Wine desktop$' 2>/dev/null | head -n 1)"
   [ -n "$desk" ] && kv_focus "$desk"
   kv_key "$@"
 }
