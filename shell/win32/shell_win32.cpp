@@ -11,6 +11,7 @@
 #include "display/win32/title_screen.h"
 #include "game/win32/game_frame.h"
 #include "settings/settings.h"
+#include "settings/win32/dialogs.h"
 #include "settings/win32/settings_io.h"
 #include "settings/win32/settings_location.h"
 #include "shell/command_line.h"
@@ -21,9 +22,6 @@
 #include "shell/shell_state.h"
 #include "shell/win32/shutdown.h"
 #include "shell/win32/window_proc.h"
-
-// Not in the mingw-w64 headers; exported by user32.
-extern "C" BOOL WINAPI WINNLSEnableIME(HWND, BOOL);
 
 HWND mainWindow = nullptr;
 HWND previewParent = nullptr;
@@ -168,11 +166,10 @@ bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand) {
 
 void StartRun() {
     if (configMode) {
-        // The configuration dialog 2003 belongs here, modally, owned by mainWindow:
-        //   DialogBoxParamA(instanceHandle, MAKEINTRESOURCEA(2003), mainWindow, ..., 0);
-        // and both of its buttons end in Shutdown(). Until the dialog exists, configure mode ends
-        // at once, as if a button had been pressed.
-        Shutdown();
+        // Dialog 2003, modal, owned by the hidden main window; both of its buttons end in
+        // Shutdown(), whose close request ends the loop below. A dialog that cannot be created
+        // ends the saver the same way rather than leave it waiting, hidden, for ever.
+        if (ShowConfigDialog(mainWindow) == -1) Shutdown();
     }
     kaDraw::Screen(DisplayWidth(), DisplayHeight(), 1);
     runState = 1;

@@ -3,6 +3,10 @@
 // the message and frame loop and its clock.
 #include <windows.h>
 
+// Switches the input method editor on or off for the program's windows (window null). Exported by
+// user32; not in the mingw-w64 headers.
+extern "C" BOOL WINAPI WINNLSEnableIME(HWND window, BOOL enable);
+
 extern HWND mainWindow;
 extern HWND previewParent;
 extern HINSTANCE instanceHandle;
@@ -28,8 +32,8 @@ void RegisterMainClass(HINSTANCE instance);
 // client); null when creation fails.
 HWND CreateMainWindow(HINSTANCE instance);
 
-// Configuration dialog when configMode (not yet: Shutdown() where its buttons would end), then
-// kaDraw::Screen at the RESOLUTION row's size, runState := 1.
+// Configuration dialog when configMode (its buttons end in Shutdown()), then kaDraw::Screen at the
+// RESOLUTION row's size on the (hidden) main window, runState := 1.
 void StartRun();
 
 // Paces the frames at the display's refresh rate (kaDraw::RefreshRate) from now on; StartRun

@@ -51,19 +51,10 @@ kv_check "the first still runs" kv_alive "$first"
 close_and_expect_zero "$first" "/s bare"
 kv_check "/s bare: its window is gone" kv_wait_gone KORAVEN 10
 
-# ---- 2. preview without a host window, configure mode ----------------------------------------
+# ---- 2. preview without a host window (configure mode: tests/e2e/config_dialog.sh) -----------
 kv_start "$d" /p 99999
 kv_wait_exit "$KV_PID" 15
 kv_check "/p 99999: exits at once with code 0 (got $KV_RC)" test "$KV_RC" -eq 0
-kv_start "$d" /c
-kv_wait_exit "$KV_PID" 15
-kv_check "/c: configure mode ends cleanly with code 0 (got $KV_RC)" test "$KV_RC" -eq 0
-kv_start "$d"
-kv_wait_exit "$KV_PID" 15
-kv_check "empty command line: configure mode ends with code 0 (got $KV_RC)" test "$KV_RC" -eq 0
-kv_start "$d" /c:1234
-kv_wait_exit "$KV_PID" 15
-kv_check "/c:1234: configure mode ends with code 0 (got $KV_RC)" test "$KV_RC" -eq 0
 
 # ---- 3. preview inside a host window --------------------------------------------------------
 rm -f "$KV_WORK/preview_host.txt"

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "display/win32/kadraw.h"
+#include "modal_driver.h"
 #include "settings/settings.h"
 #include "shell/random.h"
 #include "shell/shell_state.h"
@@ -218,7 +220,7 @@ TEST_F(Shell, PreviewWithoutAHostWindowEndsTheStart) {
     EXPECT_EQ(mainWindow, nullptr);
 }
 
-TEST_F(Shell, ConfigureStartUpMakesAHiddenWindowAndEndsCleanly) {
+TEST_F(Shell, ConfigureModeShowsTheDialogOnTheHiddenWindowThenEndsCleanly) {
     ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), "/c:1234", SW_SHOW));
     EXPECT_TRUE(configMode);
     EXPECT_TRUE(startHidden);
@@ -226,8 +228,21 @@ TEST_F(Shell, ConfigureStartUpMakesAHiddenWindowAndEndsCleanly) {
     EXPECT_FALSE(mouseEndsSaver);
     EXPECT_FALSE(IsWindowVisible(mainWindow));
     EXPECT_EQ(GetParent(mainWindow), nullptr);  // the number of /c: is not used
-    // No dialog yet: StartRun ends the saver as the dialog's buttons would; the loop then ends.
+    // The dialog runs modally, owned by the hidden window, before the display exists; Cancel
+    // ends it, the display is set up on the hidden window afterwards, and the loop then ends.
+    HWND owner = nullptr;
+    bool displayBefore = true;
+    WhenDialogOpens([](HWND) { return true; },
+                    [&](HWND dialog) {
+                        owner = GetWindow(dialog, GW_OWNER);
+                        displayBefore = kaDraw::directDraw != nullptr;
+                        ClickButton(dialog, IDCANCEL);
+                    });
     StartRun();
+    EXPECT_TRUE(WhenDialogRan());
+    EXPECT_EQ(owner, mainWindow);
+    EXPECT_FALSE(displayBefore);
+    EXPECT_NE(kaDraw::directDraw, nullptr);
     EXPECT_EQ(runState, 1);
     EXPECT_TRUE(shutdownDone);
     EXPECT_EQ(closeState, 2);
