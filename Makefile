@@ -1,22 +1,28 @@
-# make run    installs what is missing, builds koraven.scr and runs it full screen under Wine
-#             (on $DISPLAY, or on a private Xvfb with screenshots under out/ when there is none)
+# make run    installs what is missing, builds koraven.scr and runs it under Wine: in a window on
+#             $DISPLAY, or recorded on a private Xvfb into out/koraven.gif and PNGs when there is
+#             none. ARGS=/s (default), /c or /p picks the mode, INI=file a settings file.
 # make test   installs what is missing, builds the two test configurations and runs every test:
 #             native (g++, address and undefined-behaviour sanitizers: the unit tests) together
 #             with fuzz (clang: the libFuzzer targets, each run briefly), and win (mingw: the
 #             program, the Win32 tests and the end-to-end tests under Wine). The two halves run
 #             side by side: the Wine half waits on Wine and X much of the time.
+# make dist   builds dist/koraven-$(VERSION)-win64.zip: koraven.scr, the block shapes, a read-me
 # make bench  builds the benchmarks and tools (render_png, game_sim) unsanitized in build/release
 
 JOBS ?= 2
 B := build
+VERSION := 1.7
 
-.PHONY: run test deps native fuzz win release bench test-native test-fuzz test-win test-unit clean
+.PHONY: run test dist deps native fuzz win release bench test-native test-fuzz test-win test-unit clean
 
 run: deps win
-	scripts/run-saver.sh $(B)/win
+	scripts/run-saver.sh $(B)/win "$(ARGS)" "$(INI)"
 
 test: deps
 	$(MAKE) -j2 --output-sync=target test-unit test-win
+
+dist: deps win
+	scripts/make-dist.sh $(B)/win dist $(VERSION)
 
 deps:
 	scripts/install-deps.sh

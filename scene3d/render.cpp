@@ -27,7 +27,7 @@ struct View {
     float rot[3][3];  // rows: the camera's axes in scene coordinates
     float eye[3];
     float cx, cy, scale;           // projection: sx = cx + scale x / z, sy = cy - scale y / z
-    float depthA, depthB;          // depth = depthA - depthB / z: 0 at the front, 65535 at the back
+    float depthA, depthB;          // depth = depthA - depthB / z: 0 .. 65535 over the depth range
     PlaneEq clip[kPlaneCount];     // near, far and the guard-band sides, unnormalised
     PlaneEq sphere[kPlaneCount];   // the same, unit normals, for bounding spheres
     PlaneEq visible[kPlaneCount];  // near, far and the drawn rectangle, unit normals
@@ -73,6 +73,42 @@ bool SetUpView(const Camera& cam, const RasterTarget& t, View* v) {
         v->visible[p] = Unit(v->visible[p]);
     }
     return true;
+}
+
+// The frame's bounding sphere centre in camera space.
+void CentreInCamera(const View& view, const Frame& f, float* c) {
+    const RenderMesh& m = *f.mesh;
+    const float d[3] = {f.position.x - view.eye[0], f.position.y - view.eye[1],
+                        f.position.z - view.eye[2]};
+    for (int k = 0; k < 3; ++k) {
+        c[k] = (d[0] + m.centre.x) * view.rot[k][0] + (d[1] + m.centre.y) * view.rot[k][1] +
+               (d[2] + m.centre.z) * view.rot[k][2];
+    }
+}
+
+// Spreads the 16 bits of depth over the distances the visible frames occupy, within the front
+// and back planes: over the whole range from 1 to 2000 the steps far from the camera grow to
+// several units of the scene, and faces that meet at a block's edge would take each other's
+// pixels depending on the drawing order. Over the well's own depth they stay far below a
+// hundredth of a unit at any camera distance. Clipping still uses the front and back planes.
+void FitDepthRange(const Camera& cam, View* v) {
+    float nearest = cam.back, farthest = cam.front;
+    for (const Frame* f = scene.firstShown; f; f = f->next) {
+        if (!f->mesh || (f->mesh->triangles.empty() && f->mesh->quads.empty())) continue;
+        float c[3];
+        CentreInCamera(*v, *f, c);
+        const float r = f->mesh->radius;
+        bool outside = false;
+        for (int p = 0; p < kPlaneCount; ++p) outside |= v->visible[p].At(c[0], c[1], c[2]) < -r;
+        if (outside) continue;
+        nearest = std::min(nearest, c[2] - r);
+        farthest = std::max(farthest, c[2] + r);
+    }
+    nearest = std::max(nearest, static_cast<float>(cam.front));
+    farthest = std::min(farthest, static_cast<float>(cam.back));
+    if (!(farthest > nearest)) return;
+    v->depthA = 65535.0f * farthest / (farthest - nearest);
+    v->depthB = v->depthA * nearest;
 }
 
 void ProjectPoint(const View& v, float x, float y, float z, int32_t* sx, int32_t* sy,
@@ -321,6 +357,7 @@ void RenderInto(const RenderTarget& target) {
         ClearClipRect(t, background);
         View view;
         if (!SetUpView(cam, t, &view)) continue;
+        FitDepthRange(cam, &view);
         RotateMeshes(view);
         for (const Frame* f = scene.firstShown; f; f = f->next) {
             if (f->mesh) DrawFrame(view, t, *f);

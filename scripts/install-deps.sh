@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix
-  wine64 wine xvfb xdotool x11-utils imagemagick
+  wine64 wine xvfb xdotool x11-utils imagemagick zip unzip
   fonts-ipafont-gothic fonts-ipafont-mincho
 )
 

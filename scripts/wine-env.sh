@@ -18,9 +18,11 @@
 # The prefix: Japanese locale (LC_ALL=ja_JP.UTF-8, ANSI code page 932), WINEDEBUG=-all, no install
 # prompts (mscoree, mshtml off) and no sound drivers (winealsa, winepulse off), the font
 # replacements of DESIGN.md (IPA fonts for the Windows face names) and a virtual desktop named
-# "Virtual" of 1024x768 that tests/e2e/lib.sh turns on for one start when it asks for one. A
-# program that crashes ends (its backtrace on its standard error) instead of waiting behind
-# Wine's crash dialog.
+# "Virtual" of 1024x768 that tests/e2e/lib.sh turns on for one start when it asks for one. The
+# dialog tests always run in a virtual desktop of their own, "Dialogs" (on the bare display, with
+# no window manager, Wine waits two seconds for every window it hides; a desktop of another name
+# keeps a closing one out of the next end-to-end test's way). A program that crashes ends (its
+# backtrace on its standard error) instead of waiting behind Wine's crash dialog.
 #
 # A failing `start` stops what it started before it returns non-zero: nothing is left running.
 set -euo pipefail
@@ -123,6 +125,10 @@ write_reg() {
       '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' \
       '"Virtual"="1024x768"' \
       '"Default"="1024x768"' \
+      '"Dialogs"="1024x768"' \
+      '' \
+      '[HKEY_CURRENT_USER\Software\Wine\AppDefaults\wtest_dialogs.exe\Explorer]' \
+      '"Desktop"="Dialogs"' \
       '' \
       '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' \
       '"ShowCrashDialog"=dword:00000000' \
@@ -131,7 +137,7 @@ write_reg() {
 }
 
 # Bumped whenever the prefix's set-up changes, so an older prefix is made anew.
-PREFIX_VERSION=2
+PREFIX_VERSION=4
 
 make_prefix() {
   local stamp="$WINEPREFIX/.koraven-ready"

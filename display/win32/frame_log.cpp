@@ -105,11 +105,11 @@ void WriteFrameLog() {
     const double rate = seconds > 0 && presentCount > 1 ? (presentCount - 1) / seconds : 0.0;
     int n = std::snprintf(text, sizeof text,
                           "mode=%dx%dx%d\r\npresents=%lu\r\nseconds=%.3f\r\nfps=%.2f\r\n"
-                          "dest=%ld,%ld,%ld,%ld\r\nsource=%ld,%ld,%ld,%ld\r\n",
+                          "dest=%ld,%ld,%ld,%ld\r\nsource=%ld,%ld,%ld,%ld\r\nrestores=%lu\r\n",
                           displayWidth, displayHeight, pixelFormat.bitsPerPixel, presentCount,
                           seconds, rate, presentDest.left, presentDest.top, presentDest.right,
                           presentDest.bottom, presentSource.left, presentSource.top,
-                          presentSource.right, presentSource.bottom);
+                          presentSource.right, presentSource.bottom, restoreCount);
     if (n > 0) Put(file, text, static_cast<DWORD>(n < (int)sizeof text ? n : sizeof text - 1));
     CloseTemp(file, logPath);
 }

@@ -83,6 +83,10 @@ void InstallErrorBox();
 // Free video memory the driver reports, in bytes; 0 without a DirectDraw object.
 DWORD FreeVideoMemory();
 
+// Refresh rate of the display in Hz: what DirectDraw reports for the current mode, else what
+// GDI reports, else 60.
+int RefreshRate();
+
 // Desktop bits per pixel of mainWindow's screen (GetDeviceCaps BITSPIXEL).
 int ScreenDepth();
 
@@ -102,6 +106,16 @@ HRESULT SetSourceColorKey(IDirectDrawSurface* surface, COLORREF color);
 // itself lost among back screen, 3D sprite, Z-buffer, sprites 0..3 and the named records.
 void RestoreSurfaces();
 
+// The 3D sprite and the Z-buffer, locked for the processor. Only the processor draws and reads
+// them (the render, the overlay of Blit3DSprite), and every lock and unlock is a round trip to
+// the driver, so they stay locked from frame to frame; restoration and release unlock them
+// first. LockRenderSurfaces locks what is not locked yet and gives the descriptions (false when
+// a lock fails; a lost surface runs the restoration). Anything else that uses the 3D sprite or
+// the Z-buffer (a blit, a lock of its own) calls UnlockRenderSurfaces() first; the next render
+// locks them again.
+bool LockRenderSurfaces(DDSURFACEDESC*& color, DDSURFACEDESC*& depth);
+void UnlockRenderSurfaces();
+
 // Sprite access by index; null / 0 for an index outside the table or a free record.
 IDirectDrawSurface* SpriteSurface(int index);
 int SpriteWidth(int index);
@@ -109,15 +123,22 @@ int SpriteHeight(int index);
 
 // ---- composition and presentation -------------------------------------------------------------
 
-// Fills the whole back screen with black. DDERR_NOTINITIALIZED without a back screen.
+// Fills the whole back screen with black. DDERR_NOTINITIALIZED without a back screen. The fill
+// is done when the back screen is next used: together with the 3D picture in the same lock when
+// that comes first (Blit3DSprite), else through the blitter before any other blit, device
+// context or presentation of the back screen. Anything that reads or writes the back screen
+// outside this layer calls FlushBackScreenClear() first.
 HRESULT ClearBackScreen();
+void FlushBackScreenClear();
 
 // Fills sprite i with black. DDERR_NOTINITIALIZED without that sprite.
 HRESULT ClearSprite(int index);
 
 // Clipped copies onto the back screen at (x, y) of the source rectangle {left, top, right,
 // bottom}: keyed on the sprite's source colour key, opaque, and from the 3D sprite keyed on
-// black. A lost surface runs RestoreSurfaces(); the copy is not repeated.
+// black. A lost surface runs RestoreSurfaces(); the copy is not repeated. The 3D sprite's copy
+// is done by the processor on the locked surfaces (the blitter's keyed copy gives the same
+// pixels).
 void BlitSpriteKeyed(int x, int y, int index, int left, int top, int right, int bottom);
 void BlitSpriteOpaque(int x, int y, int index, int left, int top, int right, int bottom);
 void Blit3DSprite(int x, int y, int left, int top, int right, int bottom);
@@ -125,14 +146,15 @@ void Blit3DSprite(int x, int y, int left, int top, int right, int bottom);
 // Shows the back screen: in preview the picture is first shrunk into the host's window size.
 void Present();
 
-// Number of frames that reached the front screen since start-up.
+// Number of frames that reached the front screen since start-up, and of restoration passes.
 extern unsigned long presentCount;
+extern unsigned long restoreCount;
 
 // Measuring the saver from outside. When the environment variable KORAVEN_FRAME_LOG names a
-// file, the display mode, the presentation rectangles, the number of presented frames and their
-// rate are written there every 30 presents and at Release(). When KORAVEN_FRAME_DUMP names a
-// file, the presented part of the back screen is written there as a 24-bit BMP every 30
-// presents. Without either variable nothing is written.
+// file, the display mode, the presentation rectangles, the number of presented frames, their
+// rate and the number of restoration passes are written there every 30 presents and at Release().
+// When KORAVEN_FRAME_DUMP names a file, the presented part of the back screen is written there as a
+// 24-bit BMP every 30 presents. Without either variable nothing is written.
 void NoteFramePresented();
 void WriteFrameLog();
 

@@ -6,6 +6,7 @@
 #include "display/win32/kadraw.h"
 #include "overlay/win32/fonts.h"
 #include "scene3d/ka3d.h"
+#include "shell/frame_pacer.h"
 #include "shell/shell_state.h"
 #include "shell/win32/shell_win32.h"
 #include "shell/win32/window_proc.h"
@@ -218,12 +219,14 @@ int Screen(int width, int height, int memoryMode) {
         return Fail("3Dスプライトが生成できません");
     }
 
-    // 14. Z-buffer, as deep and where the 3D layer chose.
+    // 14. Z-buffer, as deep as the 3D layer chose. The 3D layer's rasterizer reads and writes
+    // every depth value with the processor, so the Z-buffer lives in system memory whatever the
+    // device choice says about video memory: there each access would cross the bus, and a
+    // system-memory 3D sprite may refuse a video-memory Z-buffer.
     desc = {};
     desc.dwSize = sizeof desc;
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_ZBUFFERBITDEPTH;
-    desc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | (ka3D::ZBufferInVideoMemory() ? DDSCAPS_VIDEOMEMORY
-                                                                          : DDSCAPS_SYSTEMMEMORY);
+    desc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | DDSCAPS_SYSTEMMEMORY;
     desc.dwWidth = static_cast<DWORD>(width);
     desc.dwHeight = static_cast<DWORD>(height);
     desc.dwZBufferBitDepth = static_cast<DWORD>(ka3D::ZBufferDepth());
@@ -267,6 +270,7 @@ void ReleaseSound() {
 void Release() {
     screenReady = false;
     if (!directDraw) return;
+    UnlockRenderSurfaces();
     WriteFrameLog();
     for (SpriteRecord& record : sprites) {
         if (!record.surface) continue;
@@ -283,6 +287,17 @@ void Release() {
         directDraw->SetCooperativeLevel(mainWindow, DDSCL_NORMAL);
     }
     ReleaseObject(directDraw);
+}
+
+int RefreshRate() {
+    DWORD reported = 0;
+    if (directDraw && directDraw->GetMonitorFrequency(&reported) != DD_OK) reported = 0;
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    DWORD desktop = 0;
+    if (EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode))
+        desktop = mode.dmDisplayFrequency;
+    return ChooseRefreshRate(static_cast<int>(reported), static_cast<int>(desktop));
 }
 
 int ScreenDepth() {

@@ -67,13 +67,58 @@ HRESULT SetSourceColorKey(IDirectDrawSurface* surface, COLORREF color) {
 
 namespace {
 
+DDSURFACEDESC heldColor;
+DDSURFACEDESC heldDepth;
+bool colorHeld = false;
+bool depthHeld = false;
+
+HRESULT LockWhole(IDirectDrawSurface* surface, DDSURFACEDESC& desc) {
+    desc = {};
+    desc.dwSize = sizeof desc;
+    return surface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_SURFACEMEMORYPTR, nullptr);
+}
+
+}  // namespace
+
+bool LockRenderSurfaces(DDSURFACEDESC*& color, DDSURFACEDESC*& depth) {
+    if (!sprite3D || !zBuffer) return false;
+    HRESULT hr = DD_OK;
+    if (!colorHeld && (hr = LockWhole(sprite3D, heldColor)) == DD_OK) colorHeld = true;
+    if (colorHeld && !depthHeld && (hr = LockWhole(zBuffer, heldDepth)) == DD_OK) depthHeld = true;
+    if (!colorHeld || !depthHeld) {
+        if (hr == DDERR_SURFACELOST) {
+            RestoreSurfaces();
+        } else {
+            UnlockRenderSurfaces();
+        }
+        return false;
+    }
+    color = &heldColor;
+    depth = &heldDepth;
+    return true;
+}
+
+void UnlockRenderSurfaces() {
+    if (colorHeld && sprite3D) sprite3D->Unlock(heldColor.lpSurface);
+    colorHeld = false;
+    if (!depthHeld) return;
+    depthHeld = false;
+    if (zBuffer) zBuffer->Unlock(heldDepth.lpSurface);
+}
+
+namespace {
+
 void RestoreIfLost(IDirectDrawSurface* surface) {
     if (surface && surface->IsLost() == DDERR_SURFACELOST) surface->Restore();
 }
 
 }  // namespace
 
+unsigned long restoreCount = 0;
+
 void RestoreSurfaces() {
+    ++restoreCount;
+    UnlockRenderSurfaces();
     if (frontScreen) frontScreen->Restore();
     RestoreIfLost(backScreen);
     RestoreIfLost(sprite3D);

@@ -84,6 +84,7 @@ void RunTitleScreen() {
         DWORD t0 = timeGetTime();
         DWORD elapsed = 0;
         do {
+            PaceFrame();
             const int g = 255 - static_cast<int>(elapsed * 255 / 1000);
             ShowText(title, kTitleLine, RGB(g, g, g));
             const DWORD now = timeGetTime();

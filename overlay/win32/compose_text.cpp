@@ -98,6 +98,7 @@ int BlendTextChunk(int dx, int dy, int sx, int sy, int sxEnd, int syEnd) {
     IDirectDrawSurface* const surfaces[3] = {
         FontBuffer(), kaDraw::SpriteSurface(kaDraw::SPRITE_FONT), kaDraw::backScreen};
     LockedPlane planes[3];
+    kaDraw::FlushBackScreenClear();
     int locked = 0;
     while (locked < 3 && Lock(surfaces[locked], planes[locked])) ++locked;
     int result = 0;

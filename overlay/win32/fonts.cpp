@@ -49,6 +49,7 @@ bool AttachFont(IDirectDrawSurface* surface) {
     DetachFont();
     if (!FontDesc || !surface) return false;
     currentFontHeight = FontDesc->lfHeight;
+    if (surface == kaDraw::backScreen) kaDraw::FlushBackScreenClear();
     HDC dc = nullptr;
     if (surface->GetDC(&dc) != DD_OK || !dc) return false;
     textDC = dc;

@@ -5,32 +5,14 @@
 
 namespace ka3D {
 
-namespace {
-
-HRESULT LockWhole(IDirectDrawSurface* surface, DDSURFACEDESC& desc) {
-    desc = {};
-    desc.dwSize = sizeof desc;
-    return surface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_SURFACEMEMORYPTR, nullptr);
-}
-
-}  // namespace
-
 void Render() {
     using namespace kaDraw;
-    if (!sprite3D || !zBuffer) return;
-    DDSURFACEDESC color;
-    DDSURFACEDESC depth;
-    HRESULT hr = LockWhole(sprite3D, color);
-    if (hr != DD_OK) {
-        if (hr == DDERR_SURFACELOST) RestoreSurfaces();
-        return;
-    }
-    hr = LockWhole(zBuffer, depth);
-    if (hr != DD_OK) {
-        sprite3D->Unlock(color.lpSurface);
-        if (hr == DDERR_SURFACELOST) RestoreSurfaces();
-        return;
-    }
+    // The locks stay from frame to frame (see kaDraw::LockRenderSurfaces).
+    DDSURFACEDESC* colorDesc = nullptr;
+    DDSURFACEDESC* depthDesc = nullptr;
+    if (!LockRenderSurfaces(colorDesc, depthDesc)) return;
+    const DDSURFACEDESC& color = *colorDesc;
+    const DDSURFACEDESC& depth = *depthDesc;
     const DDPIXELFORMAT& format = color.ddpfPixelFormat;
     const int bits = static_cast<int>(format.dwRGBBitCount);
     // The renderer writes 16-, 24- and 32-bit RGB pixels over a 16-bit depth buffer; anything
@@ -56,8 +38,6 @@ void Render() {
         if (static_cast<int>(depth.dwHeight) < target.height) target.height = depth.dwHeight;
         RenderInto(target);
     }
-    zBuffer->Unlock(depth.lpSurface);
-    sprite3D->Unlock(color.lpSurface);
 }
 
 }  // namespace ka3D

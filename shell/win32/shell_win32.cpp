@@ -11,17 +11,17 @@
 #include "display/win32/title_screen.h"
 #include "game/win32/game_frame.h"
 #include "settings/settings.h"
+#include "settings/win32/dialogs.h"
 #include "settings/win32/settings_io.h"
+#include "settings/win32/settings_location.h"
 #include "shell/command_line.h"
 #include "shell/frame_clock.h"
+#include "shell/frame_pacer.h"
 #include "shell/overlay_layout.h"
 #include "shell/random.h"
 #include "shell/shell_state.h"
 #include "shell/win32/shutdown.h"
 #include "shell/win32/window_proc.h"
-
-// Not in the mingw-w64 headers; exported by user32.
-extern "C" BOOL WINAPI WINNLSEnableIME(HWND, BOOL);
 
 HWND mainWindow = nullptr;
 HWND previewParent = nullptr;
@@ -37,6 +37,17 @@ namespace {
 const bool clockLoaded = (lastFrameTime = timeGetTime(), true);
 
 constexpr char kMutexSuffix[] = ":KaMutex";
+
+FramePacer pacer;
+
+int64_t NowMicroseconds() {
+    static LARGE_INTEGER frequency = {};
+    if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<int64_t>(now.QuadPart / frequency.QuadPart * 1000000 +
+                                now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart);
+}
 
 }  // namespace
 
@@ -114,6 +125,8 @@ bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand) {
 
     // Step 5: settings path and block-file pattern from the full command line.
     DerivePaths(GetCommandLineA());
+    // Where that file cannot be written (the system folder), a per-user copy instead.
+    ChooseSettingsFile(UserAppDataFolder());
 
     // Step 6: every setting read, then at once written back.
     ReadSettings();
@@ -153,14 +166,26 @@ bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand) {
 
 void StartRun() {
     if (configMode) {
-        // The configuration dialog 2003 belongs here, modally, owned by mainWindow:
-        //   DialogBoxParamA(instanceHandle, MAKEINTRESOURCEA(2003), mainWindow, ..., 0);
-        // and both of its buttons end in Shutdown(). Until the dialog exists, configure mode ends
-        // at once, as if a button had been pressed.
-        Shutdown();
+        // Dialog 2003, modal, owned by the hidden main window; both of its buttons end in
+        // Shutdown(), whose close request ends the loop below. A dialog that cannot be created
+        // ends the saver the same way rather than leave it waiting, hidden, for ever.
+        if (ShowConfigDialog(mainWindow) == -1) Shutdown();
     }
     kaDraw::Screen(DisplayWidth(), DisplayHeight(), 1);
     runState = 1;
+    StartFramePacing();
+}
+
+void StartFramePacing() {
+    // Sleeps and waits then end within a millisecond of their time.
+    timeBeginPeriod(1);
+    StartPacing(pacer, kaDraw::RefreshRate(), NowMicroseconds());
+}
+
+void PaceFrame() {
+    const uint32_t wait = SleepMilliseconds(TimeUntilFrame(pacer, NowMicroseconds()));
+    if (wait > 0) Sleep(wait);
+    FrameRan(pacer, NowMicroseconds());
 }
 
 void ResetFrameClock() {
@@ -170,7 +195,8 @@ void ResetFrameClock() {
 
 void Pause(unsigned milliseconds) {
     const uint32_t deadline = timeGetTime() + milliseconds;
-    while (!DeadlinePassed(timeGetTime(), deadline)) {
+    for (uint32_t now = timeGetTime(); !DeadlinePassed(now, deadline); now = timeGetTime()) {
+        Sleep(deadline - now + 1);
     }
     ResetFrameClock();
 }
@@ -217,7 +243,10 @@ int RunMessageLoop() {
     for (;;) {
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) return 0;
+            if (msg.message == WM_QUIT) {
+                if (pacer.period > 0) timeEndPeriod(1);
+                return 0;
+            }
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
             continue;
@@ -226,6 +255,13 @@ int RunMessageLoop() {
             WaitMessage();
             continue;
         }
+        // Until the next frame is due the loop sleeps, and wakes at once for a message.
+        const uint32_t wait = SleepMilliseconds(TimeUntilFrame(pacer, NowMicroseconds()));
+        if (wait > 0) {
+            MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            continue;
+        }
         RunFrame();
+        FrameRan(pacer, NowMicroseconds());
     }
 }

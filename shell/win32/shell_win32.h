@@ -3,6 +3,10 @@
 // the message and frame loop and its clock.
 #include <windows.h>
 
+// Switches the input method editor on or off for the program's windows (window null). Exported by
+// user32; not in the mingw-w64 headers.
+extern "C" BOOL WINAPI WINNLSEnableIME(HWND window, BOOL enable);
+
 extern HWND mainWindow;
 extern HWND previewParent;
 extern HINSTANCE instanceHandle;
@@ -28,12 +32,21 @@ void RegisterMainClass(HINSTANCE instance);
 // client); null when creation fails.
 HWND CreateMainWindow(HINSTANCE instance);
 
-// Configuration dialog when configMode (not yet: Shutdown() where its buttons would end), then
-// kaDraw::Screen at the RESOLUTION row's size, runState := 1.
+// Configuration dialog when configMode (its buttons end in Shutdown()), then kaDraw::Screen at the
+// RESOLUTION row's size on the (hidden) main window, runState := 1.
 void StartRun();
 
+// Paces the frames at the display's refresh rate (kaDraw::RefreshRate) from now on; StartRun
+// calls it once the display is open.
+void StartFramePacing();
+
+// For loops that draw several pictures within one frame of the loop (the title's fade): sleeps
+// until the next picture is due and counts it as drawn.
+void PaceFrame();
+
 // The loop: every waiting message first, WM_QUIT returns 0; WaitMessage while inactive (and not
-// preview); else one frame. Returns the entry's result.
+// preview); else sleeps until the next frame is due (waking for any message) and runs it.
+// Returns the entry's result.
 int RunMessageLoop();
 
 // One frame: frame clock, preview origin, the run state's routine, cursor rule.
@@ -42,6 +55,6 @@ void RunFrame();
 // frameDelta := 0 and lastFrameTime := timeGetTime(). Used on activation and by Pause.
 void ResetFrameClock();
 
-// Busy wait until timeGetTime() passes now + milliseconds (no messages handled), then
+// Sleeps until timeGetTime() passes now + milliseconds (no messages handled), then
 // ResetFrameClock().
 void Pause(unsigned milliseconds);

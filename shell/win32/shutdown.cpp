@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include "display/win32/kadraw.h"
+#include "news/win32/fetch_news.h"
 #include "overlay/win32/fonts.h"
 #include "scene3d/ka3d.h"
 #include "shell/shell_state.h"
@@ -24,6 +25,9 @@ bool Shutdown() {
     //    calls below that asks again finds the flag set.
     if (shutdownDone) return true;
     shutdownDone = true;
+
+    // A news fetch under way stops, and its worker thread ends (within a few tenths of a second).
+    StopNewsFetch();
 
     // 2. The 3D scene: device, scene objects and frames.
     ka3D::Release();

@@ -89,6 +89,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;
 
         case WM_ACTIVATEAPP:
+            // A full-screen window that another program's turn in front minimised comes back
+            // to fill the screen; its lost surfaces are then restored by the next frame's blit.
+            if (wParam && fullScreen && IsIconic(window)) ShowWindow(window, SW_RESTORE);
             if (wParam) {
                 // While the configuration dialog is open the saver stays inactive. The first
                 // frame after activation does not count the time spent inactive.

@@ -15,6 +15,8 @@
 #   kv_wait_exit PID SECONDS           KV_RC := exit code (124 when it still runs)
 #   kv_mark; kv_end_within PID S       KV_MS := milliseconds from kv_mark to the end
 #   kv_frames N SECONDS                the screen's picture changed N times (frames run)
+#   kv_folder NAME; kv_install DIR [P] a bare folder; koraven.scr (as P) and the shapes put in DIR
+#   kv_wait_window NAME S; kv_wait_file F S   poll for a window title or a file
 #   kv_run_helper PROG ARGS...         a tests/helpers program in the foreground (60 s limit)
 #   kv_check DESC CMD...               count and print PASS/FAIL DESC
 
@@ -93,6 +95,13 @@ kv_start() {
 }
 
 kv_alive() { kill -0 "$1" 2>/dev/null; }
+kv_kill() { kill -9 "$1" 2>/dev/null; wait "$1" 2>/dev/null; return 0; }
+
+# A bare folder, and koraven.scr (or another NAME) with the shapes copied into one.
+kv_folder() { mkdir -p "$KV_WORK/$1" && echo "$KV_WORK/$1"; }
+kv_install() {
+  mkdir -p "$1" && cp "$KORAVEN_BIN/koraven.scr" "$1/${2:-koraven.scr}" && cp "$KORAVEN_BIN"/*.x "$1/"
+}
 
 kv_poll() {
   local limit=$(($1 * 5)) t=0
@@ -114,6 +123,8 @@ kv_wait_exit() {
 }
 
 kv_window() { [ -n "$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)" ]; }
+kv_wait_window() { kv_poll "$2" kv_window "$1"; }
+kv_wait_file() { kv_poll "$2" test -e "$1"; }
 kv_desktop_window() { xdotool search --name 'Wine desktop$' 2>/dev/null | head -n 1; }
 
 # "X Y W H" of the virtual desktop's X window.
@@ -123,6 +134,8 @@ kv_desktop_geometry() {
 }
 
 kv_key() { xdotool key --delay 50 "$@"; }
+kv_focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
+kv_mousemove() { xdotool mousemove "$1" "$2"; }
 kv_screenshot() { import -window root "$1" 2>/dev/null; }
 kv_winpath() { printf 'Z:%s' "${1//\//\\}"; }
 

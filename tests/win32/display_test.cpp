@@ -209,6 +209,7 @@ TEST_F(Display, PresentCountsFramesThePreviewShrinksTheWholePictureAndRenderUses
     ASSERT_EQ(ka3D::CreateCamera(1, 0, 0, 640, 480), 1);
     Fill(sprite3D, {0, 0, 640, 480}, red);
     ka3D::Render();
+    UnlockRenderSurfaces();  // the render keeps the 3D sprite locked for the overlay
     EXPECT_EQ(PixelAt(sprite3D, 320, 240), blue);
     ka3D::SetBackground(0, 0, 0);
     Release();  // afterwards nothing is left and nothing is drawn

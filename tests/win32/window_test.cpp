@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "display/win32/kadraw.h"
 #include "main_window_fixture.h"
+#include "modal_driver.h"
 #include "overlay/win32/fonts.h"
 #include "scene3d/box_mesh.h"
 #include "scene3d/ka3d.h"
@@ -99,7 +101,21 @@ TEST_F(Window, StartUpInEachMode) {
     ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), "/c:1234", SW_SHOW));
     EXPECT_TRUE(configMode && startHidden && !fullScreen && !IsWindowVisible(mainWindow));
     EXPECT_EQ(GetParent(mainWindow), nullptr);
-    StartRun();  // no dialog yet: ends as the dialog's buttons would; the loop then ends
+    // The dialog runs modally, owned by the hidden window, before the display exists; Cancel
+    // ends it, the display is set up on the hidden window afterwards, and the loop then ends.
+    HWND owner = nullptr;
+    bool displayBefore = true;
+    WhenDialogOpens([](HWND) { return true; },
+                    [&](HWND dialog) {
+                        owner = GetWindow(dialog, GW_OWNER);
+                        displayBefore = kaDraw::directDraw != nullptr;
+                        ClickButton(dialog, IDCANCEL);
+                    });
+    StartRun();
+    EXPECT_TRUE(WhenDialogRan());
+    EXPECT_EQ(owner, mainWindow);
+    EXPECT_FALSE(displayBefore);
+    EXPECT_NE(kaDraw::directDraw, nullptr);
     EXPECT_TRUE(shutdownDone);
     EXPECT_EQ(RunMessageLoop(), 0);
     EXPECT_FALSE(IsWindow(mainWindow));

@@ -1,0 +1,71 @@
+#pragma once
+// Drives a modal dialog of this thread from inside its own message loop, as a user would: a thread
+// timer looks for the dialog once the modal loop runs and hands it to an action, which ends it.
+#include <windows.h>
+
+#include <functional>
+
+namespace modal_driver {
+
+struct Pending {
+    std::function<bool(HWND)> match;
+    std::function<void(HWND)> act;
+    UINT_PTR timer = 0;
+    int ticks = 0;
+    HWND found = nullptr;
+    bool done = false;
+};
+
+inline Pending& pending() {
+    static Pending p;
+    return p;
+}
+
+inline BOOL CALLBACK Consider(HWND window, LPARAM) {
+    Pending& p = pending();
+    wchar_t cls[16] = {};
+    GetClassNameW(window, cls, 16);
+    if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(window) && IsWindowEnabled(window) &&
+        p.match(window)) {
+        p.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+inline void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    Pending& p = pending();
+    if (p.timer == 0) return;
+    p.found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), Consider, 0);
+    if (p.found == nullptr && ++p.ticks < 400) return;  // gives up after about 20 s
+    KillTimer(nullptr, p.timer);
+    p.timer = 0;
+    if (p.found) {
+        p.done = true;
+        p.act(p.found);
+    }
+}
+
+}  // namespace modal_driver
+
+// The next time a visible, enabled dialog of this thread that match accepts shows up in a modal
+// loop, act runs on it (once). WhenDialogRan() tells afterwards whether it did.
+inline void WhenDialogOpens(std::function<bool(HWND)> match, std::function<void(HWND)> act) {
+    modal_driver::Pending& p = modal_driver::pending();
+    if (p.timer) KillTimer(nullptr, p.timer);
+    p.match = std::move(match);
+    p.act = std::move(act);
+    p.ticks = 0;
+    p.done = false;
+    p.timer = SetTimer(nullptr, 0, 50, modal_driver::Tick);
+}
+
+inline bool WhenDialogRan() {
+    return modal_driver::pending().done;
+}
+
+// Presses a dialog's button as a click would.
+inline void ClickButton(HWND dialog, int id) {
+    SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
