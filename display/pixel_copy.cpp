@@ -6,14 +6,18 @@ namespace kaDraw {
 
 namespace {
 
-// Written as a select rather than a branch so that the compiler turns it into vector blends.
-void KeyedRow16(uint16_t* d, const uint16_t* s, int width) {
-    for (int x = 0; x < width; ++x) d[x] = s[x] != 0 ? s[x] : d[x];
-}
-
-// A 32-bit pixel's top byte carries no colour.
-void KeyedRow32(uint32_t* d, const uint32_t* s, int width) {
-    for (int x = 0; x < width; ++x) d[x] = (s[x] & 0xFFFFFFu) != 0 ? s[x] : d[x];
+// Rows are read and written through memcpy, so that any row start and pitch is valid (a
+// surface's pitch need not be a multiple of the pixel size); the compiler still makes each a
+// plain load or store, and the select rather than a branch lets it use vector blends.
+template <typename Pixel, Pixel kColourBits>
+void KeyedRow(uint8_t* d, const uint8_t* s, int width) {
+    for (int x = 0; x < width; ++x, d += sizeof(Pixel), s += sizeof(Pixel)) {
+        Pixel sp, dp;
+        std::memcpy(&sp, s, sizeof sp);
+        std::memcpy(&dp, d, sizeof dp);
+        dp = (sp & kColourBits) != 0 ? sp : dp;
+        std::memcpy(d, &dp, sizeof dp);
+    }
 }
 
 void KeyedRow24(uint8_t* d, const uint8_t* s, int width) {
@@ -37,9 +41,9 @@ void CopyPixels(PixelRows dst, PixelRows src, int width, int height, int bytesPe
         if (!keyed) {
             std::memcpy(d, s, static_cast<size_t>(width) * bytesPerPixel);
         } else if (bytesPerPixel == 2) {
-            KeyedRow16(reinterpret_cast<uint16_t*>(d), reinterpret_cast<const uint16_t*>(s), width);
+            KeyedRow<uint16_t, 0xFFFFu>(d, s, width);
         } else if (bytesPerPixel == 4) {
-            KeyedRow32(reinterpret_cast<uint32_t*>(d), reinterpret_cast<const uint32_t*>(s), width);
+            KeyedRow<uint32_t, 0xFFFFFFu>(d, s, width);  // the top byte carries no colour
         } else {
             KeyedRow24(d, s, width);
         }
