@@ -9,7 +9,6 @@
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib.sh"
-source "$here/input_lib.bash"
 kv_init
 
 d="$(kv_folder hostile)"
@@ -70,7 +69,7 @@ kv_check "frames are presented" kv_wait_file "$log" 30
 before="$(presents)"
 kv_check "and go on being presented" presents_above "${before:-0}" 30
 kv_screenshot "$KV_SHOTS/hostile.png"
-desk="$(kvi_desktop_window)"
+desk="$(kv_desktop_window)"
 [ -n "$desk" ] && kv_focus "$desk"
 kv_key Escape
 kv_wait_exit "$pid" 20

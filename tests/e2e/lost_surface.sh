@@ -7,12 +7,11 @@
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib.sh"
-source "$here/input_lib.bash"
 kv_init
 
 log="$KV_WORK/frames.txt"
 export KORAVEN_FRAME_LOG
-KORAVEN_FRAME_LOG="$(kvi_winpath "$log")"
+KORAVEN_FRAME_LOG="$(kv_winpath "$log")"
 
 logged() { tr -d '\r' <"$log" 2>/dev/null | awk -F= -v k="$1" '$1 == k { print $2 }'; }
 presents() { logged presents; }
@@ -33,7 +32,7 @@ presents_above() {
 front() {
   local f="$KV_WORK/front.txt"
   rm -f "$f"
-  kv_run_helper foreground.exe query "$(kvi_winpath "$f")" && tr -d '\r' <"$f"
+  kv_run_helper foreground.exe query "$(kv_winpath "$f")" && tr -d '\r' <"$f"
 }
 
 # Another window to the front, until the saver has stopped presenting; then the saver back.
@@ -50,9 +49,7 @@ lose_and_return() {
   local during
   during="$(presents)"
   local d2
-  d2="$(kv_folder "back-$RANDOM")"
-  kv_install "$d2"
-  kvi_ini "$d2"
+  d2="$(kv_saver "back-$RANDOM")"
   kv_start --desktop "$d2" /s
   kv_wait_exit "$KV_PID" 20
   kv_check "$what: the saver is in front again ($(front))" test "$(front)" = 'DEFAULT|KORAVEN'
@@ -67,9 +64,7 @@ lose_and_return() {
 }
 restores_before=0
 
-d="$(kv_folder run)"
-kv_install "$d"
-kvi_ini "$d" TITLE=1 RESOLUTION=0 WIDTH=10 HEIGHT=20 D_SPEED=10
+d="$(kv_saver run TITLE=1 RESOLUTION=0 WIDTH=10 HEIGHT=20 D_SPEED=10)"
 kv_mousemove 0 0
 kv_start --desktop "$d" /s
 saver=$KV_PID

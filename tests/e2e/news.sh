@@ -9,7 +9,6 @@
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib.sh"
-source "$here/input_lib.bash"
 kv_init
 
 python3 "$here/news_server.py" "$KV_WORK/port" "$KV_WORK/requests.txt" \
@@ -28,9 +27,9 @@ kv_install "$d"
 } | iconv -f UTF-8 -t CP932 >"$d/koraven.ini"
 
 export KORAVEN_FRAME_LOG KORAVEN_OVERLAY_LOG
-KORAVEN_FRAME_LOG="$(kvi_winpath "$KV_WORK/frames.txt")"
-KORAVEN_OVERLAY_LOG="$(kvi_winpath "$KV_WORK/lines.txt")"
-kv_check "the saver starts and draws frames" kvi_start "$d"
+KORAVEN_FRAME_LOG="$(kv_winpath "$KV_WORK/frames.txt")"
+KORAVEN_OVERLAY_LOG="$(kv_winpath "$KV_WORK/lines.txt")"
+kv_check "the saver starts and draws frames" kv_fullscreen "$d"
 pid="$KV_PID"
 
 headlines=("遠くの行ほど小さく暗く、ゆっくり昇る" "井戸の後ろを流れるニュースの見出し"
@@ -103,10 +102,10 @@ p0="$(presents)"
 kv_check "frames go on during the slow fetch (after $p0 presents)" more_frames "$p0"
 kv_check "the saver still runs" kv_alive "$pid"
 kv_screenshot "$KV_SHOTS/later.png"
-kvi_mark
+kv_mark
 kv_key Escape
-kvi_end_within "$pid" 10
+kv_end_within "$pid" 10
 kv_check "Escape during the fetch ends it with exit code 0" test "$KV_RC" -eq 0
 # As the other end-to-end tests, with room for a busy machine (about 0.4 s on a quiet one).
-kv_check "within 2 s (${KVI_MS} ms)" test "$KVI_MS" -lt 2000
+kv_check "within 2 s (${KV_MS} ms)" test "$KV_MS" -lt 2000
 kv_finish

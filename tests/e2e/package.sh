@@ -4,7 +4,6 @@
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib.sh"
-source "$here/input_lib.bash"
 kv_init
 
 zip_file="$("$KORAVEN_SOURCE_DIR/scripts/make-dist.sh" "$KORAVEN_BIN/.." "$KV_WORK/dist" 1.7)"
@@ -17,13 +16,13 @@ kv_check "it holds the program, the shapes and the read-me, nothing else ($names
 kv_check "the read-me is Japanese and English, UTF-8 with a byte-order mark" \
   bash -c "head -c 3 '$d/readme.txt' | od -An -tx1 | grep -q 'ef bb bf' && grep -q 'インストール' '$d/readme.txt' && grep -q 'Installing' '$d/readme.txt'"
 
-kvi_start "$d"
+kv_fullscreen "$d"
 kv_check "the unpacked saver runs full screen, frames changing" kv_alive "$KV_PID"
 kv_check "it writes its settings beside itself" test -f "$d/koraven.ini"
 kv_screenshot "$KV_SHOTS/unpacked.png"
-kvi_mark
+kv_mark
 kv_key Escape
-kvi_end_within "$KV_PID" 20
+kv_end_within "$KV_PID" 20
 kv_check "a key ends it with code 0 (got $KV_RC)" test "$KV_RC" -eq 0
 
 kv_finish

@@ -30,6 +30,7 @@ Lit LitIn(int x0, int y0, int x1, int y1) {
     Lit lit;
     DDSURFACEDESC d = {};
     d.dwSize = sizeof d;
+    FlushBackScreenClear();  // a clear is only carried out before the next use of the surface
     if (backScreen->Lock(nullptr, &d, DDLOCK_WAIT, nullptr) != DD_OK) return lit;
     for (int y = y0; y < y1; ++y) {
         const uint8_t* row = static_cast<const uint8_t*>(d.lpSurface) + y * d.lPitch;
