@@ -11,6 +11,12 @@
 #   INI        a settings file to run with: copied beside the saver before the start; after a /c
 #              run the dialog's result is copied back to it
 #
+# With NEWS=1 in the environment (make run NEWS=1) a local news server (tests/e2e/news_server.py)
+# runs on 127.0.0.1 and a free port for the run, and the run's settings get both news sources
+# pointed at it (a fresh page every 30 s) and both news lines on; the settings file given with
+# INI itself is left as it is (a /c run with NEWS=1 is not copied back). docs/demo.ini is the
+# settings file of the README's recording: make run INI=docs/demo.ini NEWS=1.
+#
 # With $DISPLAY set, the virtual desktop is a window on that display and the saver runs until it
 # ends itself (a key, the mouse, the dialog's buttons, closing the preview host); the script
 # returns its exit code. Without $DISPLAY, everything runs on a private Xvfb: the desktop is
@@ -59,7 +65,9 @@ for x in "$bin"/*.x; do
 done
 if [ -n "$ini" ]; then cp "$ini" "$saver/koraven.ini"; fi
 
+news_pid=""
 cleanup() {
+  [ -n "$news_pid" ] && kill "$news_pid" 2>/dev/null || true
   if [ -n "${WINE64:-}" ]; then
     "$WINE64" reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
   fi
@@ -78,6 +86,47 @@ fi
 # shellcheck disable=SC1091
 source "$bench/env"
 "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Virtual /f >/dev/null 2>&1
+
+# Sets KEY=VALUE lines in the [Config] section of a settings file (Shift-JIS bytes pass through
+# untouched): the keys' old lines there go, the new ones follow the section's header.
+set_config() {
+  local file="$1"
+  shift
+  [ -f "$file" ] || : >"$file"
+  local keys=" " kv
+  for kv in "$@"; do keys+="${kv%%=*} "; done
+  env NEW="$(printf '%s\r\n' "$@")" KEYS="$keys" LC_ALL=C awk '
+    BEGIN { n = split(ENVIRON["NEW"], add, "\n") }
+    function put() { for (i = 1; i <= n; i++) if (add[i] != "") print add[i] }
+    { line = $0; sub(/\r$/, "", line) }
+    line ~ /^\[/ { section = tolower(line) }
+    section == "[config]" && index(ENVIRON["KEYS"], " " substr(line, 1, index(line, "=") - 1) " ") &&
+      index(line, "=") > 1 { next }
+    { print }
+    line ~ /^\[[Cc][Oo][Nn][Ff][Ii][Gg]\]$/ && !done { put(); done = 1 }
+    END { if (!done) { print "[Config]\r"; put() } }
+  ' "$file" >"$file.new"
+  mv "$file.new" "$file"
+}
+
+if [ "${NEWS:-}" = 1 ]; then
+  rm -f "$bench/news.port"
+  python3 "$root/tests/e2e/news_server.py" "$bench/news.port" "$bench/news.log" \
+    >"$bench/news-server.log" 2>&1 &
+  news_pid=$!
+  for _ in $(seq 1 100); do
+    [ -s "$bench/news.port" ] && break
+    sleep 0.1
+  done
+  [ -s "$bench/news.port" ] || { echo "run-saver: the news server did not start" >&2; exit 1; }
+  news_host="127.0.0.1:$(cat "$bench/news.port")"
+  set_config "$saver/koraven.ini" SHOW_NEWS1=1 SHOW_NEWS2=1 \
+    "NI1_HTML=$news_host" "NI1_FILE=http://news.test/live?s=1" "NI1_IGNORE=<!-- S -->" \
+    "NI1_TAG=/n?a=" "NI1_REJECT=]]" NI1_UPDATE=30 \
+    "NI2_HTML=$news_host" "NI2_FILE=http://news.test/live?s=2" "NI2_IGNORE=<!-- S -->" \
+    "NI2_TAG=/n?a=" "NI2_REJECT=]]" NI2_UPDATE=30
+  echo "run-saver: news from a local server on $news_host"
+fi
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 dump="$bench/preview.bmp"
@@ -114,7 +163,7 @@ start_saver() {
 
 finish() {
   local rc="$1"
-  if [ "$mode" = config ] && [ -n "$ini" ] && [ -f "$saver/koraven.ini" ]; then
+  if [ "$mode" = config ] && [ -n "$ini" ] && [ -f "$saver/koraven.ini" ] && [ "${NEWS:-}" != 1 ]; then
     cp "$saver/koraven.ini" "$ini"
     echo "run-saver: settings written back to $ini"
   fi

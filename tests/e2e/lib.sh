@@ -51,6 +51,9 @@
 #   kv_start_helper PROG ARGS...  the same in the background, current folder KV_WORK; KV_PID set
 #   kv_kill PID                   end a process (and wait for it)
 #   kv_winpath PATH               print the Wine (Z:) path of a Unix path
+#   kv_news_server                start tests/e2e/news_server.py on 127.0.0.1 and a free port (its
+#                                 requests are logged to KV_WORK/requests.txt);
+#                                 KV_NEWS_HOST := 127.0.0.1:PORT
 #   kv_check DESC CMD...          run CMD; count and print PASS/FAIL DESC
 #   kv_finish                     print the count line and return 0 only when nothing failed
 
@@ -260,6 +263,14 @@ kv_kill() {
 kv_winpath() {
   local p="$1"
   printf 'Z:%s' "${p//\//\\}"
+}
+
+kv_news_server() {
+  python3 "$(dirname "${BASH_SOURCE[0]}")/news_server.py" "$KV_WORK/port" "$KV_WORK/requests.txt" \
+    >>"$KV_WORK/server.log" 2>&1 &
+  KV_PIDS+=("$!")
+  kv_wait_file "$KV_WORK/port" 20 || return 1
+  KV_NEWS_HOST="127.0.0.1:$(cat "$KV_WORK/port")"
 }
 
 kv_check() {
