@@ -15,16 +15,17 @@
 # runs on 127.0.0.1 and a free port for the run, and the run's settings get both news sources
 # pointed at it (a fresh page every 30 s) and both news lines on; the settings file given with
 # INI itself is left as it is (a /c run with NEWS=1 is not copied back). docs/demo.ini is the
-# settings file of the README's recording: make run INI=docs/demo.ini NEWS=1.
+# settings file of the README's recording (docs/koraven.gif):
+#   make run INI=docs/demo.ini NEWS=1 FPS=3 GIF_WIDTH=400 GIF_COLORS=32
 #
 # With $DISPLAY set, the virtual desktop is a window on that display and the saver runs until it
 # ends itself (a key, the mouse, the dialog's buttons, closing the preview host); the script
 # returns its exit code. Without $DISPLAY, everything runs on a private Xvfb: the desktop is
 # recorded for RUN_SECONDS (default 20) at FPS (default 5) pictures a second, then the saver is
 # ended as the system would end it (WM_CLOSE; Escape for the dialog) and everything is stopped.
-# The recording becomes out/NAME.gif (GIF_WIDTH pixels wide, default 512) and four PNG pictures
-# at full size, out/NAME-1.png to out/NAME-4.png, taken evenly over the run; NAME is koraven,
-# koraven-config or koraven-preview after the mode. The bench (prefix, Xvfb) is
+# The recording becomes out/NAME.gif (GIF_WIDTH pixels wide, default 512, GIF_COLORS colours,
+# default 64) and four PNG pictures at full size, out/NAME-1.png to out/NAME-4.png, taken evenly
+# over the run; NAME is koraven, koraven-config or koraven-preview after the mode. The bench (prefix, Xvfb) is
 # scripts/wine-env.sh's, in BUILD_DIR/run; the saver runs from BUILD_DIR/run/saver, where its
 # koraven.ini is written.
 set -euo pipefail
@@ -41,6 +42,7 @@ out="$root/out"
 run_seconds="${RUN_SECONDS:-20}"
 fps="${FPS:-5}"
 gif_width="${GIF_WIDTH:-512}"
+gif_colors="${GIF_COLORS:-64}"
 
 if [ ! -f "$bin/koraven.scr" ]; then
   echo "run-saver: $bin/koraven.scr is missing: build first (make win)" >&2
@@ -251,7 +253,7 @@ if [ "$n" -gt 0 ]; then
   delay=$((elapsed_ns / n / 10000000))
   [ "$delay" -lt 2 ] && delay=2
   convert -delay "$delay" -loop 0 "$frames"/*.miff -resize "${gif_width}x" -dither None \
-    -colors 64 -layers OptimizeTransparency "$out/$name.gif"
+    -colors "$gif_colors" -layers OptimizeTransparency "$out/$name.gif"
   echo "run-saver: $n pictures in $((elapsed_ns / 1000000)) ms: out/$name.gif ($(du -k "$out/$name.gif" | cut -f1) KiB), out/$name-1.png .. out/$name-4.png"
 fi
 finish "$rc"
