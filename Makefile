@@ -1,7 +1,7 @@
 # make run   installs what is missing, builds koraven.scr and runs it under Wine: in a window on
 #            $DISPLAY, or recorded on a private Xvfb into out/koraven.gif and PNGs when there is
 #            none. ARGS=/s (default), /c or /p picks the mode, INI=file a settings file, NEWS=1
-#            news from a local server (make run INI=docs/demo.ini NEWS=1 made docs/koraven.gif).
+#            news from a local server (docs/koraven.gif: see scripts/run-saver.sh).
 # make test  installs what is missing, builds every configuration and runs every test
 # make dist  builds dist/koraven-$(VERSION)-win64.zip: koraven.scr, the block shapes, a read-me
 # make soak  the soak test (tests/e2e/soak.sh) for SOAK_SECONDS (default 600) on a bench of its own

@@ -16,7 +16,7 @@
 # pointed at it (a fresh page every 30 s) and both news lines on; the settings file given with
 # INI itself is left as it is (a /c run with NEWS=1 is not copied back). docs/demo.ini is the
 # settings file of the README's recording (docs/koraven.gif):
-#   make run INI=docs/demo.ini NEWS=1 FPS=3 GIF_WIDTH=400 GIF_COLORS=32
+#   make run INI=docs/demo.ini NEWS=1 FPS=3 GIF_WIDTH=360 GIF_COLORS=32
 #
 # With $DISPLAY set, the virtual desktop is a window on that display and the saver runs until it
 # ends itself (a key, the mouse, the dialog's buttons, closing the preview host); the script
