@@ -65,8 +65,8 @@ proc_kib() { awk -v k="$1:" '$1 == k { print $2 }' "/proc/$pid/status" 2>/dev/nu
 # The counts are the smallest of three helper runs, so that a font or device context that a
 # frame holds for a moment does not count.
 reading() {
-  local gdi=999999 user=999999 handles=999999 threads=999999 i line g u h t
-  for i in 1 2 3; do
+  local gdi=999999 user=999999 handles=999999 threads=999999 line g u h t
+  for _ in 1 2 3; do
     rm -f "$KV_WORK/stats.txt"
     kv_run_helper process_stats.exe "$(kv_winpath "$KV_WORK/stats.txt")" || return 1
     line="$(tr -d '\r' <"$KV_WORK/stats.txt")"
