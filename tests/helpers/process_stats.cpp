@@ -5,16 +5,17 @@
 // The saver is found by its window (class "DEFAULT", title "KORAVEN"). The line:
 //
 //   private=BYTES working_set=BYTES gdi=N user=N handles=N threads=N gdi_from=... user_from=...
+//   handles_from=...
 //
 // private and working_set come from GetProcessMemoryInfo (private bytes, resident set; Wine gives
 // 0 private bytes for another process), handles from GetProcessHandleCount (handles_from=system)
-// or, where that says 0 as under Wine, from the system's handle list (handles_from=list),
-// threads from a Toolhelp snapshot. gdi and user are GetGuiResources'
-// counts where the system has them (gdi_from=system, user_from=system). Wine answers 0 there, so
-// the helper counts for itself: the GDI objects are the used entries of the process's GDI handle
-// table (the table the process environment block points to, read with ReadProcessMemory;
-// gdi_from=table), the USER objects the windows the process owns, top-level, child and
-// message-only (user_from=windows). Run it inside the saver's desktop.
+// or, where that says 0 as under Wine, from the system's handle list (handles_from=list), threads
+// from a Toolhelp snapshot. gdi and user are GetGuiResources' counts where the system has them
+// (gdi_from=system, user_from=system). Wine answers 0 there, so the helper counts for itself: the
+// GDI objects are the used entries of the process's GDI handle table (the table the process
+// environment block points to, read with ReadProcessMemory; gdi_from=table), the USER objects
+// the windows the process owns, top-level, child and message-only (user_from=windows). Run it
+// inside the saver's desktop.
 // Exit codes: 0 written; 1 FILE cannot be written; 2 no saver window; 3 the process cannot be
 // opened.
 #define PSAPI_VERSION 2
