@@ -1,6 +1,7 @@
 # make run    installs what is missing, builds koraven.scr and runs it under Wine: in a window on
 #             $DISPLAY, or recorded on a private Xvfb into out/koraven.gif and PNGs when there is
-#             none. ARGS=/s (default), /c or /p picks the mode, INI=file a settings file.
+#             none. ARGS=/s (default), /c or /p picks the mode, INI=file a settings file, NEWS=1
+#             news from a local server (docs/koraven.gif: see scripts/run-saver.sh).
 # make test   installs what is missing, builds the two test configurations and runs every test:
 #             native (g++, address and undefined-behaviour sanitizers: the unit tests) together
 #             with fuzz (clang: the libFuzzer targets, each run briefly), and win (mingw: the
@@ -8,21 +9,31 @@
 #             side by side: the Wine half waits on Wine and X much of the time.
 # make dist   builds dist/koraven-$(VERSION)-win64.zip: koraven.scr, the block shapes, a read-me
 # make bench  builds the benchmarks and tools (render_png, game_sim) unsanitized in build/release
+# make soak   the soak test (tests/e2e/soak.sh) for SOAK_SECONDS (default 600) on a bench of its
+#             own in build/win/wine-soak; `make test` runs it for two minutes
 
 JOBS ?= 2
 B := build
 VERSION := 1.7
 
-.PHONY: run test dist deps native fuzz win release bench test-native test-fuzz test-win test-unit clean
+SOAK_SECONDS ?= 600
+
+.PHONY: run test dist soak deps native fuzz win release bench test-native test-fuzz test-win test-unit clean
 
 run: deps win
-	scripts/run-saver.sh $(B)/win "$(ARGS)" "$(INI)"
+	NEWS="$(NEWS)" scripts/run-saver.sh $(B)/win "$(ARGS)" "$(INI)"
 
 test: deps
 	$(MAKE) -j2 --output-sync=target test-unit test-win
 
 dist: deps win
 	scripts/make-dist.sh $(B)/win dist $(VERSION)
+
+soak: deps win
+	scripts/wine-env.sh start $(B)/win/wine-soak >/dev/null
+	SOAK_SECONDS=$(SOAK_SECONDS) WINE_ENV=$(CURDIR)/$(B)/win/wine-soak KORAVEN_BIN=$(CURDIR)/$(B)/win/bin \
+	  KORAVEN_OUT=$(CURDIR)/$(B)/win/screenshots bash tests/e2e/soak.sh; \
+	  rc=$$?; scripts/wine-env.sh stop $(B)/win/wine-soak >/dev/null; exit $$rc
 
 deps:
 	scripts/install-deps.sh

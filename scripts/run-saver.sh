@@ -11,14 +11,21 @@
 #   INI        a settings file to run with: copied beside the saver before the start; after a /c
 #              run the dialog's result is copied back to it
 #
+# With NEWS=1 in the environment (make run NEWS=1) a local news server (tests/e2e/news_server.py)
+# runs on 127.0.0.1 and a free port for the run, and the run's settings get both news sources
+# pointed at it (a fresh page every 30 s) and both news lines on; the settings file given with
+# INI itself is left as it is (a /c run with NEWS=1 is not copied back). docs/demo.ini is the
+# settings file of the README's recording (docs/koraven.gif):
+#   make run INI=docs/demo.ini NEWS=1 FPS=3 GIF_WIDTH=360 GIF_COLORS=32
+#
 # With $DISPLAY set, the virtual desktop is a window on that display and the saver runs until it
 # ends itself (a key, the mouse, the dialog's buttons, closing the preview host); the script
 # returns its exit code. Without $DISPLAY, everything runs on a private Xvfb: the desktop is
 # recorded for RUN_SECONDS (default 20) at FPS (default 5) pictures a second, then the saver is
 # ended as the system would end it (WM_CLOSE; Escape for the dialog) and everything is stopped.
-# The recording becomes out/NAME.gif (GIF_WIDTH pixels wide, default 512) and four PNG pictures
-# at full size, out/NAME-1.png to out/NAME-4.png, taken evenly over the run; NAME is koraven,
-# koraven-config or koraven-preview after the mode. The bench (prefix, Xvfb) is
+# The recording becomes out/NAME.gif (GIF_WIDTH pixels wide, default 512, GIF_COLORS colours,
+# default 64) and four PNG pictures at full size, out/NAME-1.png to out/NAME-4.png, taken evenly
+# over the run; NAME is koraven, koraven-config or koraven-preview after the mode. The bench (prefix, Xvfb) is
 # scripts/wine-env.sh's, in BUILD_DIR/run; the saver runs from BUILD_DIR/run/saver, where its
 # koraven.ini is written.
 set -euo pipefail
@@ -35,6 +42,7 @@ out="$root/out"
 run_seconds="${RUN_SECONDS:-20}"
 fps="${FPS:-5}"
 gif_width="${GIF_WIDTH:-512}"
+gif_colors="${GIF_COLORS:-64}"
 
 if [ ! -f "$bin/koraven.scr" ]; then
   echo "run-saver: $bin/koraven.scr is missing: build first (make win)" >&2
@@ -59,7 +67,9 @@ for x in "$bin"/*.x; do
 done
 if [ -n "$ini" ]; then cp "$ini" "$saver/koraven.ini"; fi
 
+news_pid=""
 cleanup() {
+  [ -n "$news_pid" ] && kill "$news_pid" 2>/dev/null || true
   if [ -n "${WINE64:-}" ]; then
     "$WINE64" reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
   fi
@@ -78,6 +88,47 @@ fi
 # shellcheck disable=SC1091
 source "$bench/env"
 "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Virtual /f >/dev/null 2>&1
+
+# Sets KEY=VALUE lines in the [Config] section of a settings file (Shift-JIS bytes pass through
+# untouched): the keys' old lines there go, the new ones follow the section's header.
+set_config() {
+  local file="$1"
+  shift
+  [ -f "$file" ] || : >"$file"
+  local keys=" " kv
+  for kv in "$@"; do keys+="${kv%%=*} "; done
+  env NEW="$(printf '%s\r\n' "$@")" KEYS="$keys" LC_ALL=C awk '
+    BEGIN { n = split(ENVIRON["NEW"], add, "\n") }
+    function put() { for (i = 1; i <= n; i++) if (add[i] != "") print add[i] }
+    { line = $0; sub(/\r$/, "", line) }
+    line ~ /^\[/ { section = tolower(line) }
+    section == "[config]" && index(ENVIRON["KEYS"], " " substr(line, 1, index(line, "=") - 1) " ") &&
+      index(line, "=") > 1 { next }
+    { print }
+    line ~ /^\[[Cc][Oo][Nn][Ff][Ii][Gg]\]$/ && !done { put(); done = 1 }
+    END { if (!done) { print "[Config]\r"; put() } }
+  ' "$file" >"$file.new"
+  mv "$file.new" "$file"
+}
+
+if [ "${NEWS:-}" = 1 ]; then
+  rm -f "$bench/news.port"
+  python3 "$root/tests/e2e/news_server.py" "$bench/news.port" "$bench/news.log" \
+    >"$bench/news-server.log" 2>&1 &
+  news_pid=$!
+  for _ in $(seq 1 100); do
+    [ -s "$bench/news.port" ] && break
+    sleep 0.1
+  done
+  [ -s "$bench/news.port" ] || { echo "run-saver: the news server did not start" >&2; exit 1; }
+  news_host="127.0.0.1:$(cat "$bench/news.port")"
+  set_config "$saver/koraven.ini" SHOW_NEWS1=1 SHOW_NEWS2=1 \
+    "NI1_HTML=$news_host" "NI1_FILE=http://news.test/live?s=1" "NI1_IGNORE=<!-- S -->" \
+    "NI1_TAG=/n?a=" "NI1_REJECT=]]" NI1_UPDATE=30 \
+    "NI2_HTML=$news_host" "NI2_FILE=http://news.test/live?s=2" "NI2_IGNORE=<!-- S -->" \
+    "NI2_TAG=/n?a=" "NI2_REJECT=]]" NI2_UPDATE=30
+  echo "run-saver: news from a local server on $news_host"
+fi
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 dump="$bench/preview.bmp"
@@ -114,7 +165,7 @@ start_saver() {
 
 finish() {
   local rc="$1"
-  if [ "$mode" = config ] && [ -n "$ini" ] && [ -f "$saver/koraven.ini" ]; then
+  if [ "$mode" = config ] && [ -n "$ini" ] && [ -f "$saver/koraven.ini" ] && [ "${NEWS:-}" != 1 ]; then
     cp "$saver/koraven.ini" "$ini"
     echo "run-saver: settings written back to $ini"
   fi
@@ -202,7 +253,7 @@ if [ "$n" -gt 0 ]; then
   delay=$((elapsed_ns / n / 10000000))
   [ "$delay" -lt 2 ] && delay=2
   convert -delay "$delay" -loop 0 "$frames"/*.miff -resize "${gif_width}x" -dither None \
-    -colors 64 -layers OptimizeTransparency "$out/$name.gif"
+    -colors "$gif_colors" -layers OptimizeTransparency "$out/$name.gif"
   echo "run-saver: $n pictures in $((elapsed_ns / 1000000)) ms: out/$name.gif ($(du -k "$out/$name.gif" | cut -f1) KiB), out/$name-1.png .. out/$name-4.png"
 fi
 finish "$rc"

@@ -16,6 +16,9 @@ char dumpPath[MAX_PATH];
 char tempPath[MAX_PATH + 4];
 DWORD firstPresentTime = 0;
 DWORD lastPresentTime = 0;
+// The longest time between two presents since the first, in milliseconds: a saver that stalls
+// (a blocking call on the frame loop, a starved process) shows here as "max_gap_ms=".
+DWORD maxGap = 0;
 unsigned char row[kMaxDumpWidth * 3 + 4];
 
 void LookUp() {
@@ -111,13 +114,17 @@ void WriteFrameLog() {
                           presentDest.bottom, presentSource.left, presentSource.top,
                           presentSource.right, presentSource.bottom, restoreCount);
     if (n > 0) Put(file, text, static_cast<DWORD>(n < (int)sizeof text ? n : sizeof text - 1));
+    n = std::snprintf(text, sizeof text, "max_gap_ms=%lu\r\n", static_cast<unsigned long>(maxGap));
+    if (n > 0) Put(file, text, static_cast<DWORD>(n));
     CloseTemp(file, logPath);
 }
 
 void NoteFramePresented() {
     LookUp();
     if (!logPath[0] && !dumpPath[0]) return;
-    lastPresentTime = timeGetTime();
+    const DWORD now = timeGetTime();
+    if (presentCount > 1 && now - lastPresentTime > maxGap) maxGap = now - lastPresentTime;
+    lastPresentTime = now;
     if (presentCount == 1) firstPresentTime = lastPresentTime;
     if (presentCount % kDumpEvery != 0) return;
     WriteFrameLog();

@@ -17,6 +17,7 @@
 #   kv_frames N SECONDS                the screen's picture changed N times (frames run)
 #   kv_folder NAME; kv_install DIR [P] a bare folder; koraven.scr (as P) and the shapes put in DIR
 #   kv_wait_window NAME S; kv_wait_file F S   poll for a window title or a file
+#   kv_news_server                     news_server.py on 127.0.0.1, a free port; KV_NEWS_HOST
 #   kv_run_helper PROG ARGS...         a tests/helpers program in the foreground (60 s limit)
 #   kv_check DESC CMD...               count and print PASS/FAIL DESC
 
@@ -188,6 +189,14 @@ kv_coloured() {
   convert \( "$1" -colorspace HSL -channel G -separate +channel -threshold 30% \) \
     \( "$1" -colorspace Gray -threshold 5% \) -compose Multiply -composite \
     -format '%[fx:int(mean*1000)]' info:
+}
+
+kv_news_server() {
+  python3 "$(dirname "${BASH_SOURCE[0]}")/news_server.py" "$KV_WORK/port" "$KV_WORK/requests.txt" \
+    >>"$KV_WORK/server.log" 2>&1 &
+  KV_PIDS+=("$!")
+  kv_wait_file "$KV_WORK/port" 20 || return 1
+  KV_NEWS_HOST="127.0.0.1:$(cat "$KV_WORK/port")"
 }
 
 kv_check() {

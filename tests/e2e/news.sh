@@ -11,11 +11,8 @@ here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib.sh"
 kv_init
 
-python3 "$here/news_server.py" "$KV_WORK/port" "$KV_WORK/requests.txt" \
-  >>"$KV_WORK/server.log" 2>&1 &
-KV_PIDS+=("$!")
-kv_wait_file "$KV_WORK/port" 20 || exit 1
-host="127.0.0.1:$(cat "$KV_WORK/port")"
+kv_news_server || exit 1
+host="$KV_NEWS_HOST"
 
 d="$(kv_folder run)"
 kv_install "$d"

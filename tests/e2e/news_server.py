@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""A news server for the end-to-end test, on 127.0.0.1 and a free port.
+"""A news server for the end-to-end tests and `make run NEWS=1`, on 127.0.0.1 and a free port.
 
-    news_server.py PORTFILE LOGFILE
+    news_server.py PORTFILE [LOGFILE]
 
 Writes its port to PORTFILE, then answers one-line requests ("GET <target>\\n"), each connection
-on a thread of its own, and appends "<target>" to LOGFILE for every request:
+on a thread of its own, and appends "<target>" to LOGFILE (when given) for every request:
     .../good     an EUC-JP page with three headlines after the start marker "<!-- S -->"
+    .../live     the same form, headlines that change with every request: the first names the
+                 request's number and time; with "s=2" in the target, a second set of headlines
     .../trickle  one byte every four seconds, never a whole page
 """
 import os
@@ -19,11 +21,41 @@ HEADLINES = [
     "井戸の後ろを流れるニュースの見出し",
     "テンキーの＋で次の見出しへ",
 ]
-PAGE = (
-    "<html><body><!-- S -->\n"
-    + "".join('<a href="http://news.test/n?a=%d">%s</a><br>\n' % (i, h) for i, h in enumerate(HEADLINES))
-    + "</body></html>\n"
-).encode("euc_jp")
+LIVE = {
+    "1": [
+        "%s 第%d版　127.0.0.1 のニュース源から",
+        "積み木は三次元の井戸を回りながら落ちる",
+        "浮かぶ行は遠いほど小さく、暗く、ゆっくり",
+    ],
+    "2": [
+        "%s 第%d版　二つ目のニュース源",
+        "見出しは EUC-JP のページから切り出される",
+        "テンキーの＋で次の見出しへ進む",
+    ],
+}
+requests = 0
+lock = threading.Lock()
+
+
+def page(headlines):
+    return (
+        "<html><body><!-- S -->\n"
+        + "".join('<a href="http://news.test/n?a=%d">%s</a><br>\n' % (i, h) for i, h in enumerate(headlines))
+        + "</body></html>\n"
+    ).encode("euc_jp")
+
+
+PAGE = page(HEADLINES)
+
+
+def live_page(target):
+    global requests
+    with lock:
+        requests += 1
+        n = requests
+    lines = list(LIVE["2" if "s=2" in target else "1"])
+    lines[0] = lines[0] % (time.strftime("%H:%M:%S"), n)
+    return page(lines)
 
 
 def serve(conn, log):
@@ -40,11 +72,14 @@ def serve(conn, log):
             return
         words = request.decode("latin-1").split()
         target = words[1] if len(words) > 1 else ""
-        with open(log, "a") as f:
-            f.write(target + "\n")
+        if log:
+            with open(log, "a") as f:
+                f.write(target + "\n")
         try:
             if target.endswith("/good"):
                 conn.sendall(PAGE)
+            elif "/live" in target:
+                conn.sendall(live_page(target))
             elif target.endswith("/trickle"):
                 for byte in b"<html>" * 10:
                     conn.sendall(bytes([byte]))
@@ -54,7 +89,8 @@ def serve(conn, log):
 
 
 def main():
-    port_file, log = sys.argv[1], sys.argv[2]
+    port_file = sys.argv[1]
+    log = sys.argv[2] if len(sys.argv) > 2 else None
     server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     server.bind(("127.0.0.1", 0))
     server.listen(8)
