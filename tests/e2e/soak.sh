@@ -17,7 +17,6 @@
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib.sh"
-source "$here/input_lib.bash"
 kv_init
 
 soak="${SOAK_SECONDS:-120}"
@@ -52,7 +51,7 @@ frames="$KV_WORK/frames.txt"
 export KORAVEN_FRAME_LOG KORAVEN_OVERLAY_LOG
 KORAVEN_FRAME_LOG="$(kv_winpath "$frames")"
 KORAVEN_OVERLAY_LOG="$(kv_winpath "$KV_WORK/lines.txt")"
-kv_check "the saver starts and draws frames" kvi_start "$d"
+kv_check "the saver starts and draws frames" kv_fullscreen "$d"
 pid="$KV_PID"
 end_held=0
 release_end() { [ "$end_held" = 1 ] && xdotool keyup End 2>/dev/null; end_held=0; }
@@ -168,9 +167,9 @@ kv_check "source 1 was fetched every 30 s ($(fetches 1) fetches, $want wanted)" 
 kv_check "source 2 was fetched every 30 s ($(fetches 2) fetches, $want wanted)" test "$(fetches 2)" -ge "$want"
 kv_check "the news lines show headlines" grep -q '^news2=.' "$KV_WORK/lines.txt"
 
-kvi_mark
+kv_mark
 kv_key Escape
-kvi_end_within "$pid" 20
+kv_end_within "$pid" 20
 kv_check "Escape ends it with exit code 0" test "$KV_RC" -eq 0
 gap="$(frame_value max_gap_ms)"
 kv_check "no two frames were more than $max_gap_ms ms apart (longest ${gap} ms, $(frame_value presents) frames, $(frame_value fps) a second)" \
