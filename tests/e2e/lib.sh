@@ -89,7 +89,9 @@ kv_start() {
   [ "$1" = --prog ] && { prog="$2"; shift 2; }
   local dir="$1"
   shift
-  kv_log "start: $dir/$prog $*"
+  local args="$*"
+  [ ${#args} -gt 120 ] && args="${args:0:120}... (${#args} characters)"
+  kv_log "start: $dir/$prog $args"
   (cd "$dir" && exec "$WINE64" "$dir/$prog" "$@") >>"$KV_WORK/logs/$(basename "$dir").log" 2>&1 &
   KV_PID=$!
   KV_PIDS+=("$KV_PID")

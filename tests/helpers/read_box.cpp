@@ -31,6 +31,22 @@ BOOL CALLBACK FindBox(HWND window, LPARAM data) {
     return TRUE;
 }
 
+BOOL CALLBACK CountStaticText(HWND child, LPARAM count) {
+    char cls[32] = {}, text[8] = {};
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") == 0 && GetWindowTextA(child, text, sizeof text) > 0)
+        ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+// A box is found as soon as its window exists; its caption and text come a moment later.
+bool Filled(HWND box) {
+    char caption[8] = {};
+    int texts = 0;
+    EnumChildWindows(box, CountStaticText, reinterpret_cast<LPARAM>(&texts));
+    return GetWindowTextA(box, caption, sizeof caption) > 0 && texts > 0;
+}
+
 BOOL CALLBACK WriteStatic(HWND child, LPARAM out) {
     char cls[32] = {};
     GetClassNameA(child, cls, sizeof cls);
@@ -51,8 +67,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Search s = {nullptr, nullptr};
     for (;;) {
         s.owner = FindWindowA("DEFAULT", "KORAVEN");
+        s.box = nullptr;
         if (s.owner) EnumWindows(FindBox, reinterpret_cast<LPARAM>(&s));
-        if (s.box) break;
+        if (s.box && Filled(s.box)) break;
         if (GetTickCount() - start >= waitMs) return 1;
         Sleep(50);
     }
