@@ -84,10 +84,10 @@ in_range() { # KEY MIN MAX
   [[ "$v" =~ ^-?[0-9]+$ ]] && [ "$v" -ge "$2" ] && [ "$v" -le "$3" ]
 }
 bad=""
-for spec in R_SPEED:-18:18 D_SPEED:1:10 MAYOI:0:10 SUKIMA:0:10 RESOLUTION:0:4 MOUSESENSE:0:1 \
+for range in R_SPEED:-18:18 D_SPEED:1:10 MAYOI:0:10 SUKIMA:0:10 RESOLUTION:0:4 MOUSESENSE:0:1 \
   TITLE:0:1 FIXCOLOR:0:1 SHOW_INFO:0:1 SHOW_FPS:0:1 SHOW_TIME:0:1 SHOW_DATE:0:1 SHOW_MSG:0:1 \
   SHOW_NEWS1:0:1 SHOW_NEWS2:0:1 WIDTH:1:30 HEIGHT:5:30; do
-  IFS=: read -r key lo hi <<<"$spec"
+  IFS=: read -r key lo hi <<<"$range"
   in_range "$key" "$lo" "$hi" || bad="$bad $key=$(value_of "$key")"
 done
 kv_check "integers held to their ranges:${bad:- all 17}" test -z "$bad"
