@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -41,28 +40,23 @@ struct Recorder {
 // The line from x 100 to 160 holds five double-byte characters (100 buffer pixels).
 TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStop) {
     const std::pair<const char*, const char*> cases[] = {
-        // A full stop reaching the right edge stays on its line; any other character starts the
-        // next.
+        // A full stop at the right edge stays on its line; any other character starts the next.
         {"あいうえお。か", "100,50 120x48 あいうえお。 | 100,74 20x48 か"},
         {"あいうえおかき", "100,50 100x48 あいうえお | 100,74 40x48 かき"},
         // A line feed ends the line and is not drawn; an empty line still moves the pen down.
         {"あい\nう\n\nえ", "100,50 40x48 あい | 100,74 20x48 う | 100,98 0x48  | 100,122 20x48 え"},
-        // Double-byte characters are never split: 82 81 then 42 is not "。"; a lone lead byte at
-        // the end is dropped.
+        // 82 81 then 42 is not "。"; a lone lead byte at the end is dropped.
         {"\x82\x81"
-         "B"
-         "ソ"
-         "\x82",
+         "Bソ\x82",
          "100,50 50x48 \x82\x81"
-         "Bソ"},
-        {"", ""}};
+         "Bソ"}};
     for (const auto& c : cases) {
         Recorder r;
         r.LayOut(c.first);
         EXPECT_EQ(r.chunks, c.second) << c.first;
     }
     // The buffer width splits a line into chunks; the tallest character sets the line step; the
-    // bottom edge cuts the last line.
+    // bottom edge cuts the last line; a character carried over is drawn again at x 0.
     Recorder narrow, tall, cut, once;
     narrow.LayOut("あいうえ", {100, 50, 160, 400}, 50);
     EXPECT_EQ(narrow.chunks, "100,50 40x48 あい | 120,50 40x48 うえ");
@@ -71,35 +65,32 @@ TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStop) {
     EXPECT_EQ(tall.chunks, "100,50 100x62 あ■いうえ | 100,81 40x48 おか");
     cut.LayOut("あいうえおかきくけこさしすせそ", {100, 50, 160, 80});
     EXPECT_EQ(cut.chunks, "100,50 100x48 あいうえお | 100,74 100x12 かきくけこ");
-    const TextBox covered = once.LayOut("あいうえお。か");
+    const TextBox covered = once.LayOut("あいうえおかき");
     EXPECT_EQ(std::vector<int>({covered.left, covered.top, covered.right, covered.bottom}),
-              std::vector<int>({100, 50, 160, 98}));
-    EXPECT_EQ(once.draws[6].first, 0);  // a character carried over is drawn again at the start
-}
+              std::vector<int>({100, 50, 150, 98}));
+    EXPECT_EQ(once.draws[6].first, 0);
 
-TEST(LayOutText, OverlongTextsAndOverwideCharactersStayInTheBox) {
+    // A long text stays in the box; a character wider than the line is drawn once, not retried
+    // forever (even at height 0).
     std::string longText;
     for (int i = 0; i < 5000; ++i) longText += i % 7 == 0 ? "。" : i % 5 == 0 ? "a" : "あ";
     Recorder r;
-    const TextBox covered = r.LayOut(longText.c_str(), {100, 50, 160, 300}, 64);
-    EXPECT_TRUE(covered.right <= 160 + 10 && covered.bottom <= 300);
-    EXPECT_LT(r.draws.size(), 200u);
-    // A character wider than the line is drawn once, not retried forever (even at height 0).
+    const TextBox box = r.LayOut(longText.c_str(), {100, 50, 160, 300}, 64);
+    EXPECT_TRUE(box.right <= 160 + 10 && box.bottom <= 300 && r.draws.size() < 200u);
     for (int fontHeight : {48, 0}) {
         Recorder w;
         w.height = 0;
         w.LayOut("＿あ", {100, 50, 160, 400}, 1000, fontHeight);
-        EXPECT_EQ(w.chunks.substr(0, w.chunks.find(" |")), "100,50 500x0 ＿");
-        EXPECT_LE(w.draws.size(), 3u);
+        EXPECT_TRUE(w.chunks.substr(0, 10) == "100,50 500" && w.draws.size() <= 3) << w.chunks;
     }
 }
 
 TEST(LayOutText, LineStartRuleAndTextColour) {
-    for (const char* c :
-         {"、", "。", "，", "．", "・", "…", "‥", "”", "’", "（", "」", "　", ",", ".", " "})
-        EXPECT_TRUE(LineStartForbidden(c, std::strlen(c))) << c;
-    for (const char* c : {"あ", "）", "「", "ソ", "A", "\x81"})
-        EXPECT_FALSE(LineStartForbidden(c, std::strlen(c))) << c;
+    for (const char* p = "、。，．・…‥”’（」　"; *p; p += 2)
+        EXPECT_TRUE(LineStartForbidden(p, 2)) << p;
+    for (const char* p = "あ）「ソ"; *p; p += 2) EXPECT_FALSE(LineStartForbidden(p, 2)) << p;
+    for (char c : std::string(",. A\x81"))
+        EXPECT_EQ(LineStartForbidden(&c, 1), c == ',' || c == '.' || c == ' ') << c;
     // Near-black text would vanish in a sprite keyed on black: it becomes 16 grey.
     const uint32_t colours[] = {0x080808, 0, 0x0F0F0F, 0x100808, 0xFFFFFF};
     const uint32_t shown[] = {0x101010, 0x101010, 0x101010, 0x100808, 0xFFFFFF};
