@@ -49,12 +49,12 @@ TEST_F(OverlayStep, DueTogetherSourceTwoIsFetchedFirstAndResultsApplyOnALaterFra
     EXPECT_EQ(Text(SLOT_NEWS1) + std::to_string(NewsCount[0]), kNewsFailureText + std::string("1"));
     EXPECT_STREQ(NewsHeadlines[0][1], "old second");  // slots the fetch did not write are kept
     EXPECT_EQ(TakeNewsJob(), 0);
-    const char* texts[] = {"600", "45.5s", "29.9", "", "-5", "nan"};
-    const float seconds[] = {600, 45.5f, 30, 30, 30, 30};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(NewsInterval(texts[i]), seconds[i]) << texts[i];
+    const char* texts[] = {"45.5s", "29.9", "-5", "nan"};
+    const float seconds[] = {45.5f, 30, 30, 30};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(NewsInterval(texts[i]), seconds[i]) << texts[i];
 }
 
-TEST_F(OverlayStep, LinesRiseByDepthWrapBelowTheBottomAndDrawByDepth) {
+TEST_F(OverlayStep, LinesRiseByDepthWrapBelowTheBottomDrawByDepthAndShowTheTime) {
     // depth * H / 480 pixels a second; above -H/12 a line re-enters 53H/48 lower with a new depth
     // and x, a news line at x 0 with its source's next headline (none before the first fetch).
     const struct {
@@ -90,11 +90,9 @@ TEST_F(OverlayStep, LinesRiseByDepthWrapBelowTheBottomAndDrawByDepth) {
     int order[kOverlaySlots];
     ASSERT_EQ(OverlayDrawOrder(order), 6);
     EXPECT_EQ(std::vector<int>(order, order + 6), std::vector<int>({1, 4, 0, 2, 6, 3}));
-}
 
-TEST_F(OverlayStep, TextLinesTakeTheLocalTimeAndTheRate) {
-    config.SHOW[SLOT_TIME] = config.SHOW[SLOT_DATE] = config.SHOW[SLOT_FPS] = 1;
-    char clock[2][32];  // the C library's, before and after the step (the minute may turn)
+    // The clock lines take the C library's local time (read before and after: it may turn).
+    char clock[2][32];
     for (int i = 0; i < 2; ++i) {
         const std::time_t t = std::time(nullptr);
         std::strftime(clock[i], 32, "TIME %H:%M DATE %m/%d 50.0 FPS", std::localtime(&t));
@@ -128,30 +126,28 @@ struct Recorder {
     }
 };
 
-// The line from x 100 to 160 holds five double-byte characters (100 buffer pixels).
+// The line from x 100 to 160 holds five double-byte characters (100 buffer pixels). The buffer
+// width splits a line into chunks; the tallest character sets the line step; the bottom cuts.
 TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStop) {
-    const char* texts[] = {"あいうえお。か", "あいうえおかき", "あい\nう\n\nえ",
-                           "\x82\x81\x42ソ\x82"};
-    const char* chunks[] = {
-        "100,50 120x48 100,74 20x48",  // a full stop stays on its line
-        "100,50 100x48 100,74 40x48",  // any other character starts the next
-        "100,50 40x48 100,74 20x48 100,98 0x48 100,122 20x48",  // line feeds, an empty line
-        "100,50 50x48"};  // 82 81 then 42 is not "。"; a lone lead byte at the end is dropped
-    for (int i = 0; i < 4; ++i) {
+    const struct {
+        const char* text;
+        int bottom, bufferWidth, tall;
+        const char* chunks;
+    } cases[] = {
+        {"あいうえお。か", 400, 1000, 48, "100,50 120x48 100,74 20x48"},  // a full stop stays
+        {"あいうえおかき", 400, 1000, 48, "100,50 100x48 100,74 40x48"},  // others go on
+        {"あい\nう\n\nえ", 400, 1000, 48, "100,50 40x48 100,74 20x48 100,98 0x48 100,122 20x48"},
+        {"\x82\x81\x42ソ\x82", 400, 1000, 48, "100,50 50x48"},  // 82 81 42 is no "。"; a lone lead
+        {"あいうえ", 400, 50, 48, "100,50 40x48 120,50 40x48"},
+        {"あ■いうえおか", 400, 1000, 61, "100,50 100x62 100,81 40x48"},  // the tallest: step
+        {"あいうえおかきくけこさし", 80, 1000, 48, "100,50 100x48 100,74 100x12"}};  // cut
+    for (const auto& c : cases) {
         Recorder r;
-        r.LayOut(texts[i]);
-        EXPECT_EQ(r.chunks, chunks[i]) << i;
+        r.tall = c.tall;
+        r.LayOut(c.text, {100, 50, 160, c.bottom}, c.bufferWidth);
+        EXPECT_EQ(r.chunks, c.chunks) << c.text;
     }
-    // The buffer width splits a line into chunks; the tallest character sets the line step; the
-    // bottom edge cuts the last line; a character carried over is drawn again at x 0.
-    Recorder narrow, tall, cut, once, r;
-    narrow.LayOut("あいうえ", {100, 50, 160, 400}, 50);
-    EXPECT_EQ(narrow.chunks, "100,50 40x48 120,50 40x48");
-    tall.tall = 61;
-    tall.LayOut("あ■いうえおか");
-    EXPECT_EQ(tall.chunks, "100,50 100x62 100,81 40x48");
-    cut.LayOut("あいうえおかきくけこさしすせそ", {100, 50, 160, 80});
-    EXPECT_EQ(cut.chunks, "100,50 100x48 100,74 100x12");
+    Recorder once, r;  // a character carried over is drawn again at x 0
     const TextBox covered = once.LayOut("あいうえおかき");
     EXPECT_EQ(std::vector<int>({covered.right, covered.bottom, once.draws[5], once.draws[6]}),
               std::vector<int>({150, 98, 100, 0}));
