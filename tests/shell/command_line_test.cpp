@@ -1,14 +1,24 @@
-// The command line, the program's paths, the frame clock, the cursor rule and the frame pacing.
+// The command line and the program's paths, the frame clock and pacing, the cursor rule, and the
+// key and mouse handling on the real process-wide state (settings, news store, overlay slots).
 #include "shell/command_line.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "overlay/news_lines.h"
+#include "overlay/overlay_step.h"
+#include "settings/settings.h"
 #include "shell/frame_clock.h"
 #include "shell/frame_pacer.h"
-#include "shell/shell_state.h"
+#include "shell/handle_key.h"
+#include "shell/overlay_layout.h"
+#include "shell/random.h"
+
+namespace {
 
 TEST(CommandLine, ModePreviewWindowPathsAndBoundedCopy) {
     // Mode from the second character, the preview window's number from the fourth.
@@ -20,24 +30,19 @@ TEST(CommandLine, ModePreviewWindowPathsAndBoundedCopy) {
                    : m.preview ? "p"
                                : "s") +
                       std::to_string(m.previewWindow),
-                  modes[i])
-            << lines[i];
+                  modes[i]);
     }
     ApplyRunMode(ParseRunMode("/p 5"));
     EXPECT_TRUE(previewMode && runWhileInactive && !fullScreen && !mouseEndsSaver && !configMode);
-
-    // The settings file and the block shapes beside the program ("" = the bare names).
-    const std::pair<const char*, const char*> paths[] = {
-        {"\"C:\\Dir\\KORAVEN.SCR\" /s", "C:\\Dir\\"},
-        {"C:\\KORAVEN.SCR\\koraven.scr /s", "C:\\KORAVEN.SCR\\"},  // lower case first
-        {"C:\\a\\koraven.scr /s C:\\b\\koraven.scr", "C:\\a\\"},
-        {"\"C:\\Dir\\Koraven.scr\" /s", ""},
-        {"\"", ""}};
-    for (const auto& k : paths) {
-        DerivePaths(k.first);
+    // The settings file and the block shapes beside the program ("" = the bare names; the lower
+    // case name is looked for first, the first one counts).
+    const char* commandLines[] = {"\"C:\\Dir\\KORAVEN.SCR\" /s", "\"C:\\Dir\\Koraven.scr\" /s",
+                                  "\"", "C:\\KORAVEN.SCR\\koraven.scr /s C:\\b\\koraven.scr"};
+    const char* folders[] = {"C:\\Dir\\", "", "", "C:\\KORAVEN.SCR\\"};
+    for (int i = 0; i < 4; ++i) {
+        DerivePaths(commandLines[i]);
         EXPECT_EQ(std::string(settingsPath) + blockPattern,
-                  std::string(k.second) + "koraven.ini" + k.second + "*.x")
-            << k.first;
+                  std::string(folders[i]) + "koraven.ini" + folders[i] + "*.x");
     }
     // A name ending exactly at the last byte that fits still counts; one byte more and it does not.
     const std::string edge = std::string(kPathCapacity - 12, 'B') + "koraven.scr";
@@ -45,25 +50,21 @@ TEST(CommandLine, ModePreviewWindowPathsAndBoundedCopy) {
     EXPECT_EQ(std::string(settingsPath), edge.substr(0, kPathCapacity - 12) + "koraven.ini");
     DerivePaths(("\"B" + edge + "\" /s").c_str());
     EXPECT_STREQ(settingsPath, "koraven.ini");
-
     char buf[6];  // a bounded copy cuts at a whole Shift-JIS character
-    const char* texts[] = {"abcdefgh", "ab\x93\x60\x8c\xbe", "", "a\x93"};
-    const char* copies[] = {"abcde", "ab\x93\x60", "", "a\x93"};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(CopyBounded(buf, sizeof buf, texts[i]), std::strlen(copies[i]));
-        EXPECT_STREQ(buf, copies[i]);
-    }
+    const char *texts[] = {"abcdefgh", "ab\x93\x60\x8c\xbe", "a\x93"},
+               *copies[] = {"abcde", "ab\x93\x60", "a\x93"};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(std::to_string(CopyBounded(buf, sizeof buf, texts[i])) + buf,
+                  std::to_string(std::strlen(copies[i])) + copies[i]);
     EXPECT_EQ(CopyBounded(buf, 1, "abc") + buf[0], 0u);
 }
 
 TEST(FrameClock, DeltasDeadlinesCursorAndPacing) {
     EXPECT_FLOAT_EQ(FrameDeltaSeconds(10u, 0xFFFFFFF0u), 0.026f);  // across the wrap of 2^32
-    const uint32_t readings[] = {1000, 1001, 0xFFFFFF00u, 0x101u, 0u, 0xFFFFFFFEu};
-    const uint32_t deadlines[] = {1000, 1000, 0x100u, 0x100u, 0xFFFFFFFFu, 0xFFFFFFFFu};
-    const bool passed[] = {false, true, false, true, true, false};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(DeadlinePassed(readings[i], deadlines[i]), passed[i]) << i;
-    const ScreenPoint o = {100, 50};
+    const uint32_t readings[] = {1000, 1001, 0xFFFFFF00u, 0x101u, 0xFFFFFFFEu, 0u};       // every
+    const uint32_t deadlines[] = {1000, 1000, 0x100u, 0x100u, 0xFFFFFFFFu, 0xFFFFFFFFu};  // second
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(DeadlinePassed(readings[i], deadlines[i]), i % 2 == 1);
+    const ScreenPoint o = {100, 50};  // inside the client area, outside preview: hidden
     EXPECT_TRUE(CursorInside(o, 640, 480, 100, 50) && CursorInside(o, 640, 480, 739, 529));
     EXPECT_FALSE(CursorInside(o, 640, 480, 740, 100) || CursorInside(o, 640, 480, 99, 100));
     EXPECT_EQ(CursorChange(true, false, true) * 10 + CursorChange(false, false, false), -9);
@@ -87,3 +88,73 @@ TEST(FrameClock, DeltasDeadlinesCursorAndPacing) {
     FrameRan(p, 2000000);
     EXPECT_EQ(TimeUntilFrame(p, 2000000), 20000);
 }
+
+class Keys : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetShellState(), ResetSettings(), ResetNewsStore(), ResetOverlay(), ResetMousePosition();
+    }
+    static std::string Shown() {
+        return std::string(overlayLines[SLOT_NEWS1].text) + " " + overlayLines[SLOT_NEWS2].text;
+    }
+};
+
+TEST_F(Keys, DigitsToggleTheirOwnLineAndKeypadPlusMinusStepEachSourceOverItsCount) {
+    // '1'..'7' switch the lines on one by one, keypad 1..7 switch them off; other keys nothing.
+    const int others[] = {'0', '8', 0x60, 0x68, 0x101};
+    for (int i = 0; i < 14 + 5; ++i) {
+        const int key = i < 7 ? '1' + i : i < 14 ? kKeyNumpad1 + i - 7 : others[i - 14];
+        HandleKey(key);
+        std::string flags;
+        for (int s : config.SHOW) flags += char('0' + s);
+        const int on = i < 7 ? i + 1 : i < 14 ? 13 - i : 0;
+        EXPECT_EQ(flags, std::string(7 - on, '0').insert(i < 7 ? 0 : 7 - on, on, '1')) << i;
+        EXPECT_EQ(heldKey, key);
+    }
+    for (int source = 0; source < 2; ++source) {
+        NewsCount[source] = 3 + 2 * source;
+        for (int i = 0; i < NewsCount[source]; ++i)
+            std::snprintf(NewsHeadlines[source][i], kHeadlineSize, "s%d-h%d", source, i);
+    }
+    NewsCurrent[0] = NewsCurrent[1] = 2;
+    HandleKey(kKeyAdd);
+    EXPECT_EQ(Shown(), "s0-h0 s1-h3");
+    for (int i = 0; i < 4; ++i) HandleKey(kKeySubtract);
+    EXPECT_EQ(Shown(), "s0-h2 s1-h4");
+    NewsCount[0] = 0;  // a source without headlines is not stepped
+    std::strcpy(overlayLines[SLOT_NEWS1].text, "loading");
+    HandleKey(kKeyAdd);
+    EXPECT_EQ(Shown(), "loading s1-h0");
+    NewsCount[0] = 3;  // out-of-range index or count never reads outside the store
+    NewsCurrent[0] = -7;
+    NewsCount[1] = 1000;
+    HandleKey(kKeySubtract);
+    EXPECT_EQ(NewsCurrent[0] * 1000 + NewsCurrent[1], 1000 + kNewsSlots - 1);
+    // A headline is copied bounded by its slot (no terminator there) and cut at a whole character.
+    std::memset(NewsHeadlines[0][0], 'x', kHeadlineSize);
+    std::memset(NewsHeadlines[1][0], 'y', kHeadlineSize);
+    std::memcpy(NewsHeadlines[1][0] + 198, "\x83\x40", 2);  // a character ending at byte 200
+    NewsCurrent[0] = 2;
+    HandleKey(kKeyAdd);
+    EXPECT_EQ(Shown(), std::string(199, 'x') + " " + std::string(198, 'y'));
+}
+
+TEST_F(Keys, MouseMovesCountOnlyWhenBothCoordinatesChangeAndTheLayoutDrawsFromRand) {
+    const uint16_t xs[] = {100, 150, 150, 151, 151, 0, 1}, ys[] = {100, 100, 160, 161, 0, 65535, 1};
+    const int counts[] = {1, 1, 1, 2, 2, 3, 4};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(CountMouseMove(xs[i], ys[i]), counts[i] >= 3) << i;
+        EXPECT_EQ(mouseMoveCount, counts[i]) << i;
+    }
+    mouseMoveCount = INT_MAX;  // saturates instead of overflowing
+    EXPECT_TRUE(CountMouseMove(2, 2));
+    EXPECT_EQ(mouseMoveCount, INT_MAX);
+    // Depth, then x below 80% of the width, per slot from the generator (rand(): 41, 18467, ...).
+    SeedRand(1);
+    LayOutOverlayLines();
+    EXPECT_EQ(overlayLines[0].depth * 1000 + overlayLines[0].x, 33035);
+    EXPECT_EQ(overlayLines[1].depth * 1000 + overlayLines[1].x, 38388);       // 6334, 26500
+    EXPECT_EQ(overlayLines[SLOT_NEWS2].x + overlayLines[SLOT_NEWS2].y, 338);  // at x 0
+}
+
+}  // namespace
