@@ -49,40 +49,31 @@ TEST_F(OverlayStep, DueTogetherSourceTwoIsFetchedFirstAndResultsApplyOnALaterFra
     EXPECT_EQ(Text(SLOT_NEWS1) + std::to_string(NewsCount[0]), kNewsFailureText + std::string("1"));
     EXPECT_STREQ(NewsHeadlines[0][1], "old second");  // slots the fetch did not write are kept
     EXPECT_EQ(TakeNewsJob(), 0);
-    const char* texts[] = {"45.5s", "29.9", "-5", "nan"};
-    const float seconds[] = {45.5f, 30, 30, 30};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(NewsInterval(texts[i]), seconds[i]) << texts[i];
+    for (const char* text : {"29.9", "-5", "nan"}) EXPECT_EQ(NewsInterval(text), 30.0f) << text;
+    EXPECT_EQ(NewsInterval("45.5s"), 45.5f);
 }
 
 TEST_F(OverlayStep, LinesRiseByDepthWrapBelowTheBottomDrawByDepthAndShowTheTime) {
     // depth * H / 480 pixels a second; above -H/12 a line re-enters 53H/48 lower with a new depth
     // and x, a news line at x 0 with its source's next headline (none before the first fetch).
-    const struct {
-        int slot;
-        float y, dt;
-        int height;
-        float after;
-        const char* text;
-    } cases[] = {{SLOT_INFO, 300, 1, 480, 284, ""},
-                 {SLOT_FPS, 300, 1, 480, 261, ""},
-                 {SLOT_INFO, 500, 0.3f, 768, 492.32f, ""},
-                 {SLOT_DATE, 300, 1, 480, 300, ""},
-                 {SLOT_TIME, -40, 0, 480, -40, ""},
-                 {SLOT_MSG, -40.5f, 0, 480, 489.5f, ""},
-                 {SLOT_NEWS1, -40.5f, 0, 480, 489.5f, "first"},
-                 {SLOT_NEWS2, -41, 0, 480, 489, ""}};
-    for (const auto& c : cases) {  // the date hidden: it stands
+    const int slots[] = {SLOT_INFO, SLOT_FPS, SLOT_INFO,  SLOT_DATE,
+                         SLOT_TIME, SLOT_MSG, SLOT_NEWS1, SLOT_NEWS2};
+    const float ys[] = {300, 300, 500, 300, -40, -40.5f, -40.5f, -41},
+                dts[] = {1, 1, 0.3f, 1, 0, 0, 0, 0};
+    const float after[] = {284, 261, 492.32f, 300, -40, 489.5f, 489.5f, 489};  // the date hidden
+    for (int i = 0; i < 8; ++i) {
         SetUp();
         std::strcpy(NewsHeadlines[0][0], "first");
         NewsCount[0] = 2;
         NewsCurrent[0] = 1;
-        OverlayLine& line = overlayLines[c.slot];
-        config.SHOW[c.slot] = c.slot != SLOT_DATE;
-        line = OverlayLine{{}, c.slot == SLOT_FPS ? 39 : 16, 33, c.y};
-        MoveOverlayLines(c.dt, c.height);
-        EXPECT_FLOAT_EQ(line.y, c.after) << c.slot << " " << c.y;
-        EXPECT_EQ(Text(c.slot), c.text) << c.slot;
-        EXPECT_TRUE(line.depth >= 16 && line.depth < 40 && (c.slot < SLOT_NEWS1 || line.x == 0));
+        const int slot = slots[i];
+        OverlayLine& line = overlayLines[slot];
+        config.SHOW[slot] = slot != SLOT_DATE;
+        line = OverlayLine{{}, slot == SLOT_FPS ? 39 : 16, 33, ys[i]};
+        MoveOverlayLines(dts[i], i == 2 ? 768 : 480);
+        EXPECT_FLOAT_EQ(line.y, after[i]) << i;
+        EXPECT_EQ(Text(slot), slot == SLOT_NEWS1 ? "first" : "") << i;
+        EXPECT_TRUE(line.depth >= 16 && line.depth < 40 && (slot < SLOT_NEWS1 || line.x == 0));
     }
     const int depths[7] = {20, 16, 20, 39, 16, 25, 20};  // equal depths keep the slot order
     for (int slot = 0; slot < 7; ++slot)
