@@ -23,12 +23,8 @@ TEST(CommandLine, ModePreviewWindowPathsAndBoundedCopy) {
     const char* lines[] = {"", "-C", "/c:1234", "/p 1234", "-P:12", "/p1234", "/p", "/p -5", "/"};
     const char* modes[] = {"c0", "c0", "c0", "p1234", "p12", "p234", "p0", "p-5", "s0"};
     for (int i = 0; i < 9; ++i) {
-        const RunMode m = ParseRunMode(lines[i]);
-        EXPECT_EQ((m.config    ? "c"
-                   : m.preview ? "p"
-                               : "s") +
-                      std::to_string(m.previewWindow),
-                  modes[i]);
+        const RunMode m = ParseRunMode(lines[i]);  // s: the saver, c: configure, p: preview
+        EXPECT_EQ("spcc"[m.config * 2 + m.preview] + std::to_string(m.previewWindow), modes[i]);
     }
     ApplyRunMode(ParseRunMode("/p 5"));
     EXPECT_TRUE(previewMode && runWhileInactive && !fullScreen && !mouseEndsSaver && !configMode);
@@ -86,17 +82,12 @@ TEST(FrameClock, DeltasDeadlinesCursorAndPacing) {
     EXPECT_EQ(TimeUntilFrame(p, 2000000), 20000);
 }
 
-class Keys : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ResetShellState(), ResetSettings(), ResetNewsStore(), ResetOverlay(), ResetMousePosition();
-    }
-    static std::string Shown() {
-        return std::string(overlayLines[SLOT_NEWS1].text) + " " + overlayLines[SLOT_NEWS2].text;
-    }
-};
+std::string Shown() {
+    return std::string(overlayLines[SLOT_NEWS1].text) + " " + overlayLines[SLOT_NEWS2].text;
+}
 
-TEST_F(Keys, DigitsToggleTheirOwnLineAndKeypadPlusMinusStepEachSourceOverItsCount) {
+TEST(Keys, DigitsToggleTheirOwnLineAndKeypadPlusMinusStepEachSourceOverItsCount) {
+    ResetShellState(), ResetSettings(), ResetNewsStore(), ResetOverlay();
     // '1'..'7' switch the lines on one by one, keypad 1..7 switch them off; other keys nothing.
     const int others[] = {'0', '8', 0x60, 0x68, 0x101};
     for (int i = 0; i < 14 + 5; ++i) {
@@ -136,7 +127,8 @@ TEST_F(Keys, DigitsToggleTheirOwnLineAndKeypadPlusMinusStepEachSourceOverItsCoun
     EXPECT_EQ(Shown(), std::string(199, 'x') + " " + std::string(198, 'y'));
 }
 
-TEST_F(Keys, MouseMovesCountOnlyWhenBothCoordinatesChange) {
+TEST(Keys, MouseMovesCountOnlyWhenBothCoordinatesChange) {
+    ResetShellState(), ResetMousePosition();
     const uint16_t xs[] = {100, 150, 150, 151, 151, 0, 1}, ys[] = {100, 100, 160, 161, 0, 65535, 1};
     const int counts[] = {1, 1, 1, 2, 2, 3, 4};  // the third ends the saver
     for (int i = 0; i < 7; ++i) {
