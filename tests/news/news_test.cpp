@@ -14,7 +14,7 @@ namespace {
 
 // Every two-byte JIS X 0208 code, converted alone and compared with an independent converter
 // wherever that one knows the character.
-TEST(EucToSjis, EveryJisX0208CodeAgreesWithIconv) {
+TEST(EucToSjis, EveryJisX0208CodeAgreesWithIconvAndErrorsStopWithoutATerminator) {
     for (const char* target : {"SHIFT_JIS", "CP932"}) {
         iconv_t cd = iconv_open(target, "EUC-JP");
         ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1)) << target;
@@ -32,9 +32,6 @@ TEST(EucToSjis, EveryJisX0208CodeAgreesWithIconv) {
         iconv_close(cd);
         EXPECT_GE(compared, 6879) << target;  // the characters JIS X 0208 defines
     }
-}
-
-TEST(EucToSjis, OtherCharactersInPlaceAndErrorsWithoutATerminator) {
     // ASCII, half-width katakana, JIS X 0212 (as the ideographic space), "に"; in place the same.
     const std::string ascii = "<a href=\"x\">~\\ 0-9</a>\n\t";
     char out[64];
@@ -57,14 +54,14 @@ TEST(EucToSjis, OtherCharactersInPlaceAndErrorsWithoutATerminator) {
     EXPECT_EQ(EucToSjis("x", out, size_t{0x80000000u}), kEucBadCapacity);
 }
 
-TEST(PageReceive, ChunksAppendAsStringsUpToTheBufferAndTheClosingTagEndsIt) {
-    std::vector<char> page(kPageSize + 1, 'Z');
+TEST(News, PageBoundedHeadlinesCutWholeAndTheHostField) {
+    std::string page(kPageSize + 1, 'Z');  // received into a buffer of kPageSize bytes
     PageReceive r;
-    BeginPage(r, page.data());
+    BeginPage(r, &page[0]);
     char chunk[kChunkSize + 1] = {};
     for (const char* part : {"ab\0cd", "</ht", "ml>"})  // a NUL ends what is appended; a tag
         EXPECT_FALSE(AddChunk(r, std::strcpy(chunk, part), 5));  // split over two is not seen
-    EXPECT_STREQ(page.data(), "ab</html>");
+    EXPECT_STREQ(page.c_str(), "ab</html>");
     std::memset(chunk, 'x', kChunkSize);
     for (int i = 0; i < 30; ++i) EXPECT_FALSE(AddChunk(r, chunk, kChunkSize));  // 120 KB
     EXPECT_TRUE(r.length == kPageSize - 1 && page[kPageSize - 1] == '\0' && page[kPageSize] == 'Z');
@@ -73,26 +70,24 @@ TEST(PageReceive, ChunksAppendAsStringsUpToTheBufferAndTheClosingTagEndsIt) {
     EXPECT_TRUE(AddIdlePoll(r));
     AddChunk(r, chunk, 1);  // data reset the count
     EXPECT_FALSE(AddIdlePoll(r));
-}
 
-TEST(Extract, LinkTextsAfterTheStartMarkerUpToAHundredAndTheHostField) {
-    const char* pages[] = {
-        "<a ?a=1>one</a>@S@<a ?a=2>two</a><a x>x</a><a ?a=3>3 [PR]</a><a ?a=4>4</a>",
-        "@S@<a ?a=1><img src=p.gif></a><a ?a=2> two\n</a>",
-        "@S@<a ?a=1>a @S@ b</a>",
-        "@S@<a ?a=1>one",
-        "@S@<a ?a=1",
-        "<a ?a=1>one</a>"};
-    const char* kept[] = {"two|4", " two\n", "a @S@ b", "", "", "6"};  // 6: no start marker
+    // Headlines: the link texts after the start marker, up to a hundred.
+    const char* pages[] = {"<a ?a=1>1</a>@S@<a ?a=2>2</a><a x>x</a><a ?a=3>3]</a><a ?a=4>4</a>",
+                           "@S@<a ?a=1><img src=p.gif></a><a ?a=2> 2\n</a>",
+                           "@S@<a ?a=1>a @S@ b</a>",
+                           "@S@<a ?a=1>1",
+                           "@S@<a ?a=1",
+                           "<a ?a=1>1</a>"};
+    const char* kept[] = {"2|4", " 2\n", "a @S@ b", "", "", "6"};  // 6: no start marker
     static char slots[kNewsSlots][kHeadlineSize];
     int count = 0;
     for (int i = 0; i < 6; ++i) {
-        std::string page = pages[i], got;
-        const int result = ExtractHeadlines(&page[0], "@S@", "?a=", "]", slots, &count);
+        std::string text = pages[i], got;
+        const int result = ExtractHeadlines(&text[0], "@S@", "?a=", "]", slots, &count);
         for (int k = 0; k < count; ++k) got += (k ? "|" : "") + std::string(slots[k]);
         EXPECT_EQ(got + (result ? std::to_string(result) : ""), kept[i]) << i;
     }
-    std::string page = "<a ?a=1>one</a>";  // an empty reject word rejects every one
+    page.assign("<a ?a=1>one</a>");  // an empty reject word rejects every one
     EXPECT_EQ(ExtractHeadlines(&page[0], "", "?a=", "", slots, &count), 0);
     EXPECT_EQ(count, 0);
     // 198 single bytes then a two-byte character that would end at byte 200: left out. The
