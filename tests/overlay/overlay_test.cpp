@@ -108,7 +108,7 @@ struct Recorder {
 
 // The line from x 100 to 160 holds five double-byte characters (100 buffer pixels). The buffer
 // width splits a line into chunks; the tallest character sets the line step; the bottom cuts.
-TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStop) {
+TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStopAndDarkTextTurnsGrey) {
     const struct {
         const char* text;
         int bottom, bufferWidth, tall;
@@ -143,9 +143,7 @@ TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStop) {
         w.LayOut("＿あ", {100, 50, 160, 400}, 1000, fontHeight);
         EXPECT_TRUE(w.chunks.substr(0, 11) == " 100,50 500" && w.draws.size() <= 3) << w.chunks;
     }
-}
-
-TEST(LayOutText, LineStartRuleAndTextColour) {
+    // The characters that may not start a line.
     for (const char* p = "、。，．・…‥”’（」　"; *p; p += 2) EXPECT_TRUE(LineStartForbidden(p, 2));
     for (const char* p = "あ）「ソ"; *p; p += 2) EXPECT_FALSE(LineStartForbidden(p, 2)) << p;
     for (char c : std::string(",. A\x81")) EXPECT_EQ(LineStartForbidden(&c, 1), c < '0' && c > 0);
@@ -192,7 +190,7 @@ uint32_t Blended(const TextPixelLayout& l, std::vector<std::vector<uint32_t>> sq
     return dst.Get(x, y);
 }
 
-TEST(BlendTextPixels, EighthsOfTheSamplesOverTheBackgroundNeverOutsideThePictures) {
+TEST(BlendTextPixels, EighthsOfTheSamplesOverTheBackgroundNeverOutsideThePicturesAndClipping) {
     // One sample at the centre of (1, 1): (31 + 31) / 8 over black; no sample leaves a pixel.
     EXPECT_EQ(Blended(k565, {{2, 2, 1, 0xFFFF}}, 0, 1, 1), Rgb565(7, 7, 7));
     EXPECT_EQ(Blended(k555, {{2, 2, 1, 0x7FFF}}, 0, 1, 1), 7u << 10 | 7 << 5 | 7);
@@ -226,10 +224,9 @@ TEST(BlendTextPixels, EighthsOfTheSamplesOverTheBackgroundNeverOutsideThePicture
                             {p[0], p[1], p[2], p[3], p[4], p[5]});
         }
     }
-}
 
-TEST(ClipTextChunk, EdgesShortenAndMoveTheChunkTwoSourcePixelsAPixel) {
-    // A chunk, then what is left of it inside 640 x 480 (nothing when it is not drawn).
+    // Clipping: a chunk, then what is left of it inside 640 x 480 (nothing when none is), the
+    // source moving by two pixels a pixel.
     const std::vector<int> cases[] = {{630, 470, 0, 0, 20, 20, 630, 470, 0, 0, 10, 10},
                                       {-10, -3, 0, 0, 30, 30, 0, 0, 20, 6, 20, 27},
                                       {640, 0, 0, 0, 10, 10, 640, 0, 0, 0, 0, 10},
