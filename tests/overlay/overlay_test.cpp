@@ -49,7 +49,6 @@ TEST_F(OverlayStep, DueTogetherSourceTwoIsFetchedFirstAndResultsApplyOnALaterFra
     EXPECT_STREQ(NewsHeadlines[0][1], "old second");  // slots the fetch did not write are kept
     EXPECT_EQ(TakeNewsJob(), 0);
     for (const char* text : {"29.9", "-5", "nan"}) EXPECT_EQ(NewsInterval(text), 30.0f) << text;
-    EXPECT_EQ(NewsInterval("45.5s"), 45.5f);
 }
 
 TEST_F(OverlayStep, LinesRiseByDepthWrapBelowTheBottomAndDrawByDepth) {
