@@ -82,9 +82,9 @@ TEST_F(OverlayStep, LinesRiseByDepthWrapBelowTheBottomAndDrawByDepth) {
 }
 
 // Single-byte characters 9 wide (rounded to 10), double-byte ones 20, all `height` high; "■" is
-// `tall` high, "＿" 500 wide. Records the draws' x and the chunks as "penX,penY WxH".
+// 61 high, "＿" 500 wide. Records the draws' x and the chunks as "penX,penY WxH".
 struct Recorder {
-    int height = 48, tall = 48;
+    int height = 48;
     std::vector<int> draws;
     std::string chunks;
 
@@ -92,7 +92,7 @@ struct Recorder {
         auto* r = static_cast<Recorder*>(ctx);
         const std::string ch(bytes, length);
         r->draws.push_back(x);
-        return {ch == "＿" ? 500 : length == 2 ? 20 : 9, ch == "■" ? r->tall : r->height};
+        return {ch == "＿" ? 500 : length == 2 ? 20 : 9, ch == "■" ? 61 : r->height};
     }
     static void Blend(void* ctx, int penX, int penY, int w, int h, bool) {
         static_cast<Recorder*>(ctx)->chunks += " " + std::to_string(penX) + "," +
@@ -110,19 +110,18 @@ struct Recorder {
 TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStopAndDarkTextTurnsGrey) {
     const struct {
         const char* text;
-        int bottom, bufferWidth, tall;
+        int bottom, bufferWidth;
         const char* chunks;
     } cases[] = {
-        {"あいうえお。か", 400, 1000, 48, " 100,50 120x48 100,74 20x48"},  // a full stop stays
-        {"あいうえおかき", 400, 1000, 48, " 100,50 100x48 100,74 40x48"},  // others go on
-        {"あい\nう\n\nえ", 400, 1000, 48, " 100,50 40x48 100,74 20x48 100,98 0x48 100,122 20x48"},
-        {"\x82\x81\x42ソ\x82", 400, 1000, 48, " 100,50 50x48"},  // 82 81 42 is no "。"; a lone lead
-        {"あいうえ", 400, 50, 48, " 100,50 40x48 120,50 40x48"},
-        {"あ■いうえおか", 400, 1000, 61, " 100,50 100x62 100,81 40x48"},  // the tallest: step
-        {"あいうえおかきくけこさし", 80, 1000, 48, " 100,50 100x48 100,74 100x12"}};  // cut
+        {"あいうえお。か", 400, 1000, " 100,50 120x48 100,74 20x48"},  // a full stop stays
+        {"あいうえおかき", 400, 1000, " 100,50 100x48 100,74 40x48"},  // others go on
+        {"あい\nう\n\nえ", 400, 1000, " 100,50 40x48 100,74 20x48 100,98 0x48 100,122 20x48"},
+        {"\x82\x81\x42ソ\x82", 400, 1000, " 100,50 50x48"},  // 82 81 42 is no "。"; a lone lead
+        {"あいうえ", 400, 50, " 100,50 40x48 120,50 40x48"},
+        {"あ■いうえおか", 400, 1000, " 100,50 100x62 100,81 40x48"},  // the tallest: step
+        {"あいうえおかきくけこさし", 80, 1000, " 100,50 100x48 100,74 100x12"}};  // cut
     for (const auto& c : cases) {
         Recorder r;
-        r.tall = c.tall;
         r.LayOut(c.text, {100, 50, 160, c.bottom}, c.bufferWidth);
         EXPECT_EQ(r.chunks, c.chunks) << c.text;
     }
@@ -173,16 +172,13 @@ struct Picture {
 
 const TextPixelLayout k565{16, {11, 6, 0}, 0xFFFF}, k555{16, {10, 5, 0}, 0x7FFF},
     k888{32, {16, 8, 0}, 0xFFFFFF}, k24{24, {0, 0, 0}, 0};
-uint32_t Rgb565(uint32_t r, uint32_t g, uint32_t b) {
-    return r << 11 | g << 6 | b;
-}
 
-// Pixel (x, y) of a 4 x 4 picture over `back`, blended from an 8 x 8 source holding the squares
-// {x, y, size, value}.
+// Pixel (x, y) of a 5 x 4 target blended over a 4 x 5 background `back` from an 8 x 8 source
+// holding the squares {x, y, size, value}.
 uint32_t Blended(const TextPixelLayout& l, std::vector<std::vector<uint32_t>> squares,
                  uint32_t back, int x, int y, TextChunkPlacement c = {0, 0, 0, 0, 4, 4}) {
     Picture src(8, 8, l.bitsPerPixel, l.bitsPerPixel == 32 ? 0xFF000000 : 0),
-        bg(4, 4, l.bitsPerPixel, back), dst(4, 4, l.bitsPerPixel);
+        bg(4, 5, l.bitsPerPixel, back), dst(5, 4, l.bitsPerPixel);
     for (const auto& q : squares)
         for (uint32_t i = 0; i < q[2] * q[2]; ++i) src.Set(q[0] + i % q[2], q[1] + i / q[2], q[3]);
     BlendTextPixels(src.plane, dst.plane, bg.plane, l, c);
@@ -190,6 +186,7 @@ uint32_t Blended(const TextPixelLayout& l, std::vector<std::vector<uint32_t>> sq
 }
 
 TEST(BlendTextPixels, EighthsOfTheSamplesOverTheBackgroundNeverOutsideThePicturesAndClipping) {
+    const auto Rgb565 = [](uint32_t r, uint32_t g, uint32_t b) { return r << 11 | g << 6 | b; };
     // One sample at the centre of (1, 1): (31 + 31) / 8 over black; no sample leaves a pixel.
     EXPECT_EQ(Blended(k565, {{2, 2, 1, 0xFFFF}}, 0, 1, 1), Rgb565(7, 7, 7));
     EXPECT_EQ(Blended(k555, {{2, 2, 1, 0x7FFF}}, 0, 1, 1), 7u << 10 | 7 << 5 | 7);
@@ -211,19 +208,12 @@ TEST(BlendTextPixels, EighthsOfTheSamplesOverTheBackgroundNeverOutsideThePicture
             Blended(k565, {{1, 0, 1, 0xFFFF}, {3, 0, 1, 0xFFFF}}, 0, x, 0, {0, 0, 2, 0, 3, 2}),
             Rgb565(7, 7, 7));
     // Placements reaching outside any of the three pictures.
-    const int placements[][6] = {{0, 0, 0, 0, 100, 100}, {3, 3, 0, 0, 10, 10},
-                                 {-5, -5, 0, 0, 10, 10}, {0, 0, 14, 14, 10, 10},
-                                 {0, 0, -4, -4, 4, 4},   {2, 1, 100, 0, 2, 2},
-                                 {40, 40, 0, 0, 2, 2}};
-    for (const TextPixelLayout& l : {k565, k888, k24}) {
-        for (const auto& p : placements) {
-            Picture src(16, 16, l.bitsPerPixel, 0xFFFFFF), dst(5, 4, l.bitsPerPixel),
-                bg(4, 5, l.bitsPerPixel);
-            BlendTextPixels(src.plane, dst.plane, bg.plane, l,
-                            {p[0], p[1], p[2], p[3], p[4], p[5]});
-        }
-    }
-
+    const int placements[][6] = {
+        {0, 0, 0, 0, 100, 100}, {3, 3, 0, 0, 10, 10}, {-5, -5, 0, 0, 10, 10}, {0, 0, 6, 6, 10, 10},
+        {0, 0, -4, -4, 4, 4},   {2, 1, 100, 0, 2, 2}, {40, 40, 0, 0, 2, 2}};
+    for (const TextPixelLayout& l : {k565, k888, k24})
+        for (const auto& p : placements)
+            Blended(l, {{0, 0, 8, ~0u}}, 0, 0, 0, {p[0], p[1], p[2], p[3], p[4], p[5]});
     // Clipping: a chunk, then what is left of it inside 640 x 480 (nothing when none is), the
     // source moving by two pixels a pixel.
     const std::vector<int> cases[] = {{630, 470, 0, 0, 20, 20, 630, 470, 0, 0, 10, 10},
