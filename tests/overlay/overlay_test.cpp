@@ -1,7 +1,7 @@
-// The overlay: the frame step on the real process-wide state (news schedule and hand-over to the
-// fetch worker, line texts, motion, drawing order), the title text's line breaking and blending.
+// The overlay's frame step on the real process-wide state, the title's line breaking and blending.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -52,19 +52,19 @@ TEST_F(OverlayStep, DueTogetherSourceTwoIsFetchedFirstAndResultsApplyOnALaterFra
 }
 
 TEST_F(OverlayStep, LinesRiseByDepthWrapBelowTheBottomAndDrawByDepth) {
-    // depth * H / 480 pixels a second; above -H/12 a line re-enters 53H/48 lower with a new depth
-    // and x, a news line at x 0 with its source's next headline (none before the first fetch).
+    // Up depth * H / 480 pixels a second; above -H/12 back 53H/48 lower with a new depth and x, a
+    // news line at x 0 with its source's next headline (none before the first fetch).
     const int slots[] = {SLOT_INFO, SLOT_FPS, SLOT_INFO,  SLOT_DATE,
                          SLOT_TIME, SLOT_MSG, SLOT_NEWS1, SLOT_NEWS2};
     const float ys[] = {300, 300, 500, 300, -40, -40.5f, -40.5f, -41},
                 dts[] = {1, 1, 0.3f, 1, 0, 0, 0, 0};
     const float after[] = {284, 261, 492.32f, 300, -40, 489.5f, 489.5f, 489};  // the date hidden
+    std::strcpy(NewsHeadlines[0][0], "first");
+    NewsCount[0] = 2;
+    NewsCurrent[0] = 1;
     for (int i = 0; i < 8; ++i) {
-        SetUp();
-        std::strcpy(NewsHeadlines[0][0], "first");
-        NewsCount[0] = 2;
-        NewsCurrent[0] = 1;
         const int slot = slots[i];
+        std::fill(config.SHOW, config.SHOW + kOverlaySlots, 0);
         OverlayLine& line = overlayLines[slot];
         config.SHOW[slot] = slot != SLOT_DATE;
         line = OverlayLine{{}, slot == SLOT_FPS ? 39 : 16, 33, ys[i]};
@@ -105,8 +105,7 @@ struct Recorder {
     }
 };
 
-// The line from x 100 to 160 holds five double-byte characters (100 buffer pixels). The buffer
-// width splits a line into chunks; the tallest character sets the line step; the bottom cuts.
+// A line from x 100 to 160 holds five double-byte characters (100 buffer pixels).
 TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStopAndDarkTextTurnsGrey) {
     const struct {
         const char* text;
@@ -116,8 +115,8 @@ TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStopAndDarkTextTurnsGrey) {
         {"あいうえお。か", 400, 1000, " 100,50 120x48 100,74 20x48"},  // a full stop stays
         {"あいうえおかき", 400, 1000, " 100,50 100x48 100,74 40x48"},  // others go on
         {"あい\nう\n\nえ", 400, 1000, " 100,50 40x48 100,74 20x48 100,98 0x48 100,122 20x48"},
-        {"\x82\x81\x42ソ\x82", 400, 1000, " 100,50 50x48"},  // 82 81 42 is no "。"; a lone lead
-        {"あいうえ", 400, 50, " 100,50 40x48 120,50 40x48"},
+        {"\x82\x81\x42ソ\x82", 400, 1000, " 100,50 50x48"},   // 82 81 42 is no "。"; a lone lead
+        {"あいうえ", 400, 50, " 100,50 40x48 120,50 40x48"},  // the buffer width splits
         {"あ■いうえおか", 400, 1000, " 100,50 100x62 100,81 40x48"},  // the tallest: step
         {"あいうえおかきくけこさし", 80, 1000, " 100,50 100x48 100,74 100x12"}};  // cut
     for (const auto& c : cases) {
@@ -125,16 +124,11 @@ TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStopAndDarkTextTurnsGrey) {
         r.LayOut(c.text, {100, 50, 160, c.bottom}, c.bufferWidth);
         EXPECT_EQ(r.chunks, c.chunks) << c.text;
     }
-    Recorder once, r;  // a character carried over is drawn again at x 0
+    Recorder once;  // a character carried over is drawn again at x 0
     const TextBox covered = once.LayOut("あいうえおかき");
     EXPECT_EQ(std::vector<int>({covered.right, covered.bottom, once.draws[5], once.draws[6]}),
               std::vector<int>({150, 98, 100, 0}));
-    // A long text stays in the box; a character wider than the line is drawn once, not retried
-    // forever (even at height 0).
-    std::string longText;
-    for (int i = 0; i < 5000; ++i) longText += i % 7 == 0 ? "。" : i % 5 == 0 ? "a" : "あ";
-    const TextBox box = r.LayOut(longText.c_str(), {100, 50, 160, 300}, 64);
-    EXPECT_TRUE(box.right <= 160 + 10 && box.bottom <= 300 && r.draws.size() < 200u);
+    // A character wider than the line is drawn once, not retried forever (even at height 0).
     for (int fontHeight : {48, 0}) {
         Recorder w;
         w.height = 0;
@@ -151,8 +145,7 @@ TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStopAndDarkTextTurnsGrey) {
     for (int i = 0; i < 5; ++i) EXPECT_EQ(TextColorForSprite(colours[i]), shown[i]) << i;
 }
 
-// w x h pixels, rows a little longer than their pixels as a surface's may be, and no more memory:
-// a read or write outside trips the address sanitizer.
+// w x h pixels, rows longer than their pixels, and no more memory: the sanitizer sees overruns.
 struct Picture {
     int bytes;
     std::vector<uint8_t> memory;
@@ -173,8 +166,7 @@ struct Picture {
 const TextPixelLayout k565{16, {11, 6, 0}, 0xFFFF}, k555{16, {10, 5, 0}, 0x7FFF},
     k888{32, {16, 8, 0}, 0xFFFFFF}, k24{24, {0, 0, 0}, 0};
 
-// Pixel (x, y) of a 5 x 4 target blended over a 4 x 5 background `back` from an 8 x 8 source
-// holding the squares {x, y, size, value}.
+// Pixel (x, y) of a 5 x 4 target blended over a 4 x 5 `back` from 8 x 8 squares {x, y, size, v}.
 uint32_t Blended(const TextPixelLayout& l, std::vector<std::vector<uint32_t>> squares,
                  uint32_t back, int x, int y, TextChunkPlacement c = {0, 0, 0, 0, 4, 4}) {
     Picture src(8, 8, l.bitsPerPixel, l.bitsPerPixel == 32 ? 0xFF000000 : 0),
@@ -193,8 +185,7 @@ TEST(BlendTextPixels, EighthsOfTheSamplesOverTheBackgroundNeverOutsideThePicture
     EXPECT_EQ(Blended(k565, {{2, 2, 1, 0xFFFF}}, 0, 2, 2), 0u);
     // Nine samples leave the background out: (9 s + 31) / 8, at most 31.
     EXPECT_EQ(Blended(k565, {{1, 1, 3, Rgb565(31, 10, 5)}}, 0xFFFF, 1, 1), Rgb565(31, 15, 9));
-    // (0, 0) has no left column and no upper row: four samples, the background weighs 4;
-    // (1, 0) sees only two of them, the background weighs 6.
+    // (0, 0) has no left column nor upper row: 4 samples, the background weighs 4; (1, 0): 2, 6.
     const uint32_t red = Rgb565(31, 0, 0), back = Rgb565(0, 16, 31);
     EXPECT_EQ(Blended(k565, {{0, 0, 2, red}}, back, 0, 0), Rgb565(155 / 8, 95 / 8, 155 / 8));
     EXPECT_EQ(Blended(k565, {{0, 0, 2, red}}, back, 1, 0), Rgb565(93 / 8, 127 / 8, 217 / 8));
@@ -214,8 +205,8 @@ TEST(BlendTextPixels, EighthsOfTheSamplesOverTheBackgroundNeverOutsideThePicture
     for (const TextPixelLayout& l : {k565, k888, k24})
         for (const auto& p : placements)
             Blended(l, {{0, 0, 8, ~0u}}, 0, 0, 0, {p[0], p[1], p[2], p[3], p[4], p[5]});
-    // Clipping: a chunk, then what is left of it inside 640 x 480 (nothing when none is), the
-    // source moving by two pixels a pixel.
+    // Clipping to 640 x 480: a chunk, then what is left (none: not drawn); two source pixels a
+    // pixel.
     const std::vector<int> cases[] = {{630, 470, 0, 0, 20, 20, 630, 470, 0, 0, 10, 10},
                                       {-10, -3, 0, 0, 30, 30, 0, 0, 20, 6, 20, 27},
                                       {640, 0, 0, 0, 10, 10, 640, 0, 0, 0, 0, 10},
