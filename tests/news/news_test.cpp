@@ -1,5 +1,4 @@
-// The portable half of the news fetch: the EUC-JP converter (checked against glibc's iconv),
-// the receive of a page into its bounded buffer, the headline extraction and the host field.
+// The news fetch's portable half: EUC-JP conversion, the page buffer, headlines, the host field.
 #include <gtest/gtest.h>
 #include <iconv.h>
 
@@ -10,10 +9,7 @@
 #include "news/euc_to_sjis.h"
 #include "news/headlines.h"
 
-namespace {
-
-// Every two-byte JIS X 0208 code, converted alone and compared with an independent converter
-// wherever that one knows the character.
+// Every JIS X 0208 code converted alone agrees with glibc's iconv wherever iconv knows it.
 TEST(EucToSjis, EveryJisX0208CodeAgreesWithIconvAndErrorsStopWithoutATerminator) {
     for (const char* target : {"SHIFT_JIS", "CP932"}) {
         iconv_t cd = iconv_open(target, "EUC-JP");
@@ -23,7 +19,6 @@ TEST(EucToSjis, EveryJisX0208CodeAgreesWithIconvAndErrorsStopWithoutATerminator)
             char in[3] = {char(code / 94 + 0xA1), char(code % 94 + 0xA1), 0}, theirs[8], ours[3];
             char *ip = in, *op = theirs;
             size_t il = 2, ol = sizeof theirs;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
             if (iconv(cd, &ip, &il, &op, &ol) == size_t(-1)) continue;
             ASSERT_EQ(EucToSjis(in, ours, sizeof ours), 3) << code;
             EXPECT_EQ(std::string(ours, 2), std::string(theirs, op - theirs)) << target << code;
@@ -71,7 +66,7 @@ TEST(News, PageBoundedHeadlinesCutWholeAndTheHostField) {
     AddChunk(r, chunk, 1);  // data reset the count
     EXPECT_FALSE(AddIdlePoll(r));
 
-    // Headlines: the link texts after the start marker, up to a hundred.
+    // Headlines: the link texts after the start marker, a hundred at most.
     const char* pages[] = {"<a ?a=1>1</a>@S@<a ?a=2>2</a><a x>x</a><a ?a=3>3]</a><a ?a=4>4</a>",
                            "@S@<a ?a=1><img src=p.gif></a><a ?a=2> 2\n</a>",
                            "@S@<a ?a=1>a @S@ b</a>",
@@ -90,8 +85,7 @@ TEST(News, PageBoundedHeadlinesCutWholeAndTheHostField) {
     page.assign("<a ?a=1>one</a>");  // an empty reject word rejects every one
     EXPECT_EQ(ExtractHeadlines(&page[0], "", "?a=", "", slots, &count), 0);
     EXPECT_EQ(count, 0);
-    // 198 single bytes then a two-byte character that would end at byte 200: left out. The
-    // reject word counts in the whole text, beyond the cut too. A hundred at most are examined.
+    // Cut at 199 bytes and a whole character; the reject word counts beyond the cut too.
     page = "<a ?a=1>" + std::string(198, 'x') + "\x88\x9Fyy</a><a ?a=2>" + std::string(250, 'r') +
            "]</a>";
     for (int i = 0; i < 150; ++i) page += "<a ?a=" + std::to_string(i) + ">h</a>";
@@ -110,5 +104,3 @@ TEST(News, PageBoundedHeadlinesCutWholeAndTheHostField) {
         EXPECT_EQ(ok ? std::string(host) + ":" + std::to_string(port) : "", i < 3 ? split[i] : "");
     }
 }
-
-}  // namespace

@@ -8,9 +8,7 @@
 
 #include "settings/dialog_fields.h"
 
-namespace {
-
-std::string Colour(std::string text) {
+static std::string Colour(std::string text) {
     ParseColour(2, &text[0]);
     return FormatColour(2);
 }
@@ -66,5 +64,3 @@ TEST(Settings, TextValuesClampsAndTheDialogsView) {
     FormatTrackbarLabel(trackbarFields[0], label);
     EXPECT_STREQ(label, "-30");
 }
-
-}  // namespace

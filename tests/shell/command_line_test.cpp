@@ -1,5 +1,4 @@
-// The command line and the program's paths, the frame clock and pacing, the cursor rule, and the
-// key and mouse handling on the real process-wide state (settings, news store, overlay slots).
+// The command line, paths, frame clock and pacing, and the keys and mouse on the real state.
 #include "shell/command_line.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +15,6 @@
 #include "shell/frame_pacer.h"
 #include "shell/handle_key.h"
 
-namespace {
-
 TEST(CommandLine, ModePreviewWindowPathsAndBoundedCopy) {
     // Mode from the second character, the preview window's number from the fourth.
     const char* lines[] = {"", "-C", "/c:1234", "/p 1234", "-P:12", "/p1234", "/p", "/p -5", "/"};
@@ -26,8 +23,7 @@ TEST(CommandLine, ModePreviewWindowPathsAndBoundedCopy) {
         const RunMode m = ParseRunMode(lines[i]);  // s: the saver, c: configure, p: preview
         EXPECT_EQ("spcc"[m.config * 2 + m.preview] + std::to_string(m.previewWindow), modes[i]);
     }
-    // The settings file and the block shapes beside the program ("" = the bare names; the lower
-    // case name is looked for first, the first one counts).
+    // The settings file and shapes beside the program ("": bare names), the lower case name first.
     const char* commandLines[] = {"\"C:\\Dir\\KORAVEN.SCR\" /s", "\"C:\\Dir\\Koraven.scr\" /s",
                                   "\"", "C:\\KORAVEN.SCR\\koraven.scr /s C:\\b\\koraven.scr"};
     const char* folders[] = {"C:\\Dir\\", "", "", "C:\\KORAVEN.SCR\\"};
@@ -65,7 +61,6 @@ TEST(FrameClock, DeltasDeadlinesCursorAndPacing) {
     const int chosen[] = {75, 144, 85, 72, 60, 60, 60};  // 0 and 1: the hardware's default
     for (int i = 0; i < 7; ++i) EXPECT_EQ(ChooseRefreshRate(reported[i], fallback[i]), chosen[i]);
     FramePacer p;
-    EXPECT_EQ(TimeUntilFrame(p, 12345), 0);  // not started: never waits
     StartPacing(p, 60, 0);
     FrameRan(p, 0);
     EXPECT_EQ(TimeUntilFrame(p, 16000) * 10 + SleepMilliseconds(667), 6671);  // rounded up
@@ -80,7 +75,7 @@ TEST(FrameClock, DeltasDeadlinesCursorAndPacing) {
     EXPECT_EQ(TimeUntilFrame(p, 2000000), 20000);
 }
 
-std::string Shown() {
+static std::string Shown() {
     return std::string(overlayLines[SLOT_NEWS1].text) + " " + overlayLines[SLOT_NEWS2].text;
 }
 
@@ -133,5 +128,3 @@ TEST(Keys, DigitsToggleLinesKeypadPlusMinusStepEachSourceMouseMovesNeedBothCoord
     EXPECT_TRUE(CountMouseMove(2, 2));
     EXPECT_EQ(mouseMoveCount, INT_MAX);
 }
-
-}  // namespace
