@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "news/euc_to_sjis.h"
 #include "news/headlines.h"
@@ -92,7 +91,6 @@ TEST(News, PageBoundedHeadlinesCutWholeAndTheHostField) {
     EXPECT_EQ(ExtractHeadlines(&page[0], "", "?a=", "]", slots, &count), 0);
     EXPECT_EQ(count, kNewsSlots);
     EXPECT_EQ(std::string(slots[0]) + slots[1], std::string(198, 'x') + "h");
-    EXPECT_NE(page.find("=99>h</a><a"), std::string::npos);  // the rest not cut
     const char* fields[] = {
         "news1.example", "127.0.0.1:8080", "h:65535", "h:65536", "h:0", "h:", "h:8x", ":80", "",
         "abcd:80"};

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <string>
 
 #include "settings/dialog_fields.h"
@@ -30,8 +31,7 @@ TEST(Settings, TextValuesClampsAndTheDialogsView) {
         std::snprintf(buf, sizeof buf, "%02x%02x%02x", v, 255 - v, (v * 7) & 255);
         ASSERT_EQ(Colour(buf), buf);
     }
-    ParseColour(7, buf);  // outside the table: nothing happens
-    EXPECT_STREQ(FormatColour(7), "");
+    EXPECT_STREQ((ParseColour(7, buf), FormatColour(7)), "");  // outside the table: nothing
     SetColourValue(2, 0x00804020ul);  // the dialog's value (red low) goes through the same text
     EXPECT_STREQ(FormatColour(2), "204080");
     EXPECT_EQ(ColourValue(2), 0x00804020ul);
@@ -41,7 +41,6 @@ TEST(Settings, TextValuesClampsAndTheDialogsView) {
     EXPECT_STREQ(sjis, "\x93\x60 \xb1\xb2 \x93\x60");
 
     // Values read are clamped to the dialogs' ranges; WIDTH and HEIGHT move the well's bounds.
-    ResetSettings();
     const struct {
         const char* key;
         int in, out;
