@@ -32,11 +32,11 @@ TEST(CommandLine, ModePreviewWindowPathsAndBoundedCopy) {
         EXPECT_EQ(std::string(settingsPath) + blockPattern,
                   std::string(folders[i]) + "koraven.ini" + folders[i] + "*.x");
     }
-    // A name ending exactly at the last byte that fits still counts; one byte more and it does not.
+    // A name ending exactly at the last byte that fits still counts; in a 64 KiB line it does not.
     const std::string edge = std::string(kPathCapacity - 12, 'B') + "koraven.scr";
     DerivePaths((edge + " /s").c_str());
     EXPECT_EQ(std::string(settingsPath), edge.substr(0, kPathCapacity - 12) + "koraven.ini");
-    DerivePaths(("\"B" + edge + "\" /s").c_str());
+    DerivePaths(("\"" + std::string(65536, 'A') + edge + "\" /s").c_str());
     EXPECT_STREQ(settingsPath, "koraven.ini");
     char buf[6];  // a bounded copy cuts at a whole Shift-JIS character
     const char *texts[] = {"abcdefgh", "ab\x93\x60\x8c\xbe", "a\x93", "abc"},
