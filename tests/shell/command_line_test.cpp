@@ -110,10 +110,13 @@ TEST(Keys, DigitsToggleLinesKeypadPlusMinusStepEachSourceMouseMovesNeedBothCoord
     NewsCount[1] = 1000;
     HandleKey(kKeySubtract);
     EXPECT_EQ(NewsCurrent[0] * 1000 + NewsCurrent[1], 1000 + kNewsSlots - 1);
-    std::memset(NewsHeadlines[0][0], 'x', kHeadlineSize);  // no terminator: copied bounded
+    // No terminator in the slot: the copy is bounded, and cut at a whole character.
+    std::memset(NewsHeadlines[0][0], 'x', kHeadlineSize);
+    std::memset(NewsHeadlines[1][0], 'y', kHeadlineSize);
+    std::memcpy(NewsHeadlines[1][0] + 198, "\x83\x40", 2);  // a character ending at byte 200
     NewsCurrent[0] = 2;
     HandleKey(kKeyAdd);
-    EXPECT_EQ(Shown(), std::string(199, 'x') + " s1-h0");
+    EXPECT_EQ(Shown(), std::string(199, 'x') + " " + std::string(198, 'y'));
 
     // A mouse move counts only when both coordinates change; the third ends the saver.
     ResetMousePosition();
