@@ -1,8 +1,8 @@
 // The overlay's frame step on the real process-wide state, the title's line breaking and blending.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -24,7 +24,6 @@ class OverlayStep : public ::testing::Test {
 
 TEST_F(OverlayStep, NewsFetchedInTurnAndAppliedLaterLinesRiseWrapAndDrawByDepth) {
     // Due together, source 2 is fetched first; results apply on a later frame.
-    EXPECT_FALSE(StepNewsLines(0.5f) || TakeNewsJob() >= 0);  // nothing shown, nothing fetched
     config.SHOW[SLOT_NEWS1] = config.SHOW[SLOT_NEWS2] = 1;
     std::strcpy(config.NI[1].update, "7");  // below the floor: 30 s
     std::strcpy(NewsHeadlines[0][1], "old second");
@@ -61,7 +60,7 @@ TEST_F(OverlayStep, NewsFetchedInTurnAndAppliedLaterLinesRiseWrapAndDrawByDepth)
     NewsCurrent[0] = 1;
     for (int i = 0; i < 8; ++i) {
         const int slot = slots[i];
-        std::fill(config.SHOW, config.SHOW + kOverlaySlots, 0);
+        for (int& shown : config.SHOW) shown = 0;
         OverlayLine& line = overlayLines[slot];
         config.SHOW[slot] = slot != SLOT_DATE;
         line = OverlayLine{{}, slot == SLOT_FPS ? 39 : 16, 33, ys[i]};
@@ -76,6 +75,15 @@ TEST_F(OverlayStep, NewsFetchedInTurnAndAppliedLaterLinesRiseWrapAndDrawByDepth)
     int order[kOverlaySlots];
     ASSERT_EQ(OverlayDrawOrder(order), 6);
     EXPECT_EQ(std::vector<int>(order, order + 6), std::vector<int>({1, 4, 0, 2, 6, 3}));
+    // The text lines take the C library's local time (read before and after the step) and the rate.
+    char clock[2][32];
+    for (int i = 0; i < 2; ++i) {
+        const std::time_t t = std::time(nullptr);
+        std::strftime(clock[i], 32, "TIME %H:%M DATE %m/%d 50.0 FPS", std::localtime(&t));
+        if (i == 0) StepTextLines(0.02f);
+    }
+    const std::string shown = Text(SLOT_TIME) + " " + Text(SLOT_DATE) + " " + Text(SLOT_FPS);
+    EXPECT_TRUE(shown == clock[0] || shown == clock[1]) << shown;
 }
 
 // Single-byte characters 9 wide (rounded to 10), double-byte ones 20, all `height` high; "■" is
