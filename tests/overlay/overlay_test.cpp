@@ -188,7 +188,8 @@ TEST(BlendTextPixels, EighthsOfTheSamplesOverTheBackgroundNeverOutsideThePicture
     EXPECT_EQ(Blended(k565, {{2, 2, 1, 0xFFFF}}, 0, 2, 2), 0u);
     // Nine samples leave the background out: (9 s + 31) / 8, at most 31.
     EXPECT_EQ(Blended(k565, {{1, 1, 3, Rgb565(31, 10, 5)}}, 0xFFFF, 1, 1), Rgb565(31, 15, 9));
-    // (0, 0) has no left column nor upper row: 4 samples, the background weighs 4; (1, 0): 2, 6.
+    // (0, 0) has no left column and no upper row: four samples, the background weighs 4;
+    // (1, 0) sees only two of them, the background weighs 6.
     const uint32_t red = Rgb565(31, 0, 0), back = Rgb565(0, 16, 31);
     EXPECT_EQ(Blended(k565, {{0, 0, 2, red}}, back, 0, 0), Rgb565(155 / 8, 95 / 8, 155 / 8));
     EXPECT_EQ(Blended(k565, {{0, 0, 2, red}}, back, 1, 0), Rgb565(93 / 8, 127 / 8, 217 / 8));
@@ -208,8 +209,7 @@ TEST(BlendTextPixels, EighthsOfTheSamplesOverTheBackgroundNeverOutsideThePicture
     for (const TextPixelLayout& l : {k565, k888, k24})
         for (const auto& p : placements)
             Blended(l, {{0, 0, 8, ~0u}}, 0, 0, 0, {p[0], p[1], p[2], p[3], p[4], p[5]});
-    // Clipping to 640 x 480: a chunk, then what is left (none: not drawn); two source pixels a
-    // pixel.
+    // Clipping to 640 x 480: a chunk, then what is left (none: not drawn), two source pixels each.
     const std::vector<int> cases[] = {{630, 470, 0, 0, 20, 20, 630, 470, 0, 0, 10, 10},
                                       {-10, -3, 0, 0, 30, 30, 0, 0, 20, 6, 20, 27},
                                       {640, 0, 0, 0, 10, 10, 640, 0, 0, 0, 0, 10},
