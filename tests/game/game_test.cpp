@@ -1,0 +1,464 @@
+// The game on the real scene with its 900 blocks: the well, the pieces, the computer player,
+// the game frame, and long seeded runs that check every invariant after every frame.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <set>
+#include <tuple>
+#include <vector>
+
+#include "display/error_report.h"
+#include "display/program_directory.h"
+#include "game/blocks.h"
+#include "game/game_state.h"
+#include "game/player.h"
+#include "game/well.h"
+#include "settings/settings.h"
+#include "shell/random.h"
+#include "shell/shell_state.h"
+#include "tests/alloc_count.h"
+
+namespace {
+
+// Default settings but the well's size, the scene built once as the title screen builds it,
+// blocks placed, the game at its start with an empty well.
+void StartWell(int width, int height, uint32_t seed = 1) {
+    static bool scene = false;
+    if (!scene) {  // the block shape is read from the program's folder, the build's bin/
+        scene = true;
+        kaDraw::SetModulePath(KORAVEN_BINARY_DIR "/bin/test_game");
+        ka3D::UseFrameColor();
+        ka3D::LoadObject(config.BLOCKFILE, kBlockCount, blockFrames);
+        EXPECT_EQ(kaDraw::errorCount, 0) << kaDraw::lastErrorText;
+    }
+    ResetSettings();
+    config.WIDTH = width;
+    config.HEIGHT = height;
+    PlaceBlocks();
+    InitGameState();
+    ResetWell();
+    SeedRand(seed);
+    heldKey = 0;
+}
+
+// One game frame without the presentation; the key step's result.
+bool PlayFrame(float delta) {
+    frameDelta = delta;
+    GameOrbitStep();
+    GameStateStep();
+    GameTurnBack();
+    return GameKeyStep();
+}
+
+// The shown blocks are exactly the occupied cells, each in its cell's colour times the fade
+// of its row.
+testing::AssertionResult SceneMatchesWell() {
+    for (int i = 0; i < kBlockCount; ++i) {
+        const int x = XMIN + i / kBlockSide, y = YMIN + i % kBlockSide;
+        const bool occupied = InPlayfield(x, y) && wellCells[x][y] != CELL_EMPTY;
+        const bool faded = (gameState == GAME_FADE || gameState == GAME_REMOVE) &&
+                           ((y >= rowGroupA.top && y <= rowGroupA.bottom) ||
+                            (rowGroupB.top > 0 && y >= rowGroupB.top && y <= rowGroupB.bottom));
+        const float level =
+            faded ? rowFadeLevel : (gameState == GAME_OVER_FADE ? gameOverLevel[y] : 1.0f);
+        float rgb[3];
+        ka3D::GetFrameColor(blockFrames[i], &rgb[0], &rgb[1], &rgb[2]);
+        bool ok = ka3D::FrameShown(blockFrames[i]) == occupied &&
+                  !(occupied && wellCells[x][y] == CELL_MARK);
+        for (int c = 0; c < 3 && occupied; ++c)
+            ok = ok && std::fabs(rgb[c] - level * config.COLOR[wellColours[x][y]][c]) < 1e-6f;
+        if (!ok)
+            return testing::AssertionFailure()
+                   << "block (" << x << ", " << y << "), state " << gameState << ", red " << rgb[0];
+    }
+    return testing::AssertionSuccess();
+}
+
+int CountCells(int32_t value) {
+    int n = 0;
+    for (int x = XMIN; x <= XMAX; ++x)
+        for (int y = YMIN; y <= YMAX; ++y) n += wellCells[x][y] == value;
+    return n;
+}
+
+void Settle(int x, int y, int colour = 0) {
+    SetCell(x, y, colour, CELL_SETTLED);
+}
+
+// The playfield from the bottom row up, each cell's value and colour in one number; the full
+// rows left out when `dropFull`, the top made up with empty cells.
+std::vector<int> Playfield(bool dropFull) {
+    std::vector<int> out;
+    for (int y = YMAX; y >= YMIN; --y) {
+        int settled = 0;
+        for (int x = XMIN; x <= XMAX; ++x) {
+            out.push_back(wellCells[x][y] * 16 + (wellCells[x][y] ? wellColours[x][y] : 0));
+            settled += wellCells[x][y] == CELL_SETTLED;
+        }
+        if (dropFull && settled == WellWidth()) out.resize(out.size() - settled);
+    }
+    out.resize(WellWidth() * WellHeight(), 0);
+    return out;
+}
+
+using Cells = std::set<std::pair<int, int>>;
+
+// The four cells of a piece with its reference cell at (x, y).
+Cells PieceCells(int kind, int state, int x = 0, int y = 0) {
+    Cells c = {{x, y}};
+    for (int i = 0; i < 3; ++i)
+        c.insert({x + pieceDx[kind][state][i], y + pieceDy[kind][state][i]});
+    return c;
+}
+
+// The cells moved to touch the axes, turned a quarter or mirrored first when asked.
+Cells Normalised(const Cells& cells, bool turn = false, bool mirror = false) {
+    Cells moved, out;
+    int minX = 99, minY = 99;
+    for (auto [x, y] : cells) {
+        if (turn) std::tie(x, y) = std::make_pair(y, -x);
+        if (mirror) x = -x;
+        moved.insert({x, y});
+        minX = std::min(minX, x);
+        minY = std::min(minY, y);
+    }
+    for (auto [x, y] : moved) out.insert({x - minX, y - minY});
+    return out;
+}
+
+TEST(Pieces, ShapesAreTetrominoesTurningByQuartersAndKindsComeInverselyToWeight) {
+    for (int k = 0; k < kKindCount; ++k) {
+        for (int s = 0; s < kStateCount; ++s) {
+            const Cells shape = Normalised(PieceCells(k, s)), next = PieceCells(k, (s + 1) & 3);
+            int touching = 0;  // four cells are connected when three pairs (six ordered) touch
+            for (auto [ax, ay] : shape)
+                for (auto [bx, by] : shape) touching += std::abs(ax - bx) + std::abs(ay - by) == 1;
+            EXPECT_TRUE(shape.size() == 4 && touching >= 6) << k << " " << s;
+            EXPECT_TRUE(Normalised(shape, true) == Normalised(next) ||
+                        Normalised(next, true) == shape)
+                << k << " " << s;
+        }
+    }
+    EXPECT_EQ(Normalised(PieceCells(1, 0), false, true), Normalised(PieceCells(2, 0)));  // Z, S
+    EXPECT_EQ(Normalised(PieceCells(4, 0), false, true), Normalised(PieceCells(5, 0)));  // L, J
+    SeedRand(7);
+    int count[kKindCount] = {};
+    for (int i = 0; i < 140000; ++i) ++count[DrawKind()];
+    const double weight[kKindCount] = {4, 2, 2, 2, 2, 2, 15}, sum = 1 / 4.0 + 5 / 2.0 + 1 / 15.0;
+    for (int k = 0; k < kKindCount; ++k)  // within several standard deviations
+        EXPECT_NEAR(count[k] / 140000.0, 1 / weight[k] / sum, 0.08 / weight[k] / sum) << k;
+    SeedRand(12345);  // the inline draw is the same generator as Rand
+    int a[64];
+    for (int& v : a) v = Rand();
+    SeedRand(12345);
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(i % 3 ? RandInline() : Rand(), a[i]) << i;
+}
+
+TEST(Well, ResetWallsEverythingOutsideThePlayfieldAndHidesEveryBlock) {
+    for (int size : {31, 1000, 0, -5}) {  // sizes beyond the block objects are held to them
+        StartWell(size, size);
+        EXPECT_TRUE(XMAX >= XMIN && XMAX < XMIN + kBlockSide && YMAX >= YMIN &&
+                    YMAX < YMIN + kBlockSide)
+            << size;
+    }
+    for (ka3D::Frame* f : blockFrames) ka3D::ShowFrame(f);
+    StartWell(7, 9);
+    EXPECT_EQ(XMAX * 100 + YMAX, (XMIN + 6) * 100 + YMIN + 8);
+    EXPECT_EQ(blockPositions[0][0], 1 - 7);
+    for (int i = 0; i < kGridColumns * kGridRows; ++i) {
+        const int x = i / kGridRows, y = i % kGridRows;
+        ASSERT_EQ(wellCells[x][y], InPlayfield(x, y) ? CELL_EMPTY : CELL_WALL) << x << "," << y;
+    }
+    for (ka3D::Frame* f : blockFrames) ASSERT_FALSE(ka3D::FrameShown(f));
+}
+
+TEST(Well, TwoRunsOfFullRowsFadeTogetherAndGoWithNothingElse) {
+    StartWell(3, 8);
+    // A bar settling in column 0 over the bottom four rows fills all but the third from the
+    // bottom, where column 2 stays free; the block on the top row falls by three with the rest.
+    for (int y = YMAX - 3; y <= YMAX; ++y) Settle(XMIN + 1, y, 1);
+    for (int y : {YMAX, YMAX - 1, YMAX - 3, YMAX - 4}) Settle(XMIN + 2, y, y % 7);
+    Settle(XMIN, YMIN, 6);
+    piece = Piece{6, 0, XMIN, YMAX - 1, 1, XMIN, YMAX - 1, 1, 0};  // a standing bar
+    firstGameFrame = false;
+    gameState = GAME_SETTLE;
+    PlayFrame(0.0f);
+    PlayFrame(0.0f);
+    ASSERT_EQ(gameState, GAME_FADE);
+    EXPECT_EQ(rowGroupA.top * 100 + rowGroupA.bottom, (YMAX - 1) * 100 + YMAX);
+    EXPECT_EQ(rowGroupB.top * 100 + rowGroupB.bottom, (YMAX - 3) * 100 + YMAX - 3);
+    for (int i = 0; i < 10; ++i) {  // both runs at the fade level, the rest in colour
+        PlayFrame(0.1f);
+        ASSERT_TRUE(SceneMatchesWell());
+    }
+    ASSERT_EQ(gameState, GAME_REMOVE);
+    const std::vector<int> kept = Playfield(true);
+    PlayFrame(0.1f);
+    EXPECT_EQ(Playfield(false), kept);
+    EXPECT_EQ(CountCells(CELL_SETTLED), 4);
+    EXPECT_TRUE(SceneMatchesWell());
+}
+
+TEST(GameFrame, TheFirstFrameEmptiesTheWellThenTheOrbitTurnsAndWrapsWithTheLight) {
+    StartWell(10, 20);
+    for (ka3D::Frame* f : blockFrames) ka3D::ShowFrame(f);  // as loaded: all in the scene
+    wellCells[XMIN][YMAX] = CELL_SETTLED;
+    config.R_SPEED = 9;  // 90 degrees a second
+    PlayFrame(0.5f);
+    EXPECT_EQ(orbitAngle, 0.0f);  // the first frame does not move the camera
+    EXPECT_EQ(gameState, GAME_PLAN);
+    EXPECT_EQ(CountCells(CELL_SETTLED), 0);
+    ASSERT_TRUE(SceneMatchesWell());
+    const std::pair<int, float> steps[] = {{9, 90}, {9, 180}, {9, 270}, {9, 0}, {-9, 270}};
+    for (const auto& [speed, angle] : steps) {
+        config.R_SPEED = speed;
+        PlayFrame(1.0f);
+        EXPECT_EQ(orbitAngle, angle);
+    }
+    EXPECT_NEAR(cameraPosition[0], -65.0f, 1e-4f);  // 270: a quarter turn short of -Z
+    for (int i = 0; i < 50; ++i) {  // the light stays on the circle, 45 radians from the camera
+        config.R_SPEED = i % 2 ? -18 : 7;
+        PlayFrame(i == 49 ? 20.3f : 0.37f * static_cast<float>(i % 5));
+        ASSERT_TRUE(orbitAngle >= 0.0f && orbitAngle < 360.0f);
+        const float cam = std::atan2(cameraPosition[0], -cameraPosition[2]);
+        const float light = std::atan2(lightPosition[0], -lightPosition[2]);
+        EXPECT_NEAR(std::remainder(light - cam - 45.0f, 2 * 3.14159265f), 0.0f, 1e-3f);
+        EXPECT_NEAR(std::hypot(lightPosition[0], lightPosition[2]), 65.0f, 1e-3f);
+    }
+}
+
+TEST(GameFrame, KeysMoveTheCameraAndTheWellAndEveryOtherKeyEndsTheSaver) {
+    StartWell(10, 20);
+    PlayFrame(0.0f);
+    for (int key = 0; key < 256; ++key) {
+        heldKey = key;
+        const bool game = key <= 40 ? (key == 0 || key >= 32)
+                                    : (key >= 48 && key <= 57) || (key >= 96 && key <= 105) ||
+                                          key == 107 || key == 109 || key == 110;
+        EXPECT_EQ(GameKeyStep(), game) << "key " << key;
+    }
+    const int x0 = blockPositions[0][0], y0 = blockPositions[0][1];
+    const struct {
+        int key, times, dx, dy;
+        float distance;
+    } keys[] = {{32, 1, 0, 0, 65.0f},
+                {33, 100, 0, 0, 65.0f * std::pow(1 / 1.01f, 100)},
+                {34, 1, 0, 0, 65.0f * std::pow(1 / 1.01f, 99)},
+                {37, 7, -7, 0, 0},
+                {38, 1, -7, 1, 0},
+                {39, 2, -5, 1, 0},
+                {40, 4, -5, -3, 0},
+                {32, 1, 0, 0, 65.0f}};
+    for (const auto& k : keys) {
+        heldKey = k.key;
+        for (int i = 0; i < k.times; ++i) GameKeyStep();
+        float p[3];  // the frames move with the positions
+        ka3D::GetFramePosition(blockFrames[899], &p[0], &p[1], &p[2]);
+        EXPECT_EQ(p[0], static_cast<float>(blockPositions[899][0]));
+        EXPECT_EQ(blockPositions[0][0] - x0, k.dx) << k.key;
+        EXPECT_EQ(blockPositions[0][1] - y0, k.dy) << k.key;
+        EXPECT_EQ(wellOffsetX * 1000 + wellOffsetY, k.dx * 1000 + k.dy) << k.key;
+        EXPECT_NEAR(k.distance > 0 ? cameraDistance : 0.0f, k.distance, 1e-3f) << k.key;
+    }
+    for (int key : {35, 36}) {  // End drops fast, Home ends that
+        heldKey = key;
+        GameKeyStep();
+        EXPECT_EQ(fastDrop, key == 35);
+    }
+}
+
+// The moves made in up to `frames` frames while the piece is moving, added up.
+int Moves(float delta, int frames, bool onePerFrame = false) {
+    int total = 0;
+    for (int i = 0; i < frames && gameState == GAME_MOVE; ++i) {
+        const int before = moveCount;
+        PlayFrame(delta);
+        const int made = gameState == GAME_MOVE ? before - moveCount : 1;
+        EXPECT_TRUE(!onePerFrame || made == 1) << i;
+        total += made;
+    }
+    return total;
+}
+
+TEST(GameFrame, TheTickPacesMovesAtAboutThirtyASecondAndWorksOffLongFrames) {
+    StartWell(10, 30, 3);
+    config.D_SPEED = 1;
+    config.MAYOI = 0;
+    while (gameState != GAME_MOVE) PlayFrame(0.01f);
+    ASSERT_GT(moveCount, 200);
+    EXPECT_EQ(Moves(1 / 64.0f, 20), 10);  // one move every second frame
+    EXPECT_EQ(Moves(0.0f, 25), 5);        // one every fifth
+    const int counter = tickCounter;
+    Moves(0.25f, 30, true);  // long frames: one move a frame, the backlog grows
+    EXPECT_EQ(tickCounter, counter + 30);
+    Moves(1 / 64.0f, tickCounter, true);  // short again: one a frame until it is worked off
+    EXPECT_LE(tickCounter, 1);
+}
+
+TEST(Player, InAnEmptyWellEveryChoiceRestsFlatOnTheFloor) {
+    for (uint32_t seed = 1; seed <= 300; ++seed) {
+        StartWell(4 + seed % 27, 5 + seed % 26, seed);
+        config.SUKIMA = 10;  // a gap would have to complete a row: none can in an empty well
+        ASSERT_TRUE(ChooseNextPiece());
+        const Cells cells = PieceCells(piece.kind, piece.targetState, piece.targetX, piece.targetY);
+        for (auto [x, y] : cells)  // on the floor or on its own cell: no hole under it
+            EXPECT_TRUE(InPlayfield(x, y) && (y == YMAX || cells.count({x, y + 1}))) << seed;
+        EXPECT_EQ(piece.colour, piece.kind);  // FIXCOLOR is on by default
+    }
+}
+
+TEST(Player, WithoutHesitationThePieceStartsStraightAboveItsTargetAndFallsAtItsPace) {
+    StartWell(10, 20);
+    config.MAYOI = 0;
+    for (int p = 0; p < 200; ++p) {
+        if (!ChooseNextPiece()) {
+            ResetWell();
+            continue;
+        }
+        if (piece.targetY <= YMIN + 2 || !PlanPath()) continue;
+        EXPECT_EQ(piece.x * 100 + piece.y, piece.targetX * 100 + YMIN + 2);
+        EXPECT_EQ(piece.state, piece.targetState);
+        int falls = 0;
+        for (int i = 0; i <= moveCount; ++i) {
+            ASSERT_TRUE(moveList[i] == MOVE_FALL || moveList[i] == MOVE_WAIT) << int(moveList[i]);
+            falls += moveList[i] == MOVE_FALL;
+        }
+        EXPECT_EQ(falls, piece.targetY - (YMIN + 2));
+        EXPECT_EQ(moveCount + 1, falls * 17);  // one forced fall every 32 - 3 x D_SPEED moves
+        PlacePiece(piece.targetX, piece.targetY, piece.kind, piece.targetState, piece.colour,
+                   CELL_SETTLED);
+    }
+}
+
+TEST(Player, NoPlanLeadsIntoAClosedCavity) {
+    StartWell(6, 10);
+    for (int x = XMIN; x <= XMIN + 3; ++x) Settle(x, YMAX - 2);  // a roof over two columns
+    Settle(XMIN + 2, YMAX - 1);                                  // closed on the right
+    Settle(XMIN + 2, YMAX);
+    config.MAYOI = 10;
+    firstGameFrame = false;
+    piece = {};  // the square, into the cavity
+    piece.targetX = XMIN;
+    piece.targetY = YMAX - 1;
+    gameState = GAME_PLAN;
+    PlayFrame(1 / 60.0f);
+    EXPECT_EQ(gameState, GAME_CHOOSE);
+    EXPECT_EQ(CountCells(CELL_PIECE), 0);  // nothing shown without a plan
+}
+
+// AcceptGap for the square at (XMIN, y), checking that the well is left as it was.
+bool Square(int y) {
+    int32_t before[kGridColumns][kGridRows];
+    std::memcpy(before, wellCells, sizeof before);
+    const bool r = AcceptGap(XMIN, y, 0, 0);
+    EXPECT_EQ(std::memcmp(before, wellCells, sizeof before), 0);
+    return r;
+}
+
+TEST(Player, AGapIsTakenForACompletedRowOrByTheDieButNeverUnderACover) {
+    StartWell(4, 6);
+    Settle(XMAX, YMAX - 1);  // covers the empty (XMAX, YMAX): refused without a draw
+    config.SUKIMA = 0;
+    const uint32_t state = randomState;
+    EXPECT_FALSE(Square(YMAX - 1));
+    EXPECT_EQ(randomState, state);
+    StartWell(4, 6);  // the square completes row YMAX - 1: always taken
+    for (int x : {XMIN + 2, XMIN + 3}) Settle(x, YMAX - 1);
+    Settle(XMIN + 3, YMAX);
+    config.SUKIMA = 10;
+    for (int i = 0; i < 20; ++i) EXPECT_TRUE(Square(YMAX - 1));
+    StartWell(4, 6);  // without a completed row the die decides: never at 10, 7 in 100 at 0
+    for (int x : {XMIN + 2, XMIN + 3}) Settle(x, YMAX);
+    config.SUKIMA = 10;
+    for (int i = 0; i < 50; ++i) EXPECT_FALSE(Square(YMAX - 2));
+    config.SUKIMA = 0;
+    int taken = 0;
+    for (int i = 0; i < 2000; ++i) {
+        const uint32_t saved = randomState;  // the die's draw, looked at ahead
+        const bool want = Rand() % 100 >= 93;
+        randomState = saved;
+        EXPECT_EQ(Square(YMAX - 2), want);
+        taken += want;
+    }
+    EXPECT_TRUE(taken > 70 && taken < 220) << taken;
+}
+
+// One corner of the settings: WIDTH, HEIGHT, MAYOI, SUKIMA, D_SPEED, FIXCOLOR.
+class GameRun : public testing::TestWithParam<std::tuple<int, int, int, int, int, int>> {};
+
+TEST_P(GameRun, KeepsEveryInvariantFrameAfterFrame) {
+    const auto [width, height, mayoi, sukima, dSpeed, fixColour] = GetParam();
+    StartWell(width, height, 1000u + width * 31u + height * 7u + mayoi + sukima * 3u + dSpeed);
+    config.MAYOI = mayoi;
+    config.SUKIMA = sukima;
+    config.D_SPEED = dSpeed;
+    config.FIXCOLOR = fixColour;
+    config.R_SPEED = 5;
+    const float deltas[] = {0.1f, 1 / 60.0f, 0.05f, 0.0f, 0.2f};
+    int games = 0, pieces = 0, removals = 0;
+    long allocations = 0;
+    float fading = 0, waiting = 0;  // seconds of row fade, and of game over before its fade
+    for (int frame = 0; frame < 6000; ++frame) {
+        heldKey = frame % 1500 < 300 ? 35 : (frame % 1500 < 310 ? 36 : 0);  // End, then Home
+        const int before = gameState, settled = CountCells(CELL_SETTLED);
+        if (before == GAME_SETTLE) {  // where it was planned: the piece has arrived
+            ASSERT_EQ(piece.x * 10000 + piece.y * 10 + piece.state,
+                      piece.targetX * 10000 + piece.targetY * 10 + piece.targetState);
+            ++pieces;
+        }
+        ASSERT_TRUE(before != GAME_SHOW ||
+                    !PieceCollides(piece.x, piece.y, piece.kind, piece.state));
+        // Removal drops the full rows and moves the others down in their order.
+        const std::vector<int> kept = before == GAME_REMOVE ? Playfield(true) : std::vector<int>();
+        const long news = newCallCount;
+        ASSERT_TRUE(PlayFrame(deltas[frame % 5]));
+        allocations += newCallCount - news;
+        ASSERT_TRUE(SceneMatchesWell()) << "frame " << frame;
+        if (before == GAME_REMOVE) {
+            ASSERT_EQ(Playfield(false), kept) << "frame " << frame;
+            ++removals;
+        }
+        if (gameState == GAME_MOVE || gameState == GAME_SETTLE) {
+            // The falling piece covers exactly its four cells, it has passed over no settled
+            // block, and it is drawn on free cells only.
+            ASSERT_EQ(CountCells(CELL_SETTLED), settled) << "frame " << frame;
+            MarkPiece(piece.x, piece.y, piece.kind, piece.state, CELL_MARK);
+            ASSERT_EQ(CountCells(CELL_PIECE), 0) << "frame " << frame;
+            ASSERT_FALSE(PieceCollides(piece.x, piece.y, piece.kind, piece.state));
+            MarkPiece(piece.x, piece.y, piece.kind, piece.state, CELL_PIECE);
+        } else {
+            ASSERT_EQ(CountCells(CELL_PIECE), 0) << "frame " << frame;
+        }
+        // Full rows fade by the frame's time, to 0.05.
+        fading = before == GAME_FADE ? fading + frameDelta : 0;
+        if (before == GAME_FADE) {
+            ASSERT_NEAR(rowFadeLevel, std::max(0.0f, 1 - fading), 1e-5f) << "frame " << frame;
+            ASSERT_EQ(gameState == GAME_REMOVE, rowFadeLevel <= 0.05f) << "frame " << frame;
+        }
+        // Game over: two seconds, then each row darkens once the row above is below 0.7; the
+        // next game starts with an empty well once the bottom row is dark too.
+        if (before == GAME_OVER_FADE && gameOverLevel[YMIN] == 1.0f) waiting += frameDelta;
+        if (gameState == GAME_OVER_FADE) {
+            ASSERT_TRUE(gameOverLevel[YMIN] == 1.0f || waiting > 1.99f) << "frame " << frame;
+            for (int y = YMIN + 1; y <= YMAX; ++y)
+                ASSERT_TRUE(gameOverLevel[y] == 1.0f || gameOverLevel[y - 1] < 0.7f) << y;
+        }
+        if (before == GAME_OVER_FADE && gameState == GAME_CHOOSE) {
+            ++games;
+            waiting = 0;
+            ASSERT_EQ(CountCells(CELL_SETTLED), 0);
+            ASSERT_LE(gameOverLevel[YMAX], 0.05f);
+        }
+    }
+    EXPECT_EQ(allocations, 0);
+    EXPECT_GT(pieces, 0);
+    EXPECT_TRUE((height == 30 || games > 0) && (width == 30 || removals > 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Corners, GameRun,
+                         testing::Combine(testing::Values(1, 30), testing::Values(5, 30),
+                                          testing::Values(0, 10), testing::Values(0, 10),
+                                          testing::Values(1, 10), testing::Values(0, 1)));
+
+}  // namespace
