@@ -1,25 +1,18 @@
 #pragma once
 // Counts the calls of the global operator new, to show that a render or a game frame allocates
-// nothing. Include it in exactly one source file of a program: it replaces the global allocation
-// functions (delete too, so that a sanitizer's own never meets memory taken here).
+// nothing. Include it in exactly one source file of a program: it replaces the global operators.
 #include <cstdlib>
 #include <new>
 
 long newCallCount = 0;
 
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    ++newCallCount;
-    return std::malloc(size != 0 ? size : 1);
-}
 void* operator new(std::size_t size) {
-    if (void* p = operator new(size, std::nothrow)) return p;
+    ++newCallCount;
+    if (void* p = std::malloc(size != 0 ? size : 1)) return p;
     throw std::bad_alloc();
 }
 void* operator new[](std::size_t size) {
     return operator new(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return operator new(size, std::nothrow);
 }
 void operator delete(void* p) noexcept {
     std::free(p);

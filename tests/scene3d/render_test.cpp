@@ -365,19 +365,6 @@ TEST_F(Scene, AnUnreadableShapeFileGivesFramesThatDrawNothingAndFramesOutliveRel
     EXPECT_EQ(ka3D::ShownFrameCount(), 0);
 }
 
-TEST_F(Scene, TheFrameColourOptionHoldsForOneLoad) {
-    Block(-1, 0, 0, 1, 0, 0);
-    ka3D::Frame* plain = ka3D::LoadObjectFromMesh(cube, 0, nullptr);  // option cleared: white
-    ka3D::SetFrameColor(plain, 0, 1, 0);
-    ka3D::SetFramePosition(plain, 1, 0, 0);
-    ka3D::CreateCamera(1, 0, 0, 64, 64);
-    ka3D::SetCameraPosition(1, 0, 0, 10);
-    Canvas c(64, 64);
-    c.Render();
-    EXPECT_EQ(c.Pixel(32 - 6, 32), kRed);
-    EXPECT_EQ(c.Pixel(32 + 6, 32), 0xFFFFFFu);
-}
-
 // Depth exact enough at every camera distance: the well drawn with its blocks in one order and
 // in the reverse order gives the same picture, from inside the well to far away (Page Down
 // takes the camera out to 1500 and beyond); and no render allocates.

@@ -21,26 +21,20 @@ const Vec3& Nrm(const Mesh& m, int tri, int k) {
     return m.normals[m.triangles[tri].corner[k].normal];
 }
 
-Mesh Parse(const std::string& text) {
-    Mesh m;
-    EXPECT_TRUE(ka3D::ParseXText(text.data(), text.size(), &m)) << text;
-    return m;
-}
-
-bool Parses(const std::string& text) {
-    Mesh m;
-    m.positions.push_back(Vec3{1, 2, 3});  // a failed parse must leave the mesh empty
-    const bool ok = ka3D::ParseXText(text.data(), text.size(), &m);
-    EXPECT_TRUE(ok || (m.positions.empty() && m.normals.empty() && m.triangles.empty()));
+// Whether the text parses; a failed parse must leave the mesh empty.
+bool Parses(const std::string& text, Mesh* m) {
+    *m = Mesh{{Vec3{1, 2, 3}}, {}, {}};
+    const bool ok = ka3D::ParseXText(text.data(), text.size(), m);
+    EXPECT_TRUE(ok || (m->positions.empty() && m->normals.empty() && m->triangles.empty()));
     return ok;
 }
 
 const std::string kHeader = "xof 0302txt 0032\n";
 
 TEST(XFile, ShippedShapesAreClosedOutwardFacingBlocks) {
-    const std::pair<const char*, size_t> files[] = {
-        {"koraven.x", 44}, {"cube.x", 12}, {"round.x", 108}};
-    for (const auto& [file, triangles] : files) {
+    for (const auto& [file, triangles] :
+         {std::make_pair("koraven.x", 44u), std::make_pair("cube.x", 12u),
+          std::make_pair("round.x", 108u)}) {
         Mesh m;
         ASSERT_TRUE(ka3D::LoadXFile((KORAVEN_BINARY_DIR "/bin/" + std::string(file)).c_str(), &m));
         EXPECT_EQ(m.triangles.size(), triangles) << file;
@@ -64,81 +58,69 @@ TEST(XFile, ShippedShapesAreClosedOutwardFacingBlocks) {
     }
 }
 
-TEST(XFile, PolygonsBecomeFansWithFlatNormalsAndNestedFramesApplyInnermostFirst) {
-    // A unit square clockwise seen from -z and a pentagon beside it, without normals.
-    Mesh m = Parse(kHeader +
-                   "Mesh Shapes { 9; 0;0;0;, 0;1;0;, 1;1;0;, 1;0;0;, 2;0;0;, 2;1;0;, 3;1.5;0;, "
-                   "4;1;0;, 4;0;0;; 2; 4;0,1,2,3;, 5;4,5,6,7,8;; }");
-    const int fans[5][3] = {{0, 1, 2}, {0, 2, 3}, {4, 5, 6}, {4, 6, 7}, {4, 7, 8}};
-    ASSERT_EQ(m.triangles.size(), 5u);
-    ASSERT_EQ(m.normals.size(), 2u);  // one flat normal per face, toward its clockwise side
-    for (int t = 0; t < 5; ++t) {
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(m.triangles[t].corner[k].position, fans[t][k]);
-        EXPECT_EQ(m.triangles[t].corner[2].normal, t < 2 ? 0 : 1);
-        EXPECT_TRUE(Near(Nrm(m, t, 0), {0, 0, -1}));
-    }
-    // Inner frame: 90 degrees about Y (row vectors: x -> -z, z -> x), then up by 1. Outer
-    // frame: scaled by 2, then moved by 10 along x. A mesh after the frames stays as it is.
-    m = Parse(kHeader +
-              "Frame Outer { FrameTransformMatrix { 2,0,0,0, 0,2,0,0, 0,0,2,0, 10,0,0,1;; }\n"
-              " Frame Inner { FrameTransformMatrix { 0,0,-1,0, 0,1,0,0, 1,0,0,0, 0,1,0,1;; }\n"
-              "  Mesh { 3; 1;0;0;, 0;1;0;, 0;0;1;; 1; 3;0,1,2;;\n"
-              "   MeshNormals { 1; 1;0;0;; 1; 3;0,0,0;; } } } }\n"
-              "Mesh Loose { 3; 5;5;5;, 5;6;5;, 6;5;5;; 1; 3;0,1,2;; }\n");
-    ASSERT_EQ(m.positions.size(), 6u);
-    ASSERT_EQ(m.triangles.size(), 2u);
-    const Vec3 want[4] = {{10, 2, -2}, {10, 4, 0}, {12, 2, 0}, {5, 5, 5}};
-    for (int i = 0; i < 4; ++i) EXPECT_TRUE(Near(m.positions[i], want[i])) << i;
-    EXPECT_TRUE(Near(Nrm(m, 0, 0), {0, 0, -1}));  // turned, and unit length through the scale
-    EXPECT_EQ(m.triangles[1].corner[0].position, 3);
-    EXPECT_TRUE(Near(Nrm(m, 1, 0), {0, 0, -1}));
-}
-
-TEST(XFile, TemplatesUnknownObjectsReferencesListStylesAndOtherHeadersAreAccepted) {
+TEST(XFile, FansFlatNormalsNestedFramesAndWhatIsSkipped) {
+    // Templates, materials, animations, references, comments and both list styles are read
+    // past, in either header and line end. The square and the pentagon, clockwise seen from -z
+    // and without normals, become fans with one flat normal each. The inner frame turns 90
+    // degrees about Y (x -> -z, z -> x) and lifts by 1; the outer one scales by 2 and moves 10
+    // along x; the mesh after the frames stays as it is, with a normal of its own.
     const std::string body =
-        "template Mesh { <3D82AB44-62DA-11cf-AB39-0020AF71E433>\n DWORD nVertices; array Vector "
-        "v[nVertices]; [...] }\nHeader { 1; 0; 1; }\n# a comment\n"
-        "Material Red { 1.0;0.0;0.0;1.0;; 5.0; 1;1;1;; 0;0;0;; TextureFilename { \"a{b}.bmp\"; } "
-        "}\nAnimationSet { Animation { {Box} AnimationKey { 0; 1; 0;3; 0,0,0;;; } } }\n"
-        "Frame 01-Box { Frame{} {SomethingElsewhere} // a reference\n"
-        " Mesh BoxMesh <00000000-0000-0000-0000-000000000000> {\n"
-        "  4\n  0.0 0.0 0.0, 0 1 0, 1e0 1E+0 0, 1000e-3 0 -0.0\n  1\n  4, 0, 1, 2, 3\n"
-        "  MeshTextureCoords { 4; 0;0;, 0;1;, 1;1;, 1;0;; } MeshMaterialList { 1; 1; 0;; {Red} }\n"
-        "  MeshNormals { 1; 0;0;-2;; 1; 4;0,0,0,0;; } VertexDuplicationIndices { 4; 4; 0, 1, 2, 3; "
-        "}\n } }\n";
-    std::string crlf = "xof 0303txt 0064\r\n" + body;
-    for (size_t i = 0; (i = crlf.find('\n', i + 2)) != std::string::npos;)
+        "template Mesh { <3D82AB44-62DA-11cf-AB39-0020AF71E433>\n DWORD n; array Vector v[n]; "
+        "[...] }\nHeader { 1; 0; 1; }\n# a comment\nMaterial Red { 1.0;0.0;0.0;1.0;; 5.0; "
+        "1;1;1;; 0;0;0;; TextureFilename { \"a{b}.bmp\"; } }\nAnimationSet { Animation { {Box} "
+        "AnimationKey { 0; 1; 0;3; 0,0,0;;; } } }\n"
+        "Mesh Shapes <00000000-0000-0000-0000-000000000000> { 9\n 0.0 0 0, 0 1E+0 0, 1e0 1 0, "
+        "1000e-3 0 -0.0, 2;0;0;, 2;1;0;, 3;1.5;0;, 4;1;0;, 4;0;0;; 2; 4;0,1,2,3;, 5;4,5,6,7,8;;\n"
+        " MeshTextureCoords { 4; 0;0;, 0;1;, 1;1;, 1;0;; } MeshMaterialList { 1; 2; 0,0;; {Red} } "
+        "VertexDuplicationIndices { 4; 4; 0, 1, 2, 3; } }\n"
+        "Frame Outer { Frame{} {SomethingElsewhere} // a reference\n"
+        " FrameTransformMatrix { 2,0,0,0, 0,2,0,0, 0,0,2,0, 10,0,0,1;; }\n"
+        " Frame Inner { FrameTransformMatrix { 0,0,-1,0, 0,1,0,0, 1,0,0,0, 0,1,0,1;; }\n"
+        "  Mesh { 3; 1;0;0;, 0;1;0;, 0;0;1;; 1; 3;0,1,2;; MeshNormals { 1; 1;0;0;; 1; 3;0,0,0;; "
+        "} } } }\nMesh Loose { 3; 5;5;5;, 5;6;5;, 6;5;5;; 1; 3;0,1,2;; }\n";
+    std::string crlf = body;
+    for (size_t i = 0; (i = crlf.find('\n', i)) != std::string::npos; i += 2)
         crlf.replace(i, 1, "\r\n");
-    for (const std::string& text : {kHeader + body, crlf}) {
-        Mesh m = Parse(text);
-        ASSERT_EQ(m.triangles.size(), 2u);
-        EXPECT_TRUE(Near(m.positions[2], {1, 1, 0}) && Near(m.positions[3], {1, 0, 0}));
-        EXPECT_TRUE(Near(Nrm(m, 1, 2), {0, 0, -1}));  // normalised
+    for (const std::string& text : {kHeader + body, "xof 0303txt 0064\r\n" + crlf}) {
+        Mesh m;
+        ASSERT_TRUE(Parses(text, &m));
+        const int fans[7][3] = {{0, 1, 2}, {0, 2, 3},   {4, 5, 6},   {4, 6, 7},
+                                {4, 7, 8}, {9, 10, 11}, {12, 13, 14}};
+        ASSERT_EQ(m.triangles.size(), 7u);
+        for (int t = 0; t < 7; ++t) {
+            for (int k = 0; k < 3; ++k) EXPECT_EQ(m.triangles[t].corner[k].position, fans[t][k]);
+            EXPECT_EQ(m.triangles[t].corner[2].normal, "\0\0\1\1\1\2\3"[t]) << t;
+            EXPECT_TRUE(Near(Nrm(m, t, 0), {0, 0, -1})) << t;  // turned, unit length when scaled
+        }
+        const Vec3 moved[6] = {{1, 1, 0},  {1, 0, 0},  {10, 2, -2},
+                               {10, 4, 0}, {12, 2, 0}, {5, 5, 5}};
+        for (int i = 0; i < 6; ++i)
+            EXPECT_TRUE(Near(m.positions[i < 2 ? i + 2 : i + 7], moved[i])) << i;
     }
 }
 
 TEST(XFile, BadFilesAreRefusedWithoutAllocatingAndFramesNestOnlySoDeep) {
+    Mesh m;
     auto nested = [](int depth) {
         std::string s = kHeader;
         for (int i = 0; i < depth; ++i) s += "Frame {";
-        s += "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }";
-        return s + std::string(depth, '}');
+        return s + "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }" + std::string(depth, '}');
     };
-    EXPECT_TRUE(Parses(nested(60)));
-    EXPECT_FALSE(Parses(nested(100000)));  // refused, not a stack overflow
-    const std::string v = "3; 0;0;0;, 0;1;0;, 1;0;0;; ", mesh = "Mesh { " + v + "1; 3;0,1,2;; ",
-                      n = mesh + "MeshNormals { 1; 0;0;1;; ", m1 = "1,0,0,0, 0,1,0,0, 0,0,1,0, ";
-    EXPECT_TRUE(Parses(kHeader + n + "1; 3;0,0,0;; } MeshMaterialList { 1; 1; 0;;" +
-                       " Material { 1;1;1;1;; 5; 1;1;1;; 0;0;0;; } } }"));
-    Mesh m;
+    EXPECT_TRUE(Parses(nested(60), &m));
+    EXPECT_FALSE(Parses(nested(100000), &m));  // refused, not a stack overflow
     EXPECT_FALSE(ka3D::ParseXText(nullptr, 0, &m));
     EXPECT_FALSE(ka3D::LoadXFile("/nonexistent/koraven.x", &m));
     EXPECT_FALSE(ka3D::LoadXFile(nullptr, &m));
     EXPECT_FALSE(ka3D::LoadXFile(KORAVEN_SOURCE_DIR, &m));  // a directory
+    const std::string v = "3; 0;0;0;, 0;1;0;, 1;0;0;; ", mesh = "Mesh { " + v + "1; 3;0,1,2;; ",
+                      n = mesh + "MeshNormals { 1; 0;0;1;; ", m1 = "1,0,0,0, 0,1,0,0, 0,0,1,0, ";
+    EXPECT_TRUE(Parses(kHeader + n + "1; 3;0,0,0;; } MeshMaterialList { 1; 1; 0;;" +
+                           " Material { 1;1;1;1;; 5; 1;1;1;; 0;0;0;; } } }",
+                       &m));
     for (const char* header :
          {"xof 0302bin 0032", "xof 0302tzip0032", "xof 0302txt 0016", "xof 0201txt 0032",
           "xof 0304txt 0032", "XOF 0302txt 0032", " xof 0302txt 0032", "xof 0302txt", ""})
-        EXPECT_FALSE(Parses(header + ("\n" + mesh + "}"))) << header;
+        EXPECT_FALSE(Parses(header + ("\n" + mesh + "}"), &m)) << header;
     const std::string bad[] = {
         "", "Header { 1; 0; 1; }", "Mesh { 0;; 0;; }",  // nothing to draw
         // Counts that would ask for gigabytes if trusted (under ASan such an allocation aborts).
@@ -160,7 +142,7 @@ TEST(XFile, BadFilesAreRefusedWithoutAllocatingAndFramesNestOnlySoDeep) {
         "Frame { FrameTransformMatrix { " + m1 + "0,0,0,1;; } FrameTransformMatrix { " + m1 +
             "0,0,0,1;; } " + mesh + "} }",
         n + "1; 3;0,0,0;; } MeshNormals { 1; 0;0;1;; 1; 3;0,0,0;; } }"};
-    for (const std::string& b : bad) EXPECT_FALSE(Parses(kHeader + b)) << b;
+    for (const std::string& b : bad) EXPECT_FALSE(Parses(kHeader + b, &m)) << b;
 }
 
 }  // namespace
