@@ -1,6 +1,5 @@
 #pragma once
-// Counts the calls of the global operator new, to show that a render or a game frame allocates
-// nothing. Include it in exactly one source file of a program: it replaces the global operators.
+// Counts calls of the global operator new; it replaces the operators: include it in one file.
 #include <cstdlib>
 #include <new>
 

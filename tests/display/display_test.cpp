@@ -49,10 +49,10 @@ TEST(PixelFormat, ShiftsFiveBitShiftsAndChannelsOfEachLayout) {
     PixelFormatRecord f;
     EXPECT_FALSE(ComputePixelFormat(8, 0, 0, 0, f));  // a palette: refused
     EXPECT_FALSE(ComputePixelFormat(16, 0xF800, 0, 0x001F, f));
-    const unsigned char bytes[4] = {0x34, 0x12, 0xAB, 0xCD};
+    const unsigned char bytes[4] = {0x34, 0x92, 0xAB, 0xCD};
     EXPECT_EQ(ReadRawPixel(bytes, 15), 0x1234u);
-    EXPECT_EQ(ReadRawPixel(bytes, 24), 0xAB1234u);
-    EXPECT_EQ(ReadRawPixel(bytes, 32), 0xCDAB1234u);
+    EXPECT_EQ(ReadRawPixel(bytes, 24), 0xAB9234u);
+    EXPECT_EQ(ReadRawPixel(bytes, 32), 0xCDAB9234u);
     EXPECT_EQ(ReadRawPixel(bytes + 2, 16), 0xCDABu);  // the last two bytes: no read past them
 }
 
