@@ -73,10 +73,10 @@ TEST(PixelCopy, KeyedOpaqueAndClearMatchAPixelByPixelCopy) {
         for (auto* v : {&src, &dst})
             for (uint8_t& b : *v)
                 b = static_cast<uint8_t>((seed = seed * 214013u + 2531011u) >> 16);
-        // A third of the source black; every other of those keeps its last byte: a colour,
-        // except in the unused top byte of a 32-bit pixel.
-        for (int i = 0; i < 41 * 13; i += 3)
-            std::memset(&src[i / 41 * pitch + i % 41 * bytes], 0, bytes - i % 2);
+        // A third of the source black, but of those a third keep their first byte and a third
+        // their last: a colour, except in the unused top byte of a 32-bit pixel.
+        for (int i = 0, k = 0; i < 41 * 13; i += 3, k = i / 3 % 3)
+            std::memset(&src[i / 41 * pitch + i % 41 * bytes + (k == 1)], 0, bytes - (k > 0));
         for (bool keyed : {true, false}) {  // 30 x 9 pixels from (5, 1) to (3, 2)
             std::vector<uint8_t> got = dst, want = dst;
             for (int p = 0; p < 30 * 9; ++p) {
