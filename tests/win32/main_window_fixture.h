@@ -1,7 +1,7 @@
 #pragma once
-// The shared fixture of the Win32 tests: every piece of process-wide state back at its start
-// value, error reports recorded instead of shown, and a real window of class "DEFAULT" with the
-// saver's own WindowProc as the main window. The thread's queue is emptied between cases.
+// The shared fixture of the Win32 tests: the process-wide state at its start values, error
+// reports recorded instead of shown, and a real window of class "DEFAULT" (the saver's own
+// WindowProc) as the main window. The thread's queue is emptied between cases.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,58 +10,44 @@
 
 #include "display/error_report.h"
 #include "display/win32/kadraw.h"
-#include "news/news_store.h"
-#include "overlay/news_lines.h"
+#include "overlay/overlay_step.h"
 #include "settings/settings.h"
-#include "shell/handle_key.h"
 #include "shell/shell_state.h"
 #include "shell/win32/shell_win32.h"
 #include "shell/win32/shutdown.h"
-
-inline std::vector<std::string>& ErrorReports() {
-    static std::vector<std::string> reports;
-    return reports;
-}
 
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetShellState();
         ResetSettings();
-        ResetNewsStore();
-        ResetNewsLines();
-        ResetMousePosition();
-        for (int& s : config.SHOW) s = 0;
+        ResetOverlay();
         shutdownDone = false;
         instanceMutex = nullptr;
-        previewParent = nullptr;
-        ErrorReports().clear();
-        kaDraw::errorBox = [](const char* text) { ErrorReports().push_back(text); };
+        errors.clear();
+        kaDraw::errorBox = [](const char* text) { errors.push_back(text); };
         RegisterMainClass(GetModuleHandleA(nullptr));
-        window = CreateWindowExA(0, kWindowClassName, "KORAVEN test", WS_POPUP, 0, 0, 640, 480,
-                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        mainWindow = window =
+            CreateWindowExA(0, kWindowClassName, "KORAVEN test", WS_POPUP, 0, 0, 640, 480, nullptr,
+                            nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
-        mainWindow = window;
         Take();
     }
 
     void TearDown() override {
         kaDraw::ReleaseSound();
         kaDraw::Release();
-        for (HWND w : {mainWindow, window, host}) {
-            if (w && IsWindow(w)) DestroyWindow(w);
-        }
+        for (HWND w : {mainWindow, window})
+            if (IsWindow(w)) DestroyWindow(w);
         Take();
         mainWindow = nullptr;
         kaDraw::errorBox = nullptr;
-        EXPECT_TRUE(ErrorReports().empty()) << ErrorReports()[0];
+        EXPECT_TRUE(errors.empty()) << errors[0];
     }
 
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
         return SendMessageA(mainWindow, message, wParam, lParam);
     }
-    void Move(int x, int y) { Send(WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
-    void Key(int key) { Send(WM_KEYDOWN, static_cast<WPARAM>(key), 1); }
 
     // Empties the thread's queue, dispatching every message but WM_QUIT when `dispatch` is set;
     // counts the WM_CLOSE and WM_QUIT among them.
@@ -80,5 +66,5 @@ class MainWindowTest : public ::testing::Test {
     }
 
     HWND window = nullptr;
-    HWND host = nullptr;
+    static inline std::vector<std::string> errors;
 };

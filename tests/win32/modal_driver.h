@@ -15,36 +15,27 @@ struct Pending {
     HWND found = nullptr;
     bool done = false;
 };
-
-inline Pending& pending() {
-    static Pending p;
-    return p;
-}
+inline Pending pending;
 
 inline BOOL CALLBACK Consider(HWND window, LPARAM) {
-    Pending& p = pending();
     wchar_t cls[16] = {};
     GetClassNameW(window, cls, 16);
-    if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(window) && IsWindowEnabled(window) &&
-        p.match(window)) {
-        p.found = window;
-        return FALSE;
-    }
-    return TRUE;
+    if (lstrcmpW(cls, L"#32770") || !IsWindowVisible(window) || !IsWindowEnabled(window) ||
+        !pending.match(window))
+        return TRUE;
+    pending.found = window;
+    return FALSE;
 }
 
 inline void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    Pending& p = pending();
-    if (p.timer == 0) return;
-    p.found = nullptr;
+    if (pending.timer == 0) return;
+    pending.found = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), Consider, 0);
-    if (p.found == nullptr && ++p.ticks < 400) return;  // gives up after about 20 s
-    KillTimer(nullptr, p.timer);
-    p.timer = 0;
-    if (p.found) {
-        p.done = true;
-        p.act(p.found);
-    }
+    if (pending.found == nullptr && ++pending.ticks < 400) return;  // gives up after about 20 s
+    KillTimer(nullptr, pending.timer);
+    pending.timer = 0;
+    pending.done = pending.found != nullptr;
+    if (pending.done) pending.act(pending.found);
 }
 
 }  // namespace modal_driver
@@ -52,17 +43,14 @@ inline void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 // The next time a visible, enabled dialog of this thread that match accepts shows up in a modal
 // loop, act runs on it (once). WhenDialogRan() tells afterwards whether it did.
 inline void WhenDialogOpens(std::function<bool(HWND)> match, std::function<void(HWND)> act) {
-    modal_driver::Pending& p = modal_driver::pending();
+    modal_driver::Pending& p = modal_driver::pending;
     if (p.timer) KillTimer(nullptr, p.timer);
-    p.match = std::move(match);
-    p.act = std::move(act);
-    p.ticks = 0;
-    p.done = false;
+    p = {std::move(match), std::move(act)};
     p.timer = SetTimer(nullptr, 0, 50, modal_driver::Tick);
 }
 
 inline bool WhenDialogRan() {
-    return modal_driver::pending().done;
+    return modal_driver::pending.done;
 }
 
 // Presses a dialog's button as a click would.
