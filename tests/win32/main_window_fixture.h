@@ -12,6 +12,7 @@
 #include "display/win32/kadraw.h"
 #include "overlay/overlay_step.h"
 #include "settings/settings.h"
+#include "shell/handle_key.h"
 #include "shell/shell_state.h"
 #include "shell/win32/shell_win32.h"
 #include "shell/win32/shutdown.h"
@@ -22,6 +23,7 @@ class MainWindowTest : public ::testing::Test {
         ResetShellState();
         ResetSettings();
         ResetOverlay();
+        ResetMousePosition();
         shutdownDone = false;
         instanceMutex = nullptr;
         errors.clear();
@@ -33,7 +35,6 @@ class MainWindowTest : public ::testing::Test {
         ASSERT_NE(window, nullptr);
         Take();
     }
-
     void TearDown() override {
         kaDraw::ReleaseSound();
         kaDraw::Release();
@@ -44,27 +45,19 @@ class MainWindowTest : public ::testing::Test {
         kaDraw::errorBox = nullptr;
         EXPECT_TRUE(errors.empty()) << errors[0];
     }
-
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
         return SendMessageA(mainWindow, message, wParam, lParam);
     }
-
-    // Empties the thread's queue, dispatching every message but WM_QUIT when `dispatch` is set;
-    // counts the WM_CLOSE and WM_QUIT among them.
-    struct Taken {
-        int closes = 0, quits = 0;
-    };
-    static Taken Take(bool dispatch = false) {
-        Taken t;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            t.quits += msg.message == WM_QUIT;
-            t.closes += msg.message == WM_CLOSE;
+    // Empties the thread's queue, dispatching every message but WM_QUIT when `dispatch` is set:
+    // ten times the WM_CLOSE found plus the WM_QUIT.
+    static int Take(bool dispatch = false) {
+        int found = 0;
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
+            found += (msg.message == WM_CLOSE) * 10 + (msg.message == WM_QUIT);
             if (dispatch && msg.message != WM_QUIT) DispatchMessageA(&msg);
         }
-        return t;
+        return found;
     }
-
     HWND window = nullptr;
     static inline std::vector<std::string> errors;
 };

@@ -7,35 +7,29 @@
 
 namespace modal_driver {
 
-struct Pending {
-    std::function<bool(HWND)> match;
-    std::function<void(HWND)> act;
-    UINT_PTR timer = 0;
-    int ticks = 0;
-    HWND found = nullptr;
-    bool done = false;
-};
-inline Pending pending;
+inline std::function<bool(HWND)> match;
+inline std::function<void(HWND)> act;
+inline UINT_PTR timer = 0;
+inline int ticks = 0;
+inline bool done = false;
 
-inline BOOL CALLBACK Consider(HWND window, LPARAM) {
+inline BOOL CALLBACK Consider(HWND window, LPARAM found) {
     wchar_t cls[16] = {};
     GetClassNameW(window, cls, 16);
     if (lstrcmpW(cls, L"#32770") || !IsWindowVisible(window) || !IsWindowEnabled(window) ||
-        !pending.match(window))
+        !match(window))
         return TRUE;
-    pending.found = window;
+    *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
 }
 
 inline void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (pending.timer == 0) return;
-    pending.found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), Consider, 0);
-    if (pending.found == nullptr && ++pending.ticks < 400) return;  // gives up after about 20 s
-    KillTimer(nullptr, pending.timer);
-    pending.timer = 0;
-    pending.done = pending.found != nullptr;
-    if (pending.done) pending.act(pending.found);
+    HWND found = nullptr;
+    if (timer) EnumThreadWindows(GetCurrentThreadId(), Consider, LPARAM(&found));
+    if (!timer || (!found && ++ticks < 400)) return;  // gives up after about 20 s
+    KillTimer(nullptr, timer);
+    timer = 0;
+    if ((done = found != nullptr)) act(found);
 }
 
 }  // namespace modal_driver
@@ -43,14 +37,17 @@ inline void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 // The next time a visible, enabled dialog of this thread that match accepts shows up in a modal
 // loop, act runs on it (once). WhenDialogRan() tells afterwards whether it did.
 inline void WhenDialogOpens(std::function<bool(HWND)> match, std::function<void(HWND)> act) {
-    modal_driver::Pending& p = modal_driver::pending;
-    if (p.timer) KillTimer(nullptr, p.timer);
-    p = {std::move(match), std::move(act)};
-    p.timer = SetTimer(nullptr, 0, 50, modal_driver::Tick);
+    namespace m = modal_driver;
+    if (m::timer) KillTimer(nullptr, m::timer);
+    m::match = std::move(match);
+    m::act = std::move(act);
+    m::ticks = 0;
+    m::done = false;
+    m::timer = SetTimer(nullptr, 0, 50, m::Tick);
 }
 
 inline bool WhenDialogRan() {
-    return modal_driver::pending.done;
+    return modal_driver::done;
 }
 
 // Presses a dialog's button as a click would.
