@@ -64,22 +64,12 @@ class Dialogs : public MainWindowTest {
     std::string Value(const char* key) const {
         const std::string file = "\n" + File(), head = std::string("\n") + key + "=";
         const size_t start = file.find(head) + head.size();
-        return file.find(head) == std::string::npos
-                   ? "<missing>"
-                   : file.substr(start, file.find('\r', start) - start);
+        return file.substr(start, file.find('\r', start) - start);
     }
     std::string folder, ini;
     std::vector<std::string> files;
     HWND dialog = nullptr;
 };
-
-bool IsNewsDialog(HWND d) {
-    return GetDlgItem(d, IDC_NI1_HTML) != nullptr;
-}
-
-bool IsColourPicker(HWND d) {
-    return GetWindow(d, GW_OWNER) == mainWindow && GetDlgItem(d, COLOR_RED) != nullptr;
-}
 
 TEST_F(Dialogs, ReadingFillsEveryDefaultWritesEveryKeyInOrderAndCutsLongValuesWhole) {
     for (const SettingKey& k : settingKeys) {  // every value away from its default
@@ -140,7 +130,10 @@ TEST_F(Dialogs, ShowTheSettingsAndCancelOrEscapeWritesNothing) {
         // The colour picker, owned by the main window, starts at the colour; OK takes its choice.
         const unsigned long start = ColourValue(0);
         unsigned long shown = 0;
-        WhenDialogOpens(IsColourPicker, [&](HWND picker) {
+        auto isPicker = [](HWND d) {
+            return GetWindow(d, GW_OWNER) == mainWindow && GetDlgItem(d, COLOR_RED);
+        };
+        WhenDialogOpens(isPicker, [&](HWND picker) {
             for (int i = 0; i < 3; ++i) {
                 shown |= GetDlgItemInt(picker, COLOR_RED + i, nullptr, FALSE) << 8 * i;
                 SetDlgItemInt(picker, COLOR_RED + i, 32 << i, FALSE);
@@ -189,17 +182,19 @@ TEST_F(Dialogs, OkWritesWhatBothDialogsHoldOnTheSystemsCodePage) {
         EXPECT_EQ(Text(IDC_MOUSESENSE) + Text(IDCANCEL), L"マウスの移動でも終了するｷｬﾝｾﾙ");
         EXPECT_EQ(Text(IDC_TEXT) + Text(IDC_BLOCKFILE), L"伝言①∵テストブロック表示.x");
         std::wstring shown;
-        WhenDialogOpens(IsNewsDialog, [&](HWND news) {
-            shown = ControlText(news) + Text(IDC_NI1_HTML, news) + Text(IDC_NI2_UPDATE, news) +
-                    Text(IDC_NI2_REJECT, news);
-            SetDlgItemTextW(news, IDC_NI1_HTML, std::wstring(300, L'h').c_str());
-            SetDlgItemTextW(news, IDC_NI2_TAG, L"");
-            SetDlgItemTextW(news, IDC_NI1_REJECT, L"〔広告〕");
-            HWND interval = GetDlgItem(news, IDC_NI1_UPDATE);
-            SetWindowTextW(interval, L"");
-            for (wchar_t c : {L'4', L'x', L'-', L'5'}) SendMessageW(interval, WM_CHAR, c, 1);
-            ClickButton(news, typed ? IDOK : IDCANCEL);
-        });
+        WhenDialogOpens([](HWND d) { return GetDlgItem(d, IDC_NI1_HTML) != nullptr; },
+                        [&](HWND news) {
+                            shown = ControlText(news) + Text(IDC_NI1_HTML, news) +
+                                    Text(IDC_NI2_UPDATE, news) + Text(IDC_NI2_REJECT, news);
+                            SetDlgItemTextW(news, IDC_NI1_HTML, std::wstring(300, L'h').c_str());
+                            SetDlgItemTextW(news, IDC_NI2_TAG, L"");
+                            SetDlgItemTextW(news, IDC_NI1_REJECT, L"〔広告〕");
+                            HWND interval = GetDlgItem(news, IDC_NI1_UPDATE);
+                            SetWindowTextW(interval, L"");
+                            for (wchar_t c : {L'4', L'x', L'-', L'5'})
+                                SendMessageW(interval, WM_CHAR, c, 1);
+                            ClickButton(news, typed ? IDOK : IDCANCEL);
+                        });
         ClickButton(dialog, IDC_NEWS_SETTINGS);
         ASSERT_TRUE(WhenDialogRan());
         EXPECT_EQ(shown, L"ニュースの取得news1.example700【速報】");
