@@ -77,10 +77,7 @@ class Display : public MainWindowTest {
     }
     static void Place(int slot, int depth, int x, float y, const char* text) {
         config.SHOW[slot] = 1;
-        overlayLines[slot] = {};
-        overlayLines[slot].depth = depth;
-        overlayLines[slot].x = x;
-        overlayLines[slot].y = y;
+        overlayLines[slot] = {{}, depth, x, y};
         std::strcpy(slot == SLOT_MSG ? config.TEXT : overlayLines[slot].text, text);
     }
     int result = 0;
@@ -186,7 +183,7 @@ TEST_F(Display, OverlayLinesTakeGreyAndHeightFromTheirDepthNearerOverFartherNone
     const Ink middle = InkIn(106, 206, 110, 210);  // inside both blocks
     EXPECT_EQ(middle.count, 16);
     EXPECT_EQ(middle.high[0], 39 * 4 + 10);
-    // Preview mode: nothing drawn, moved or written.
+    // Preview mode: nothing drawn or moved.
     ClearBackScreen();
     previewMode = true;
     frameDelta = 1;

@@ -145,11 +145,17 @@ TEST_F(Window, MoveActivationAndTheCursor) {
     EXPECT_EQ(GetCursor(), nullptr);
 }
 
-TEST_F(Window, ACloseFromOutsideShutsDownOnceAndPostsNoOtherClose) {
-    mainWindow = CreateMainWindow(GetModuleHandleA(nullptr));
-    Send(WM_CLOSE);
-    EXPECT_TRUE(shutdownDone && closeState == 2 && !IsWindow(mainWindow));
-    EXPECT_EQ(Take(), 1);  // no WM_CLOSE; WM_DESTROY posted WM_QUIT
+TEST_F(Window, ACloseFromOutsideShutsDownOnceAndAShutdownMinimisesAndPostsOneClose) {
+    for (bool outside : {true, false}) {
+        shutdownDone = false;
+        closeState = 0;
+        fullScreen = !outside;
+        mainWindow = CreateMainWindow(GetModuleHandleA(nullptr));
+        EXPECT_TRUE(outside ? Send(WM_CLOSE) == 0 : Shutdown() && Shutdown());
+        EXPECT_EQ(IsIconic(mainWindow) != 0, fullScreen);  // minimised before the close request
+        EXPECT_EQ(Take(true), outside ? 1 : 11);           // (WM_DESTROY posts WM_QUIT)
+        EXPECT_TRUE(shutdownDone && closeState == 2 && !IsWindow(mainWindow));
+    }
 }
 
 TEST_F(Window, ShutdownReleasesEverythingLetsTheInstanceGoAndNoFrameRunsAfterIt) {
