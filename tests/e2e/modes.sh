@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The modes as the system starts them, from the package of `make dist` unpacked into an empty folder:
-# full screen with frames and its settings written beside it, other starts giving way to it with
-# code 0, a key ending it with 0; and a preview inside a host window, ended by the host.
+# The modes as the system starts them, from the package of `make dist` unpacked into an empty
+# folder: full screen with frames and its settings written beside it, other starts giving way to
+# it with code 0, a key ending it with 0; and a preview inside a host window, ended by the host.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 kv_init
@@ -28,7 +28,7 @@ kv_end "$first" "/s" Escape
 kv_check "'/p 99999' (no such host window) ends at once with 0" ends_at_once "$d" /p 99999
 
 # The preview: the whole game shrunk into a 152 x 112 child of the host's area.
-d=$(kv_saver preview)
+d=$(kv_saver preview TITLE=0)
 dump="$d/frame.bmp"
 KORAVEN_FRAME_DUMP="$(kv_winpath "$dump")" kv_tool_bg preview "$(kv_winpath "$d/koraven.scr")" 15
 host=$KV_PID

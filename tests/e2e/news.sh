@@ -9,7 +9,7 @@ source "$(dirname "$0")/lib.sh"
 kv_init
 
 kv_news_server || exit 1
-d="$(kv_saver run -)"
+d="$(kv_saver run)"
 printf '%s\r\n' '[Config]' TITLE=0 RESOLUTION=0 SHOW_INFO=0 SHOW_FPS=0 SHOW_DATE=0 SHOW_TIME=1 \
   D_SPEED=10 SHOW_MSG=1 SHOW_NEWS1=1 SHOW_NEWS2=0 "TEXT=KORAVEN の浮かぶ行" "NI1_HTML=$KV_NEWS_HOST" \
   NI1_FILE=http://news.test/good "NI1_IGNORE=<!-- S -->" "NI1_TAG=/n?a=" NI1_REJECT=]] \

@@ -1,13 +1,9 @@
 #!/usr/bin/env python3
-"""News source for the end-to-end tests and `make run NEWS=1`: news_server.py PORTFILE [LOGFILE]
-
-Binds 127.0.0.1 on a free port, writes the port to PORTFILE, answers one-line requests
-("GET <target>") each on a thread, and appends each target to LOGFILE:
-  .../good     an EUC-JP page, three headlines after the marker "<!-- S -->"
-  .../live     the same form, the first headline naming the request's number and time ("s=2" in
-               the target: a second set)
-  .../trickle  a byte every four seconds, never a whole page
-"""
+"""News source of the end-to-end tests and `make run NEWS=1`: news_server.py PORTFILE [LOGFILE]
+On 127.0.0.1, a free port (written to PORTFILE); one-line requests ("GET <target>"), each target
+logged: .../good an EUC-JP page of three headlines after "<!-- S -->"; .../live the same form,
+the first headline naming the request's number and time ("s=2": a second set); .../trickle a
+byte every four seconds, never a whole page."""
 import os, socket, sys, threading, time
 
 GOOD = ["遠くの行ほど小さく暗く、ゆっくり昇る", "井戸の後ろを流れるニュースの見出し", "テンキーの＋で次の見出しへ"]

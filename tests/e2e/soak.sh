@@ -2,8 +2,8 @@
 # The saver left running for SOAK_SECONDS (default 120; `make soak`: 600) full screen, End held
 # (fast drop) in a 6 x 10 well so that games follow each other quickly, every overlay line on,
 # both news sources on a local server whose headlines change with every request, fetched every
-# 30 s. Its memory (from /proc: RssAnon, private; VmRSS, resident), GDI and USER objects and
-# handles (kvtool stats), threads and open files are read after SOAK_BASELINE seconds (default
+# 30 s. Its memory (from /proc: RssAnon, private; VmRSS, resident), GDI objects and handles
+# (kvtool stats), threads and open files are read after SOAK_BASELINE seconds (default
 # 60), every minute and at the end, which must be within a small bound of the baseline; a soak of
 # ten minutes or more also keeps its last third flat. The frames never stop (the frame log's
 # longest gap), ten screenshots over the run all differ, both sources are fetched again and
@@ -18,11 +18,11 @@ baseline_at="${SOAK_BASELINE:-60}"
 # Wine's heap grows until it has touched its first 8 MiB region, flat after that (two ten-minute
 # soaks: 6.0 and 8.1 MiB after the first minute, flat from the fifth or seventh): the memory
 # bounds leave room for that. Objects, handles and files may grow by a few, threads not at all.
-bounds=(12288 14336 3 3 8 0 8)
-names=("private KiB" "resident KiB" "GDI objects" "USER objects" handles threads "open files")
+bounds=(12288 14336 3 8 0 8)
+names=("private KiB" "resident KiB" "GDI objects" handles threads "open files")
 
 kv_news_server || exit 1
-d="$(kv_saver run -)"
+d="$(kv_saver run)"
 for s in 1 2; do
   printf '%s\r\n' "NI${s}_HTML=$KV_NEWS_HOST" "NI${s}_FILE=http://news.test/live?s=$s" \
     "NI${s}_IGNORE=<!-- S -->" "NI${s}_TAG=/n?a=" "NI${s}_REJECT=]]" "NI${s}_UPDATE=30"
@@ -38,33 +38,26 @@ pid="$KV_PID"
 trap 'xdotool keyup End; kv_cleanup' EXIT
 xdotool keydown End
 
-# One reading: the smallest object counts of three (a font or device context a frame holds for a
-# moment does not count), then the /proc figures.
+# One reading as named above; the object counts are the smallest of three (a font or device
+# context that a frame holds for a moment does not count).
 reading() {
-  local i
-  for i in 1 2 3; do kv_tool stats "$(kv_winpath "$KV_WORK/stats.txt")" && tr -d '\r' <"$KV_WORK/stats.txt"; done |
-    awk 'NR == 1 { g = $1; u = $2; h = $3 } { if ($1 < g) g = $1; if ($2 < u) u = $2; if ($3 < h) h = $3 }
-      END { if (NR == 3) printf "%d %d %d ", g, u, h; else exit 1 }' || return 1
-  awk '$1 == "RssAnon:" { p = $2 } $1 == "VmRSS:" { r = $2 } $1 == "Threads:" { t = $2 } END { printf "%d %d %d ", p, r, t }' "/proc/$pid/status"
-  ls "/proc/$pid/fd" | wc -l
+  local s
+  s="$(for _ in 1 2 3; do kv_tool stats "$(kv_winpath "$KV_WORK/stats.txt")" && tr -d '\r' <"$KV_WORK/stats.txt"; done |
+    awk '{ g = (NR == 1 || $1 < g) ? $1 : g; h = (NR == 1 || $2 < h) ? $2 : h } END { if (NR < 3) exit 1; print g, h }')" || return 1
+  awk -v s="$s" -v f="$(ls "/proc/$pid/fd" | wc -l)" '$1 == "RssAnon:" { p = $2 } $1 == "VmRSS:" { r = $2 }
+    $1 == "Threads:" { t = $2 } END { print p, r, s, t, f }' "/proc/$pid/status"
 }
-# As private resident GDI USER handles threads files.
-order() { read -r g u h p r t f <<<"$1" && echo "$p $r $g $u $h $t $f"; }
 show() { kv_log "$1: ${names[*]}: $2; presents $(kv_value "$log" presents), fps $(kv_value "$log" fps), fetches $(wc -l <"$KV_WORK/requests.txt")"; }
 
-start=$(date +%s)
-shots=()
-base="" late="" frozen="" last_p=0 last_change=$start next_report=$baseline_at
+start=$(date +%s) shots=()
+base="" late="" next_report=$baseline_at
 while t=$(($(date +%s) - start)) && [ "$t" -lt "$soak" ] && kv_alive "$pid"; do
-  p="$(kv_value "$log" presents)"
-  if [ "${p:-0}" -gt "$last_p" ]; then last_p=$p last_change=$(date +%s); fi
-  [ $(($(date +%s) - last_change)) -gt 10 ] && frozen="(no new frame for 10 s at $t s)"
   if [ "${#shots[@]}" -lt 10 ] && [ "$t" -ge $(((${#shots[@]} + 1) * soak / 10 - 5)) ]; then
     kv_screenshot "$KV_SHOTS/soak-${#shots[@]}.png"
     shots+=("$(convert "$KV_SHOTS/soak-${#shots[@]}.png" -crop 640x480+0+0 +repage rgb:- | md5sum)")
   fi
   if [ "$t" -ge "$next_report" ] && [ "$t" -lt $((soak - 30)) ]; then
-    r="$(order "$(reading)")" || r=failed
+    r="$(reading)" || r=failed
     show "after $t s" "$r"
     [ -z "$base" ] && base="$r"
     [ -z "$late" ] && [ "$soak" -ge 600 ] && [ "$t" -ge $((soak - soak / 3)) ] && late="$r"
@@ -73,20 +66,17 @@ while t=$(($(date +%s) - start)) && [ "$t" -lt "$soak" ] && kv_alive "$pid"; do
   sleep 1  # the pace of the looks, not a wait for something
 done
 kv_check "the saver ran for $soak s" kv_alive "$pid"
-kv_check "its frames never stopped $frozen" test -z "$frozen"
-end="$(order "$(reading)")" || end=failed
+end="$(reading)" || end=failed
 show "end after $(($(date +%s) - start)) s" "$end"
 xdotool keyup End
 
-kv_check "the readings were taken" test -n "$base" -a "$base" != failed -a "$end" != failed
 grew() {  # FROM TO: each figure grew by at most its bound
   local a=($1) b=($2) i ok=0
-  for i in "${!names[@]}"; do
-    [ $((b[i] - a[i])) -le "${bounds[$i]}" ] || { echo "${names[$i]}: ${a[$i]} -> ${b[$i]}"; ok=1; }
-  done
+  for i in "${!names[@]}"; do [ $((b[i] - a[i])) -le "${bounds[$i]}" ] || { echo "${names[$i]}: ${a[$i]} -> ${b[$i]}"; ok=1; }; done
   return $ok
 }
-kv_check "memory, objects, handles, threads and files within their bounds of the baseline" grew "$base" "$end"
+kv_check "memory, GDI objects, handles, threads and files within their bounds of the baseline" \
+  eval '[ -n "$base" ] && [ "$base" != failed ] && [ "$end" != failed ] && grew "$base" "$end"'
 [ -n "$late" ] && kv_check "memory flat in the last third (1 MiB)" eval \
   "[ \$(( \$(cut -d' ' -f1 <<<'$end') - \$(cut -d' ' -f1 <<<'$late') )) -le 1024 ]"
 kv_check "the ${#shots[@]} screenshots all differ" test "${#shots[@]}" = 10 -a "$(printf '%s\n' "${shots[@]}" | sort -u | wc -l)" = 10
@@ -96,6 +86,7 @@ for s in 1 2; do
 done
 kv_check "the news lines show headlines" grep -q '^news2=.' "$KV_WORK/lines.txt"
 kv_end "$pid" "after the soak" Escape
-kv_check "no two frames were more than 2 s apart (longest $(kv_value "$log" max_gap_ms) ms, $(kv_value "$log" fps) a second)" \
-  test "$(kv_value "$log" max_gap_ms)" -le 2000
+# A stall, not a slow machine: two seconds between frames happen under load.
+kv_check "no two frames were more than 10 s apart (longest $(kv_value "$log" max_gap_ms) ms, $(kv_value "$log" fps) a second)" \
+  test "$(kv_value "$log" max_gap_ms)" -le 10000
 kv_finish

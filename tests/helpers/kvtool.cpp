@@ -1,16 +1,15 @@
 // Test-bench tool: drives and reads the saver from outside, as the system or a user would.
-//   close [CLASS [TITLE [MS]]]  WM_CLOSE to that window (DEFAULT, KORAVEN, 5000); 1: none came
-//   front FILE                  "CLASS|TITLE" of the foreground window into FILE
-//   hold                        a window "KORAVEN other" (class KvForeground) in front
-//   dialog FILE MS ID [text ID ASCII | click ID]  a visible dialog of the saver's thread with
-//       control ID (0: any): caption, "rect=X Y W H" and the controls' texts into FILE in UTF-8
-//       (Japanese cannot pass the command line); then a text set or a button pressed.
-//       1: none came; 3: it did not come to the front
-//   preview SAVER SECONDS [W H] the system's preview host: "SAVER /p <area>" in a W x H area
-//       (152 x 112), "child=0|1 size=WxH" of the saver's window into preview_host.txt, then the
+//   close [CLASS TITLE] [MS]   WM_CLOSE to that window (DEFAULT, KORAVEN; 5000 ms); 1: none came
+//   hold                       a window "KORAVEN other" (class KvForeground) in front until closed
+//   dialog FILE MS ID [text ID ASCII | click ID]  a dialog of the saver's thread with control ID
+//       (0: any) into FILE: caption, "rect=X Y W H", its controls' texts, in UTF-8 (Japanese
+//       cannot pass the command line); then a text set or a button pressed. 1: none came, 3: not
+//       in front (keys would miss it)
+//   preview SAVER SECONDS [W H]  the system's preview host: "SAVER /p <area>" in a W x H area
+//       (152 x 112); "child=0|1 size=WxH" of the saver's window into preview_host.txt, then the
 //       host closes; exits with the saver's code (124: it did not end)
-//   stats FILE                  "GDI USER HANDLES" of the saver's process, counted from its GDI
-//       table, its windows and the system's handle list (Wine's usual calls answer 0)
+//   stats FILE                 "GDI HANDLES" of the saver's process, counted in its GDI handle
+//       table and the system's handle list (Wine's usual calls answer 0)
 #include <windows.h>
 #include <winternl.h>
 
@@ -21,10 +20,6 @@
 #include <vector>
 
 namespace {
-
-int hasId = 0;
-DWORD targetPid = 0;
-long windows = 0;
 
 LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     if (m == WM_DESTROY) PostQuitMessage(0);
@@ -68,7 +63,7 @@ int Preview(const char* saver, int seconds, int w, int h) {
     Pump(pi.hProcess, seconds > 0 ? seconds * 1000u : INFINITE);
     HWND child = FindWindowExA(area, nullptr, "DEFAULT", "KORAVEN");
     RECT r = {};
-    if (child) GetClientRect(child, &r);
+    GetClientRect(child, &r);
     if (FILE* f = std::fopen("preview_host.txt", "w")) {
         std::fprintf(f, "child=%d size=%ldx%ld\n", child ? 1 : 0, r.right, r.bottom);
         std::fclose(f);
@@ -81,72 +76,62 @@ int Preview(const char* saver, int seconds, int w, int h) {
     return static_cast<int>(code);
 }
 
+int hasId = 0;
+
 BOOL CALLBACK FindDialog(HWND w, LPARAM found) {
     wchar_t cls[16] = {};
     GetClassNameW(w, cls, 16);
-    if (lstrcmpW(cls, L"#32770") || !IsWindowVisible(w) || !IsWindowEnabled(w)) return TRUE;
-    if (hasId && !GetDlgItem(w, hasId)) return TRUE;
+    if (lstrcmpW(cls, L"#32770") || !IsWindowVisible(w) || !IsWindowEnabled(w) ||
+        (hasId && !GetDlgItem(w, hasId)))
+        return TRUE;
     *reinterpret_cast<HWND*>(found) = w;
     return FALSE;
 }
 
-std::string Text(HWND w) {
+BOOL CALLBACK WriteText(HWND w, LPARAM f) {
     wchar_t text[1024] = {};
     DWORD_PTR got = 0;
     SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 5000,
                         &got);
     char utf8[4096] = {};
     WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
-    return utf8;
-}
-
-BOOL CALLBACK WriteChild(HWND child, LPARAM f) {
-    std::fprintf(reinterpret_cast<FILE*>(f), "%s\n", Text(child).c_str());
+    std::fprintf(reinterpret_cast<FILE*>(f), "%s\n", utf8);
     return TRUE;
 }
 
-int Dialog(char** argv, int argc) {
+int Dialog(int argc, char** argv) {
     const DWORD waitMs = std::strtoul(argv[3], nullptr, 10), start = GetTickCount();
     hasId = std::atoi(argv[4]);
     HWND dialog = nullptr;
-    while (!dialog) {
+    for (; !dialog; Sleep(50)) {
         if (HWND saver = FindWindowA("DEFAULT", "KORAVEN"))
             EnumThreadWindows(GetWindowThreadProcessId(saver, nullptr), FindDialog,
                               reinterpret_cast<LPARAM>(&dialog));
         if (!dialog && GetTickCount() - start >= waitMs) return 1;
-        if (!dialog) Sleep(50);
     }
-    const bool click = argc > 6 && !std::strcmp(argv[5], "click");  // needs no focus
-    while (!click && GetForegroundWindow() != dialog && GetTickCount() - start < waitMs) Sleep(50);
+    const std::string action = argc > 6 ? argv[5] : "";
+    const int id = argc > 6 ? std::atoi(argv[6]) : 0;
+    while (action != "click" && GetForegroundWindow() != dialog && GetTickCount() - start < waitMs)
+        Sleep(50);
     if (FILE* f = std::fopen(argv[2], "w")) {
+        WriteText(dialog, reinterpret_cast<LPARAM>(f));
         RECT r = {};
         GetWindowRect(dialog, &r);
-        std::fprintf(f, "%s\nrect=%ld %ld %ld %ld\n", Text(dialog).c_str(), r.left, r.top,
-                     r.right - r.left, r.bottom - r.top);
-        EnumChildWindows(dialog, WriteChild, reinterpret_cast<LPARAM>(f));
+        std::fprintf(f, "rect=%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left,
+                     r.bottom - r.top);
+        EnumChildWindows(dialog, WriteText, reinterpret_cast<LPARAM>(f));
         std::fclose(f);
     }
-    const int id = argc > 6 ? std::atoi(argv[6]) : 0;
-    if (argc > 7 && !std::strcmp(argv[5], "text")) {
+    if (action == "text" && argc > 7) {
         wchar_t text[512] = {};
         MultiByteToWideChar(CP_UTF8, 0, argv[7], -1, text, 512);
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text),
                             SMTO_BLOCK, 5000, &ignored);
-    } else if (click) {  // posted: not held by a dialog it opens
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
     }
-    return click || GetForegroundWindow() == dialog ? 0 : 3;
-}
-
-BOOL CALLBACK CountWindow(HWND w, LPARAM top) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid != targetPid) return TRUE;
-    ++windows;
-    if (top) EnumChildWindows(w, CountWindow, 0);
-    return TRUE;
+    if (action == "click")  // posted: not held by a dialog it opens
+        return !PostMessageW(dialog, WM_COMMAND, id, LPARAM(GetDlgItem(dialog, id)));
+    return GetForegroundWindow() == dialog ? 0 : 3;
 }
 
 template <typename F>
@@ -155,14 +140,9 @@ F Ntdll(const char* name) {
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), name)));
 }
 
-// Used entries of the process's GDI handle table (PEB + 0xF8 on 64 bits; 24-byte entries).
-long GdiObjects(HANDLE process) {
-    struct Entry {
-        UINT64 object;
-        USHORT pid, count, unique;
-        UCHAR type, flags;
-        UINT64 user;
-    };
+// Used entries (type at byte 14 is not 0) of the GDI handle table that PEB + 0xF8 points to:
+// 0x10000 entries of 24 bytes, the owner's process id at byte 8 (0: shared).
+long GdiObjects(HANDLE process, DWORD pid) {
     using Query = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
     PROCESS_BASIC_INFORMATION info = {};
     UINT64 table = 0;
@@ -173,53 +153,40 @@ long GdiObjects(HANDLE process) {
                            sizeof table, &got) ||
         !table)
         return -1;
-    std::vector<Entry> block(4096);
+    std::vector<unsigned char> block(4096 * 24);
     long used = 0;
-    for (UINT64 at = table; at < table + 0x10000 * sizeof(Entry); at += 4096 * sizeof(Entry)) {
-        if (!ReadProcessMemory(process, reinterpret_cast<void*>(at), block.data(),
-                               block.size() * sizeof(Entry), &got))
+    for (UINT64 at = table; at < table + 0x10000 * 24; at += block.size()) {
+        if (!ReadProcessMemory(process, reinterpret_cast<void*>(at), block.data(), block.size(),
+                               &got))
             continue;  // not committed: no entry in use
-        for (size_t i = 0; i < got / sizeof(Entry); ++i)
-            used += block[i].type && (!block[i].pid || block[i].pid == USHORT(targetPid));
+        for (size_t e = 0; e + 24 <= got; e += 24) {
+            USHORT owner = 0;
+            std::memcpy(&owner, &block[e + 8], 2);
+            used += block[e + 14] && (!owner || owner == USHORT(pid));
+        }
     }
     return used;
 }
 
-long Handles() {
-    struct Entry {
-        ULONG pid;
-        BYTE type, flags;
-        USHORT value;
-        PVOID object;
-        ULONG access;
-    };
+// Entries of the system's handle list (16: SystemHandleInformation; a count, then 24-byte
+// entries with the owner's process id first) that belong to PID.
+long Handles(DWORD pid) {
     using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
     std::vector<char> buf(1 << 16);
     for (ULONG need = 0;
-         Ntdll<Query>("NtQuerySystemInformation")(16, buf.data(), ULONG(buf.size()), &need) != 0;) {
+         Ntdll<Query>("NtQuerySystemInformation")(16, buf.data(), ULONG(buf.size()), &need);) {
         if (buf.size() > (64u << 20)) return -1;
         buf.resize(need > buf.size() ? need + 4096 : buf.size() * 2);
     }
-    const ULONG n = *reinterpret_cast<ULONG*>(buf.data());
-    const auto* e = reinterpret_cast<const Entry*>(buf.data() + sizeof(void*));
+    ULONG n = 0, owner = 0;
+    std::memcpy(&n, buf.data(), 4);
+    if (8 + n * size_t(24) > buf.size()) return -1;
     long mine = 0;
-    for (ULONG i = 0; i < n; ++i) mine += e[i].pid == targetPid;
+    for (ULONG i = 0; i < n; ++i) {
+        std::memcpy(&owner, &buf[8 + i * 24], 4);
+        mine += owner == pid;
+    }
     return mine;
-}
-
-int Stats(const char* file) {
-    HWND saver = FindWindowA("DEFAULT", "KORAVEN");
-    if (!saver) return 2;
-    GetWindowThreadProcessId(saver, &targetPid);
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, targetPid);
-    if (!process) return 3;
-    EnumWindows(CountWindow, 1);
-    for (HWND w = nullptr; (w = FindWindowExA(HWND_MESSAGE, w, nullptr, nullptr));)
-        CountWindow(w, 1);
-    FILE* f = std::fopen(file, "w");
-    if (!f) return 1;
-    std::fprintf(f, "%ld %ld %ld\n", GdiObjects(process), windows, Handles());
-    return std::fclose(f) ? 1 : 0;
 }
 
 }  // namespace
@@ -229,21 +196,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char** argv = __argv;
     const std::string what = argc > 1 ? argv[1] : "";
     if (what == "close") {
+        const char* cls = argc > 3 ? argv[2] : "DEFAULT";
         const char* title = argc > 3 ? argv[3] : "KORAVEN";
-        for (const DWORD start = GetTickCount();; Sleep(50)) {
-            if (HWND w = FindWindowA(argc > 2 ? argv[2] : "DEFAULT", title))
-                return PostMessageA(w, WM_CLOSE, 0, 0) ? 0 : 1;
-            if (GetTickCount() - start >= (argc > 4 ? std::strtoul(argv[4], nullptr, 10) : 5000))
-                return 1;
-        }
-    }
-    if (what == "front" && argc > 2) {
-        char cls[256] = "", title[256] = "";
-        HWND w = GetForegroundWindow();
-        GetClassNameA(w, cls, sizeof cls);
-        GetWindowTextA(w, title, sizeof title);
-        FILE* f = std::fopen(argv[2], "w");
-        return f && std::fprintf(f, "%s|%s\n", cls, title) > 0 && !std::fclose(f) ? 0 : 1;
+        const DWORD ms = std::strtoul(argc == 3  ? argv[2]
+                                      : argc > 4 ? argv[4]
+                                                 : "5000",
+                                      nullptr, 10);
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50))
+            if (HWND w = FindWindowA(cls, title)) return !PostMessageA(w, WM_CLOSE, 0, 0);
+        return 1;
     }
     if (what == "hold") {
         SetForegroundWindow(Window("KvForeground", "KORAVEN other", WS_POPUP, 200, 100));
@@ -251,10 +212,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
         return 0;
     }
-    if (what == "dialog" && argc > 4) return Dialog(argv, argc);
+    if (what == "dialog" && argc > 4) return Dialog(argc, argv);
     if (what == "preview" && argc > 2)
         return Preview(argv[2], argc > 3 ? std::atoi(argv[3]) : 10,
                        argc > 5 ? std::atoi(argv[4]) : 152, argc > 5 ? std::atoi(argv[5]) : 112);
-    if (what == "stats" && argc > 2) return Stats(argv[2]);
-    return 2;
+    DWORD pid = 0;
+    if (what != "stats" || argc < 3 ||
+        !GetWindowThreadProcessId(FindWindowA("DEFAULT", "KORAVEN"), &pid))
+        return 2;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    FILE* f = process ? std::fopen(argv[2], "w") : nullptr;
+    return !(f && std::fprintf(f, "%ld %ld\n", GdiObjects(process, pid), Handles(pid)) > 0 &&
+             !std::fclose(f));
 }
