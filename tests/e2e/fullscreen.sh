@@ -62,9 +62,7 @@ for p in "100 100" "150 250" "300 250"; do  # two diagonal moves, one along an a
   kv_frames 2 20 && moved=$((moved + 1))
 done
 kv_check "two diagonal moves and one along an axis leave it running, frames changing" test $moved = 3
-xdotool mousemove 350 300
-kv_wait_exit "$pid" 10
-kv_check "the third diagonal move ends it with 0 (got $KV_RC)" test "$KV_RC" -eq 0
+kv_end "$pid" "the third diagonal move" mousemove 350 300
 kv_check "the display mode is given back" kv_poll 10 sizes_are 1024x768
 
 # 2. Hostile input. Every byte value but line ends, alone and as the shape file.
@@ -101,7 +99,7 @@ kv_tool dialog "$(kv_winpath "$KV_WORK/box.txt")" 10000 0 click 1
 kv_check "frames are presented after it" kv_presenting "$log" 30
 lose_and_return "$log" "during the game"
 kv_focus_desktop
-kv_end "$pid" "hostile input" Return
+kv_end "$pid" "hostile input" key Return
 # Sound: each of the 38 keys once, every number a number and every colour a colour (the other
 # values are texts), TEXT cut to 253 bytes, a whole Shift-JIS character (380 in UTF-8), the
 # other sections kept.

@@ -72,11 +72,12 @@ kv_wait_exit() {  # PID SECONDS: KV_RC := its exit code (124 when it still runs)
   wait "$1" 2>/dev/null
   KV_RC=$?
 }
-# PID WHAT KEYS... (or "close": WM_CLOSE from outside): PID then ends with code 0.
+# PID WHAT XDOTOOL-ARGS... (or "close": WM_CLOSE from outside): PID then ends with code 0 (time shown).
 kv_end() {
-  if [ "$3" = close ]; then kv_tool close DEFAULT KORAVEN 30000; else xdotool key --delay 50 "${@:3}"; fi
+  local t=$(date +%s%N)
+  if [ "$3" = close ]; then kv_tool close DEFAULT KORAVEN 30000; else xdotool "${@:3}"; fi
   kv_wait_exit "$1" 30
-  kv_check "$2: $3 ends it with code 0 (got $KV_RC)" test "$KV_RC" -eq 0
+  kv_check "$2: ${*:3} ends it with code 0 (got $KV_RC, $((($(date +%s%N) - t) / 1000000)) ms)" test "$KV_RC" -eq 0
 }
 
 kv_window() { [ -n "$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)" ]; }

@@ -24,7 +24,7 @@ kv_check "/c while it runs ends at once with 0" ends_at_once "$d" /c
 kv_check "the first keeps running" kv_alive "$first"
 kv_screenshot "$KV_SHOTS/unpacked.png"
 kv_focus_desktop
-kv_end "$first" "/s" Escape
+kv_end "$first" "/s" key Escape
 kv_check "'/p 99999' (no such host window) ends at once with 0" ends_at_once "$d" /p 99999
 
 # The preview: the whole game shrunk into a 152 x 112 child of the host's area.
