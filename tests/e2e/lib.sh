@@ -2,7 +2,7 @@
 # sources this, calls kv_init first and kv_finish last (CTest: e2e_NAME). WINE_ENV (the bench of
 # scripts/wine-env.sh), KORAVEN_BIN (koraven.scr, kvtool.exe, *.x) and KORAVEN_OUT (screenshots)
 # default to build/win's. Waits poll with generous limits; the EXIT trap ends what was started.
-KV_PASS=0 KV_FAIL=0 KV_PIDS=() KV_MOUNTS=()
+KV_PASS=0 KV_FAIL=0 KV_MOUNTS=()
 
 kv_log() { echo "[$(date +%H:%M:%S)] $*" >&2; }
 kv_init() {
@@ -19,8 +19,8 @@ kv_init() {
   trap 'exit 130' INT TERM
   kv_desktop off
 }
-kv_cleanup() {
-  kill -9 "${KV_PIDS[@]}" 2>/dev/null
+kv_cleanup() {  # only jobs still running: a process id freed earlier may be another's by now
+  kill -9 $(jobs -pr) 2>/dev/null
   for p in "${KV_MOUNTS[@]}"; do umount -l "$p" 2>/dev/null; done
   kv_desktop off
 }
@@ -52,7 +52,7 @@ kv_start() {
 }
 kv_bg() {  # DIR PROGRAM ARGS...: in the background from DIR
   (cd "$1" && exec "$WINE64" "${@:2}") >>"$KV_WORK/$(basename "$2").log" 2>&1 &
-  KV_PID=$! && KV_PIDS+=("$KV_PID")
+  KV_PID=$!
 }
 # tests/helpers/kvtool.cpp, waited for (60 s at most) or in the background.
 kv_tool() { (cd "$KV_WORK" && exec timeout 60 "$WINE64" "$KORAVEN_BIN/kvtool.exe" "$@") >>"$KV_WORK/kvtool.log" 2>&1; }
@@ -61,7 +61,7 @@ kv_alive() { kill -0 "$1" 2>/dev/null; }
 
 kv_poll() {  # SECONDS CMD...: CMD every 0.2 s until it succeeds
   local limit=$(($1 * 5)) t=0
-  until "${@:2}"; do
+  until "${@:2}" 2>/dev/null; do
     [ $((t += 1)) -gt "$limit" ] && { kv_log "still not true after $1 s: ${*:2}"; return 1; }
     sleep 0.2
   done
@@ -108,7 +108,6 @@ kv_fullscreen() {  # DIR: its saver full screen in the virtual desktop, its wind
 kv_news_server() {  # news_server.py on 127.0.0.1, a free port: KV_NEWS_HOST
   python3 "$(dirname "${BASH_SOURCE[0]}")/news_server.py" "$KV_WORK/port" "$KV_WORK/requests.txt" \
     >>"$KV_WORK/server.log" 2>&1 &
-  KV_PIDS+=("$!")
   kv_poll 20 test -e "$KV_WORK/port" && KV_NEWS_HOST="127.0.0.1:$(cat "$KV_WORK/port")"
 }
 kv_check() {
