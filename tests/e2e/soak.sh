@@ -38,14 +38,14 @@ pid="$KV_PID"
 trap 'xdotool keyup End; kv_cleanup' EXIT
 xdotool keydown End
 
-# One reading as named above; the object counts are the smallest of three (a font or device
-# context that a frame holds for a moment does not count).
+# One reading as named above; the counts are the smallest of three (a font, a device context, a
+# fetch's thread or socket that the saver holds for a moment does not count).
 reading() {
   local s
-  s="$(for _ in 1 2 3; do kv_tool stats "$(kv_winpath "$KV_WORK/stats.txt")" && tr -d '\r' <"$KV_WORK/stats.txt"; done |
-    awk '{ g = (NR == 1 || $1 < g) ? $1 : g; h = (NR == 1 || $2 < h) ? $2 : h } END { if (NR < 3) exit 1; print g, h }')" || return 1
-  awk -v s="$s" -v f="$(ls "/proc/$pid/fd" | wc -l)" '$1 == "RssAnon:" { p = $2 } $1 == "VmRSS:" { r = $2 }
-    $1 == "Threads:" { t = $2 } END { print p, r, s, t, f }' "/proc/$pid/status"
+  s="$(for _ in 1 2 3; do kv_tool stats "$(kv_winpath "$KV_WORK/stats.txt")" && echo "$(tr -d '\r' <"$KV_WORK/stats.txt") \
+    $(awk '$1 == "Threads:" { print $2 }' "/proc/$pid/status") $(ls "/proc/$pid/fd" | wc -l)"; done |
+    awk '{ for (i = 1; i <= 4; i++) if (NR == 1 || $i < m[i]) m[i] = $i } END { if (NR < 3) exit 1; print m[1], m[2], m[3], m[4] }')" || return 1
+  awk -v s="$s" '$1 == "RssAnon:" { p = $2 } $1 == "VmRSS:" { r = $2 } END { print p, r, s }' "/proc/$pid/status"
 }
 show() { kv_log "$1: ${names[*]}: $2; presents $(kv_value "$log" presents), fps $(kv_value "$log" fps), fetches $(wc -l <"$KV_WORK/requests.txt")"; }
 
