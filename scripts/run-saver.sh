@@ -7,7 +7,7 @@
 #   BUILD_DIR  the Windows build, e.g. build/win
 #   ARGS       the mode, as the screen-saver host passes it: /s full screen (default), /c the
 #              configuration dialog, /p a preview, drawn into a 320x240 stand-in for the host's
-#              preview window (tests/helpers/preview_host)
+#              preview window (kvtool preview, tests/helpers/kvtool.cpp)
 #   INI        a settings file to run with: copied beside the saver before the start; after a /c
 #              run the dialog's result is copied back to it
 #
@@ -154,7 +154,7 @@ start_saver() {
     # frame dump (a BMP every 30 frames) and frame log (where it presents) show the preview.
     rm -f "$dump" "$frame_log"
     (cd "$bench" && KORAVEN_FRAME_DUMP="$(winpath "$dump")" KORAVEN_FRAME_LOG="$(winpath "$frame_log")" \
-      exec "$WINE64" "$bin/preview_host.exe" "$(winpath "$saver/koraven.scr")" "$seconds" 320 240) \
+      exec "$WINE64" "$bin/kvtool.exe" preview "$(winpath "$saver/koraven.scr")" "$seconds" 320 240) \
       >"$bench/saver.log" 2>&1 &
   else
     # shellcheck disable=SC2086
@@ -225,7 +225,7 @@ if kill -0 "$pid" 2>/dev/null; then
   # of the preview host's time.
   if [ "$mode" = config ]; then xdotool key Escape 2>/dev/null || true; fi
   if [ "$mode" = fullscreen ] || [ "$mode" = config ]; then
-    timeout 30 "$WINE64" "$bin/post_close.exe" DEFAULT KORAVEN 5000 >/dev/null 2>&1 || true
+    timeout 30 "$WINE64" "$bin/kvtool.exe" close DEFAULT KORAVEN 5000 >/dev/null 2>&1 || true
   fi
   for _ in $(seq 1 200); do
     kill -0 "$pid" 2>/dev/null || break

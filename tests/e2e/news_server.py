@@ -1,61 +1,21 @@
 #!/usr/bin/env python3
-"""A news server for the end-to-end tests and `make run NEWS=1`, on 127.0.0.1 and a free port.
+"""News source of the end-to-end tests and `make run NEWS=1`: news_server.py PORTFILE [LOGFILE]
+On 127.0.0.1, a free port (written to PORTFILE); one-line requests ("GET <target>"), each target
+logged: .../good an EUC-JP page of three headlines after "<!-- S -->"; .../live the same form,
+the first headline naming the request's number and time ("s=2": a second set); .../trickle a
+byte every four seconds, never a whole page."""
+import os, socket, sys, threading, time
 
-    news_server.py PORTFILE [LOGFILE]
-
-Writes its port to PORTFILE, then answers one-line requests ("GET <target>\\n"), each connection
-on a thread of its own, and appends "<target>" to LOGFILE (when given) for every request:
-    .../good     an EUC-JP page with three headlines after the start marker "<!-- S -->"
-    .../live     the same form, headlines that change with every request: the first names the
-                 request's number and time; with "s=2" in the target, a second set of headlines
-    .../trickle  one byte every four seconds, never a whole page
-"""
-import os
-import socket
-import sys
-import threading
-import time
-
-HEADLINES = [
-    "遠くの行ほど小さく暗く、ゆっくり昇る",
-    "井戸の後ろを流れるニュースの見出し",
-    "テンキーの＋で次の見出しへ",
-]
-LIVE = {
-    "1": [
-        "%s 第%d版　127.0.0.1 のニュース源から",
-        "積み木は三次元の井戸を回りながら落ちる",
-        "浮かぶ行は遠いほど小さく、暗く、ゆっくり",
-    ],
-    "2": [
-        "%s 第%d版　二つ目のニュース源",
-        "見出しは EUC-JP のページから切り出される",
-        "テンキーの＋で次の見出しへ進む",
-    ],
-}
-requests = 0
+GOOD = ["遠くの行ほど小さく暗く、ゆっくり昇る", "井戸の後ろを流れるニュースの見出し", "テンキーの＋で次の見出しへ"]
+LIVE = {"1": ["%s 第%d版　127.0.0.1 のニュース源から", "積み木は三次元の井戸を回りながら落ちる", "浮かぶ行は遠いほど小さく、暗く、ゆっくり"],
+        "2": ["%s 第%d版　二つ目のニュース源", "見出しは EUC-JP のページから切り出される", "テンキーの＋で次の見出しへ進む"]}
+count = [0]
 lock = threading.Lock()
 
 
-def page(headlines):
-    return (
-        "<html><body><!-- S -->\n"
-        + "".join('<a href="http://news.test/n?a=%d">%s</a><br>\n' % (i, h) for i, h in enumerate(headlines))
-        + "</body></html>\n"
-    ).encode("euc_jp")
-
-
-PAGE = page(HEADLINES)
-
-
-def live_page(target):
-    global requests
-    with lock:
-        requests += 1
-        n = requests
-    lines = list(LIVE["2" if "s=2" in target else "1"])
-    lines[0] = lines[0] % (time.strftime("%H:%M:%S"), n)
-    return page(lines)
+def page(lines):
+    links = "".join('<a href="http://news.test/n?a=%d">%s</a><br>\n' % (i, h) for i, h in enumerate(lines))
+    return ("<html><body><!-- S -->\n" + links + "</body></html>\n").encode("euc_jp")
 
 
 def serve(conn, log):
@@ -68,18 +28,19 @@ def serve(conn, log):
                 if not part:
                     return
                 request += part
-        except OSError:
-            return
-        words = request.decode("latin-1").split()
-        target = words[1] if len(words) > 1 else ""
-        if log:
-            with open(log, "a") as f:
-                f.write(target + "\n")
-        try:
+            words = request.decode("latin-1").split()
+            target = words[1] if len(words) > 1 else ""
+            if log:
+                with lock, open(log, "a") as f:
+                    f.write(target + "\n")
             if target.endswith("/good"):
-                conn.sendall(PAGE)
+                conn.sendall(page(GOOD))
             elif "/live" in target:
-                conn.sendall(live_page(target))
+                with lock:
+                    count[0] += 1
+                    lines = list(LIVE["2" if "s=2" in target else "1"])
+                    lines[0] %= (time.strftime("%H:%M:%S"), count[0])
+                conn.sendall(page(lines))
             elif target.endswith("/trickle"):
                 for byte in b"<html>" * 10:
                     conn.sendall(bytes([byte]))
@@ -88,19 +49,12 @@ def serve(conn, log):
             pass
 
 
-def main():
-    port_file = sys.argv[1]
-    log = sys.argv[2] if len(sys.argv) > 2 else None
-    server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    server.bind(("127.0.0.1", 0))
-    server.listen(8)
-    with open(port_file + ".new", "w") as f:
-        f.write(str(server.getsockname()[1]))
-    os.replace(port_file + ".new", port_file)
-    while True:
-        conn, _ = server.accept()
-        threading.Thread(target=serve, args=(conn, log), daemon=True).start()
-
-
-if __name__ == "__main__":
-    main()
+server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+server.bind(("127.0.0.1", 0))
+server.listen(8)
+with open(sys.argv[1] + ".new", "w") as f:
+    f.write(str(server.getsockname()[1]))
+os.replace(sys.argv[1] + ".new", sys.argv[1])
+while True:
+    conn, _ = server.accept()
+    threading.Thread(target=serve, args=(conn, sys.argv[2] if len(sys.argv) > 2 else None), daemon=True).start()
