@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -236,6 +237,28 @@ TEST_F(Scene, EveryPixelFormatGetsTheRightBitsAndNothingPastTheRowsChanges) {
             ASSERT_EQ(c.depth[y * 67 + 64], 0x1234);
         }
     }
+}
+
+TEST_F(Scene, AbsurdNumbersNeitherCrashNorSpoilTheRest) {
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::nanf("");
+    Block(0, 0, 0, 1, 0, 0);
+    ka3D::Frame* lost = Block(3, 0, 0, 0, 1, 0);
+    ka3D::SetFramePosition(lost, nan, 0, 0);  // both ignored
+    ka3D::SetFrameColor(lost, nan, inf, 0);
+    Block(1e30f, -1e30f, 3e38f, 0, 0, 1);
+    Block(0, 0, -64.5f, 1, 1, 0);  // just behind the front plane
+    Block(2, 2, -63.8f, 1, 1, 0);  // crossing it
+    ka3D::CreateLight(1, nan, 3);
+    ka3D::SetLightPosition(1, inf, 0, 0);
+    GameCamera(640, 480, 0);
+    ka3D::SetCameraPosition(1, nan, 0, 0);
+    Canvas c(640, 480);
+    c.Render();
+    EXPECT_EQ(c.Pixel(320, 240), kRed);
+    EXPECT_GT(c.Of(kGreen).count, 50);
+    ka3D::CreateCamera(2, -2000000000, -2000000000, 2000000000, 2000000000);
+    ka3D::CreateCamera(3, 100, 100, 50, 50);  // turned inside out
+    c.Render();
 }
 
 // Depth exact enough at every camera distance: the well drawn with its blocks in one order and
