@@ -29,8 +29,7 @@ void StartWell(int width, int height, uint32_t seed = 1) {
     }
     ResetSettings();
     config.WIDTH = width, config.HEIGHT = height;
-    PlaceBlocks(), InitGameState(), ResetWell(), SeedRand(seed);
-    heldKey = 0;
+    PlaceBlocks(), InitGameState(), ResetWell(), SeedRand(seed), heldKey = 0;
 }
 
 // One game frame without the presentation; the key step's result.

@@ -25,21 +25,18 @@ class Dialogs : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        fullScreen = false;
-        instanceHandle = GetModuleHandleW(nullptr);
+        fullScreen = false, instanceHandle = GetModuleHandleW(nullptr);
         RegisterDialogControls();
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
         folder = temp + ("kvdlg" + std::to_string(GetCurrentProcessId()));
-        CreateDirectoryA(folder.c_str(), nullptr);
-        ini = folder + "\\koraven.ini";
+        CreateDirectoryA(folder.c_str(), nullptr), ini = folder + "\\koraven.ini";
         CopyBounded(settingsPath, kPathCapacity, ini.c_str());
         CopyBounded(blockPattern, kPathCapacity, (folder + "\\*.x").c_str());
     }
     void TearDown() override {
         for (const std::string& f : files) DeleteFileA(f.c_str());
-        DeleteFileA(ini.c_str());
-        RemoveDirectoryA(folder.c_str());
+        DeleteFileA(ini.c_str()), RemoveDirectoryA(folder.c_str());
         MainWindowTest::TearDown();
     }
     void Restart() {  // a fresh saver state between the rounds of one test
@@ -52,9 +49,7 @@ class Dialogs : public MainWindowTest {
                                     ConfigDialogProc, 0);
         ASSERT_NE(dialog, nullptr);
     }
-    std::wstring Text(int id, HWND d = nullptr) {
-        return ControlText(GetDlgItem(d ? d : dialog, id));
-    }
+    std::wstring Text(int id, HWND d = 0) { return ControlText(GetDlgItem(d ? d : dialog, id)); }
     std::string File() const {
         std::ifstream f(ini, std::ios::binary);
         return {std::istreambuf_iterator<char>(f), {}};
@@ -168,9 +163,7 @@ TEST_F(Dialogs, OkWritesWhatBothDialogsHoldOnTheSystemsCodePage) {
         CopyBounded(config.TEXT, kSettingSize, message.c_str());
         CopyBounded(config.BLOCKFILE, kSettingSize, block.c_str());
         CopyBounded(config.NI[1].reject, kSettingSize, reject.c_str());
-        WriteSettings();
-        ResetSettings();
-        ReadSettings();
+        WriteSettings(), ResetSettings(), ReadSettings();
         const std::string read = File();
         Open();
         EXPECT_EQ(ControlText(dialog), L"KORAVENの設定 (v1.7)");

@@ -53,8 +53,7 @@ uint32_t PixelAt(int x, int y) {
 
 void Fill(IDirectDrawSurface* s, RECT r, uint32_t colour) {
     DDBLTFX fx = {};
-    fx.dwSize = sizeof fx;
-    fx.dwFillColor = colour;
+    fx.dwSize = sizeof fx, fx.dwFillColor = colour;
     ASSERT_EQ(s->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
 }
 
@@ -69,13 +68,9 @@ class Display : public MainWindowTest {
         ASSERT_NE(backScreen, nullptr);
         ASSERT_EQ(pixelFormat.bitsPerPixel, 32) << "the bench's desktop has 24-bit colour";
     }
-    void TearDown() override {
-        ReleaseFonts();
-        MainWindowTest::TearDown();
-    }
+    void TearDown() override { ReleaseFonts(), MainWindowTest::TearDown(); }
     static void Place(int slot, int depth, int x, float y, const char* text) {
-        config.SHOW[slot] = 1;
-        overlayLines[slot] = {{}, depth, x, y};
+        config.SHOW[slot] = 1, overlayLines[slot] = {{}, depth, x, y};
         std::strcpy(slot == SLOT_MSG ? config.TEXT : overlayLines[slot].text, text);
     }
     int result = 0;
@@ -94,7 +89,6 @@ TEST_F(Display, SetUpAndColourMatchThenBlitsClippedKeyedOnBlackAndThe3DPictureLa
     EXPECT_EQ(ColorMatch(backScreen, RGB(255, 0, 0)), red);
     Fill(backScreen, {0, 0, 1, 1}, green);
     EXPECT_EQ(ColorMatch(backScreen, RGB(255, 255, 255)), red | green | blue);
-    EXPECT_EQ(PixelAt(0, 0), green);
     EXPECT_EQ(ColorMatch(backScreen, CLR_INVALID), green);  // reads the corner as it stands
     // Blits.
     for (IDirectDrawSurface* s : {SpriteSurface(SPRITE_SCREEN), sprite3D}) {

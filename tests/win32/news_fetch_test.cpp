@@ -26,9 +26,7 @@ struct Server {
         return done;
     }
     static bool Readable(SOCKET s, long ms) {
-        fd_set r;
-        FD_ZERO(&r);
-        FD_SET(s, &r);
+        fd_set r = {1, {s}};
         timeval t = {ms / 1000, ms % 1000 * 1000};
         return select(0, &r, nullptr, nullptr, &t) > 0;
     }
@@ -48,28 +46,24 @@ struct Server {
     }
     void Stop() {
         quit = true;
-        WaitForSingleObject(thread, 30000);
-        CloseHandle(thread);
-        closesocket(listener);
-        WSACleanup();
+        WaitForSingleObject(thread, 30000), CloseHandle(thread);
+        closesocket(listener), WSACleanup();
     }
     void Serve() {
         for (const DWORD start = GetTickCount(); !Readable(listener, 50);)
             if (quit || GetTickCount() - start > 30000) return;
-        c = accept(listener, nullptr, nullptr);
-        accepted = true;
+        c = accept(listener, nullptr, nullptr), accepted = true;
         char ch = 0;
         while (ch != '\n' && request.size() < 1000 && Readable(c, 2000) && recv(c, &ch, 1, 0) == 1)
             request += ch;
         const DWORD start = GetTickCount(), end = pieces.size() * gapMs + holdMs;
         for (size_t sent = 0; !quit;) {
             const DWORD t = GetTickCount() - start;
-            if (sent < pieces.size() && t >= sent * gapMs) {
-                send(c, pieces[sent].data(), static_cast<int>(pieces[sent].size()), 0);
-                ++sent;
-            } else if (sent == pieces.size() && t >= end) {
+            if (sent < pieces.size() && t >= sent * gapMs)
+                send(c, pieces[sent].data(), int(pieces[sent].size()), 0), ++sent;
+            else if (sent == pieces.size() && t >= end)
                 break;
-            } else if (Readable(c, 50) && recv(c, &ch, 1, 0) <= 0) {
+            else if (Readable(c, 50) && recv(c, &ch, 1, 0) <= 0) {
                 peerClosed = true;  // readable with nothing to read: the client has closed
                 break;
             }

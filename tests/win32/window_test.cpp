@@ -79,8 +79,7 @@ TEST_F(Window, TheThirdDiagonalMoveOrEitherButtonEndsOnlyAFullScreenSaverWithMou
         Move(132, 132);
         Send(WM_LBUTTONDOWN);
         EXPECT_EQ(Take(), c.ends ? 10 : 0);  // one close at most
-        TearDown();
-        SetUp();
+        TearDown(), SetUp();
     }
 }
 
@@ -152,13 +151,11 @@ TEST_F(Window, ACloseFromOutsideShutsDownOnceAndAShutdownMinimisesAndPostsOneClo
 }
 
 TEST_F(Window, ShutdownReleasesEverythingLetsTheInstanceGoAndNoFrameRunsAfterIt) {
-    fullScreen = false;
-    kaDraw::Screen(640, 480, 1);
+    fullScreen = false, kaDraw::Screen(640, 480, 1);
     ASSERT_TRUE(kaDraw::directDraw && kaDraw::backScreen && kaDraw::sprite3D && FontDesc);
     ka3D::Mesh box;
-    ka3D::BuildBoxMesh(0.5f, &box);
     ka3D::Frame* frames[6] = {};
-    ka3D::LoadObjectFromMesh(box, 6, frames);
+    ka3D::BuildBoxMesh(0.5f, &box), ka3D::LoadObjectFromMesh(box, 6, frames);
     const std::string name = "KVTEST" + std::to_string(GetCurrentProcessId());
     ASSERT_TRUE(CheckSingleInstance(name.c_str()));
     HANDLE held = instanceMutex;
