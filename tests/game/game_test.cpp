@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "display/program_directory.h"
@@ -21,28 +22,20 @@ namespace {
 // Default settings but the well's size, the blocks loaded and placed, an empty well.
 void StartWell(int width, int height, uint32_t seed = 1) {
     static bool loaded = false;
-    if (!loaded) {  // the block shape is read from the program's folder, the build's bin/
-        loaded = true;
+    if (!std::exchange(loaded, true)) {  // the block shape is read from the build's bin/
         kaDraw::SetModulePath(KORAVEN_BINARY_DIR "/bin/test_game");
         ka3D::UseFrameColor();
         ka3D::LoadObject(config.BLOCKFILE, kBlockCount, blockFrames);
     }
     ResetSettings();
-    config.WIDTH = width;
-    config.HEIGHT = height;
-    PlaceBlocks();
-    InitGameState();
-    ResetWell();
-    SeedRand(seed);
-    heldKey = 0;
+    config.WIDTH = width, config.HEIGHT = height;
+    PlaceBlocks(), InitGameState(), ResetWell(), SeedRand(seed), heldKey = 0;
 }
 
 // One game frame without the presentation; the key step's result.
 bool PlayFrame(float delta) {
     frameDelta = delta;
-    GameOrbitStep();
-    GameStateStep();
-    GameTurnBack();
+    GameOrbitStep(), GameStateStep(), GameTurnBack();
     return GameKeyStep();
 }
 
@@ -104,17 +97,13 @@ TEST(Well, TwoRunsOfFullRowsFadeTogetherAndGoWithNothingElse) {
     for (int y : {YMAX, YMAX - 1, YMAX - 3, YMAX - 4}) Settle(XMIN + 2, y, y % 7);
     Settle(XMIN, YMIN, 6);
     piece = Piece{6, 0, XMIN, YMAX - 1, 1, XMIN, YMAX - 1, 1, 0};  // a standing bar
-    firstGameFrame = false;
-    gameState = GAME_SETTLE;
-    PlayFrame(0.0f);
-    PlayFrame(0.0f);
+    firstGameFrame = false, gameState = GAME_SETTLE;
+    PlayFrame(0.0f), PlayFrame(0.0f);
     ASSERT_EQ(gameState, GAME_FADE);
     EXPECT_EQ(rowGroupA.top * 100 + rowGroupA.bottom, (YMAX - 1) * 100 + YMAX);
     EXPECT_EQ(rowGroupB.top * 100 + rowGroupB.bottom, (YMAX - 3) * 100 + YMAX - 3);
-    for (int i = 0; i < 10; ++i) {  // both runs at the fade level, the rest in colour
-        PlayFrame(0.1f);
-        ASSERT_TRUE(SceneMatchesWell());
-    }
+    for (int i = 0; i < 10; ++i)  // both runs at the fade level, the rest in colour
+        ASSERT_TRUE((PlayFrame(0.1f), SceneMatchesWell()));
     ASSERT_EQ(gameState, GAME_REMOVE);
     const std::vector<int> kept = Playfield(true);
     PlayFrame(0.1f);
@@ -123,8 +112,7 @@ TEST(Well, TwoRunsOfFullRowsFadeTogetherAndGoWithNothingElse) {
 }
 
 TEST(GameFrame, KeysMoveTheCameraAndTheWellAndEveryOtherKeyEndsTheSaver) {
-    StartWell(10, 20);
-    PlayFrame(0.0f);
+    StartWell(10, 20), PlayFrame(0.0f);
     for (heldKey = 0; heldKey < 256; ++heldKey) {  // digits and keypad keys mean something too
         const int k = heldKey;
         EXPECT_EQ(GameKeyStep(), k == 0 || (k >= 32 && k <= 40) || (k >= 48 && k <= 57) ||
@@ -141,9 +129,8 @@ TEST(GameFrame, KeysMoveTheCameraAndTheWellAndEveryOtherKeyEndsTheSaver) {
     for (const auto& k : keys) {
         heldKey = static_cast<int>(k[0]);
         for (int i = 0; i < k[1]; ++i) GameKeyStep();
-        EXPECT_EQ(blockPositions[0][0] - x0, k[2]) << k[0];
-        EXPECT_EQ(blockPositions[0][1] - y0, k[3]) << k[0];
-        EXPECT_EQ(wellOffsetX * 1000 + wellOffsetY, k[2] * 1000 + k[3]) << k[0];
+        EXPECT_EQ(blockPositions[0][0] - x0 + wellOffsetX * 1000, k[2] * 1001) << k[0];
+        EXPECT_EQ(blockPositions[0][1] - y0 + wellOffsetY * 1000, k[3] * 1001) << k[0];
         EXPECT_NEAR(k[4] > 0 ? cameraDistance : 0.0f, k[4], 1e-3f) << k[0];
         EXPECT_EQ(fastDrop, k[5] != 0) << k[0];
     }
@@ -187,9 +174,7 @@ class GameRun : public testing::TestWithParam<std::tuple<int, int, int, int, int
 TEST_P(GameRun, KeepsEveryInvariantFrameAfterFrame) {
     const auto [width, height, mayoi, sukima, dSpeed, fixColour] = GetParam();
     StartWell(width, height, 1000u + width * 31u + height * 7u + mayoi + sukima * 3u + dSpeed);
-    config.MAYOI = mayoi;
-    config.SUKIMA = sukima;
-    config.D_SPEED = dSpeed;
+    config.MAYOI = mayoi, config.SUKIMA = sukima, config.D_SPEED = dSpeed;
     config.FIXCOLOR = fixColour;
     const float deltas[] = {0.1f, 1 / 60.0f, 0.05f, 0.0f, 0.2f}, pi = 3.14159265f;
     int games = 0, removals = 0;
@@ -246,8 +231,7 @@ TEST_P(GameRun, KeepsEveryInvariantFrameAfterFrame) {
                                   gameOverLevel[y] - gameOverLevel[y - 1] > 0.3f - 1e-5f)
                 << y;
         if (before == GAME_OVER_FADE && gameState == GAME_CHOOSE) {
-            ++games;
-            waiting = 0;
+            ++games, waiting = 0;
             ASSERT_TRUE(CountCells(CELL_SETTLED) == 0 && gameOverLevel[YMAX] <= 0.05f);
         }
     }

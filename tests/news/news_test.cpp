@@ -61,7 +61,6 @@ TEST(News, PageBoundedHeadlinesCutWholeAndTheHostField) {
     EXPECT_TRUE(AddChunk(r, std::strcpy(chunk, "</html>"), 7));  // dropped, but it ends the page
     for (int i = 1; i < kIdlePolls; ++i) EXPECT_FALSE(AddIdlePoll(r));
     EXPECT_TRUE(AddIdlePoll(r));
-
     // Headlines: the link texts after the start marker, a hundred at most.
     const char* pages[] = {"<a ?a=1>1</a>@S@<a ?a=2>2</a><a x>x</a><a ?a=3>3]</a><a ?a=4>4</a>",
                            "@S@<a ?a=1><img src=p.gif></a><a ?a=2> 2\n</a>",

@@ -1,6 +1,7 @@
 // The overlay's frame step on the real process-wide state, the title's line breaking and blending.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -32,8 +33,7 @@ TEST_F(OverlayStep, NewsFetchedInTurnAndAppliedLaterLinesRiseWrapAndDrawByDepth)
     EXPECT_FALSE(StepNewsLines(0.25f));  // under way: not wanted twice
     ASSERT_EQ(TakeNewsJob(), 1);         // the worker's side: "a", "b", "c" read
     for (int i = 0; i < 3; ++i) newsJobs[1].headlines[i][0] = char('a' + i);
-    newsJobs[1].count = 3;
-    FinishNewsJob(1, 0);
+    newsJobs[1].count = 3, FinishNewsJob(1, 0);
     ASSERT_EQ(TakeNewsJob(), 0);
     FinishNewsJob(0, 3);              // failed (no host), nothing kept
     EXPECT_EQ(Text(SLOT_NEWS2), "");  // nothing applied before the next frame
@@ -46,18 +46,16 @@ TEST_F(OverlayStep, NewsFetchedInTurnAndAppliedLaterLinesRiseWrapAndDrawByDepth)
     EXPECT_STREQ(NewsHeadlines[0][1], "old second");  // slots the fetch did not write are kept
     EXPECT_EQ(TakeNewsJob(), 0);
     for (const char* text : {"29.9", "-5", "nan"}) EXPECT_EQ(NewsInterval(text), 30.0f) << text;
-
     SetUp();
     // Up depth * H / 480 pixels a second; above -H/12 back 53H/48 lower with a new depth and x, a
     // news line at x 0 with its source's next headline (none before the first fetch).
     const int slots[] = {SLOT_INFO, SLOT_FPS, SLOT_INFO,  SLOT_DATE,
                          SLOT_TIME, SLOT_MSG, SLOT_NEWS1, SLOT_NEWS2};
     const float ys[] = {300, 300, 500, 300, -40, -40.5f, -40.5f, -41},
-                dts[] = {1, 1, 0.3f, 1, 0, 0, 0, 0};
-    const float after[] = {284, 261, 492.32f, 300, -40, 489.5f, 489.5f, 489};  // the date hidden
+                dts[] = {1, 1, 0.3f, 1, 0, 0, 0, 0},
+                after[] = {284, 261, 492.32f, 300, -40, 489.5f, 489.5f, 489};  // the date hidden
     std::strcpy(NewsHeadlines[0][0], "first");
-    NewsCount[0] = 2;
-    NewsCurrent[0] = 1;
+    NewsCount[0] = 2, NewsCurrent[0] = 1;
     for (int i = 0; i < 8; ++i) {
         const int slot = slots[i];
         for (int& shown : config.SHOW) shown = 0;
@@ -100,9 +98,9 @@ struct Recorder {
         return {ch == "＿" ? 500 : length == 2 ? 20 : 9, ch == "■" ? 61 : r->height};
     }
     static void Blend(void* ctx, int penX, int penY, int w, int h, bool) {
-        static_cast<Recorder*>(ctx)->chunks += " " + std::to_string(penX) + "," +
-                                               std::to_string(penY) + " " + std::to_string(w) +
-                                               "x" + std::to_string(h);
+        char chunk[64];
+        std::snprintf(chunk, sizeof chunk, " %d,%d %dx%d", penX, penY, w, h);
+        static_cast<Recorder*>(ctx)->chunks += chunk;
     }
     TextBox LayOut(const char* text, TextBox box = {100, 50, 160, 400}, int bufferWidth = 1000,
                    int fontHeight = 48) {
@@ -134,8 +132,7 @@ TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStopAndDarkTextTurnsGrey) {
     EXPECT_EQ(std::vector<int>({covered.right, covered.bottom, once.draws[5], once.draws[6]}),
               std::vector<int>({150, 98, 100, 0}));
     // A character wider than the line is drawn once, not retried forever (even at height 0).
-    Recorder wide;
-    wide.height = 0;
+    Recorder wide{0, {}, {}};
     wide.LayOut("＿あ", {100, 50, 160, 400}, 1000, 0);
     EXPECT_TRUE(wide.chunks.substr(0, 11) == " 100,50 500" && wide.draws.size() <= 3)
         << wide.chunks;
@@ -144,9 +141,8 @@ TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStopAndDarkTextTurnsGrey) {
     for (const char* p = "あ）「ソ"; *p; p += 2) EXPECT_FALSE(LineStartForbidden(p, 2)) << p;
     for (char c : std::string(",. A\x81")) EXPECT_EQ(LineStartForbidden(&c, 1), c < '0' && c > 0);
     // Near-black text would vanish in a sprite keyed on black: it becomes 16 grey.
-    const uint32_t colours[] = {0x080808, 0, 0x0F0F0F, 0x100808, 0xFFFFFF};
-    const uint32_t shown[] = {0x101010, 0x101010, 0x101010, 0x100808, 0xFFFFFF};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(TextColorForSprite(colours[i]), shown[i]) << i;
+    for (uint32_t c : {0x080808u, 0u, 0x0F0F0Fu}) EXPECT_EQ(TextColorForSprite(c), 0x101010u) << c;
+    for (uint32_t c : {0x100808u, 0xFFFFFFu}) EXPECT_EQ(TextColorForSprite(c), c);
 }
 
 // w x h pixels, rows longer than their pixels, and no more memory: the sanitizer sees overruns.

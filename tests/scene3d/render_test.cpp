@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -103,10 +104,7 @@ struct Canvas {
 // The rasterizer on its own, on a cleared 32-bit canvas.
 struct Raster : Canvas {
     ka3D::RasterTarget t;
-    Raster(int w, int h) : Canvas(w, h) {
-        ka3D::PrepareTarget(target, &t);
-        ka3D::ClearClipRect(t, 0);
-    }
+    Raster(int w, int h) : Canvas(w, h) { ka3D::PrepareTarget(target, &t); }
     // Adds 1 to `hits` for each pixel the triangle, or the quad a b c d, draws.
     void Draw(std::vector<int>& hits, ka3D::RasterVertex a, ka3D::RasterVertex b,
               ka3D::RasterVertex c, const ka3D::RasterVertex* d = nullptr) {
@@ -153,22 +151,19 @@ constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00;
 class Scene : public testing::Test {
   protected:
     void SetUp() override {
-        ka3D::Init();
-        ka3D::BuildBoxMesh(0.95f, &cube);
+        ka3D::Init(), ka3D::BuildBoxMesh(0.95f, &cube);
         ka3D::SetAmbient(1.0f);  // flat colours: every drawn pixel is its frame's colour
     }
     void TearDown() override { ka3D::Release(); }
     ka3D::Frame* Block(float x, float y, float z, float r, float g, float b) {
         ka3D::UseFrameColor();
         ka3D::Frame* f = ka3D::LoadObjectFromMesh(cube, 0, nullptr);
-        ka3D::SetFramePosition(f, x, y, z);
-        ka3D::SetFrameColor(f, r, g, b);
+        ka3D::SetFramePosition(f, x, y, z), ka3D::SetFrameColor(f, r, g, b);
         return f;
     }
     // Camera 1 as the game holds it while rendering: flipped, on its orbit, facing the well.
     void GameCamera(int w, int h, float angle, float distance = 65.0f) {
-        ka3D::CreateCamera(1, 0, 0, w, h);
-        ka3D::TiltCamera(1, 180.0f);
+        ka3D::CreateCamera(1, 0, 0, w, h), ka3D::TiltCamera(1, 180.0f);
         ka3D::DemoOrbit(angle, distance);
     }
     ka3D::Mesh cube;
@@ -177,8 +172,7 @@ class Scene : public testing::Test {
 TEST_F(Scene, BlocksLandWhereTheGameCameraProjectsThemTheNearerHidingTheFarther) {
     Canvas c(640, 480);
     Block(0, 0, 0, 1, 0, 0);
-    GameCamera(640, 480, 0);
-    c.Render();
+    GameCamera(640, 480, 0), c.Render();
     const double half = 480.0 * 0.95 / (65.0 - 0.95);  // 480 pixels a unit at distance 1
     Canvas::Cover cover = c.Of(0, true);
     EXPECT_NEAR(cover.x0, 320 - half, 1.0);
@@ -186,13 +180,11 @@ TEST_F(Scene, BlocksLandWhereTheGameCameraProjectsThemTheNearerHidingTheFarther)
     EXPECT_NEAR(cover.y0, 240 - half, 1.0);
     EXPECT_EQ(cover.count, (cover.x1 - cover.x0 + 1) * (cover.y1 - cover.y0 + 1));
     for (int order = 0; order < 2; ++order) {  // program z -2 is nearer at angle 0
-        ka3D::Init();
-        ka3D::SetAmbient(1.0f);
+        ka3D::Init(), ka3D::SetAmbient(1.0f);
         if (order) Block(0.5f, 0, -2, 1, 0, 0);  // the red block, made first or last
         Block(0, 0, 2, 0, 1, 0);
         if (!order) Block(0.5f, 0, -2, 1, 0, 0);
-        GameCamera(640, 480, 0);
-        c.Render();
+        GameCamera(640, 480, 0), c.Render();
         EXPECT_EQ(c.Pixel(322, 240), kRed) << order;
         EXPECT_LT(c.Of(kGreen).x1, 320) << order;
     }
@@ -202,13 +194,11 @@ TEST_F(Scene, LightingIsAmbientPlusDiffusePlusWhiteSpecular) {
     ka3D::SetAmbient(0.2f);
     ASSERT_EQ(ka3D::CreateLight(1, 0.3f, 5), 1);
     Block(0, 0, 0, 0.4f, 0.2f, 0.0f);
-    ka3D::CreateCamera(1, 0, 0, 200, 200);
-    ka3D::SetCameraPosition(1, 0, 0, 10);  // looking along +z at the block
-    Canvas c(200, 200);
+    ka3D::CreateCamera(1, 0, 0, 200, 200), ka3D::SetCameraPosition(1, 0, 0, 10);
+    Canvas c(200, 200);  // the camera looks along +z at the block
     // Light behind the eye: N.L = 1 and N.H = 1. Behind the block: the ambient part only.
     for (const auto& [z, rgb] : {std::make_pair(1000, 0x7F664D), std::make_pair(-1000, 0x140A00)}) {
-        ka3D::SetLightPosition(1, 0, 0, z);
-        c.Render();
+        ka3D::SetLightPosition(1, 0, 0, z), c.Render();
         for (int ch = 0; ch < 24; ch += 8)
             EXPECT_NEAR(int(c.Pixel(100, 100) >> ch & 255), rgb >> ch & 255, 1) << z << " " << ch;
     }
@@ -238,9 +228,26 @@ TEST_F(Scene, EveryPixelFormatGetsTheRightBitsAndNothingPastTheRowsChanges) {
     }
 }
 
-// Depth exact enough at every camera distance: the well drawn with its blocks in one order and
-// in the reverse order gives the same picture, from inside the well to far away (Page Down
-// takes the camera out to 1500 and beyond); and no render allocates.
+TEST_F(Scene, AbsurdNumbersNeitherCrashNorSpoilTheRest) {
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::nanf("");
+    Block(0, 0, 0, 1, 0, 0);
+    ka3D::Frame* lost = Block(3, 0, 0, 0, 1, 0);
+    ka3D::SetFramePosition(lost, nan, 0, 0), ka3D::SetFrameColor(lost, nan, inf, 0);  // ignored
+    Block(1e30f, -1e30f, 3e38f, 0, 0, 1);
+    Block(0, 0, -64.5f, 1, 1, 0);  // just behind the front plane
+    Block(2, 2, -63.8f, 1, 1, 0);  // crossing it
+    ka3D::CreateLight(1, nan, 3), ka3D::SetLightPosition(1, inf, 0, 0);
+    GameCamera(640, 480, 0), ka3D::SetCameraPosition(1, nan, 0, 0);
+    Canvas c(640, 480);
+    c.Render();
+    EXPECT_EQ(c.Pixel(320, 240), kRed);
+    EXPECT_GT(c.Of(kGreen).count, 50);
+    ka3D::CreateCamera(2, -2000000000, -2000000000, 2000000000, 2000000000);
+    ka3D::CreateCamera(3, 100, 100, 50, 50), c.Render();  // turned inside out
+}
+
+// Depth exact enough at every distance, from inside the well to far out (Page Down takes the
+// camera to 1500 and beyond): either drawing order gives the same picture; no render allocates.
 TEST(DepthOrder, NoPixelDependsOnTheDrawingOrderAtAnyDistanceAndNoRenderAllocates) {
     ka3D::Mesh block;
     ASSERT_TRUE(ka3D::LoadXFile(KORAVEN_SOURCE_DIR "/resources/koraven.x", &block));
@@ -261,12 +268,10 @@ TEST(DepthOrder, NoPixelDependsOnTheDrawingOrderAtAnyDistanceAndNoRenderAllocate
                 for (size_t k = 0; k < shown.size(); ++k)        // then last to first
                     ka3D::ShowFrame(frames[shown[c == &forward ? k : shown.size() - 1 - k]]);
                 const long before = newCallCount;
-                c->Render();
-                allocations += newCallCount - before;
+                c->Render(), allocations += newCallCount - before;
             }
             ka3D::UndoDemoOrbit(angle);
-            EXPECT_EQ(forward.color, backward.color)
-                << "distance " << distance << ", angle " << angle;
+            EXPECT_EQ(forward.color, backward.color) << distance << " at " << angle;
             EXPECT_GT(forward.Of(0, true).count, 20) << "the well is in the picture";
         }
     }

@@ -17,9 +17,6 @@ float Dot(Vec3 a, Vec3 b) {
 bool Near(Vec3 a, Vec3 b) {
     return std::fabs(a.x - b.x) + std::fabs(a.y - b.y) + std::fabs(a.z - b.z) < 1e-5f;
 }
-const Vec3& Nrm(const Mesh& m, int tri, int k) {
-    return m.normals[m.triangles[tri].corner[k].normal];
-}
 
 // Whether the text parses; a failed parse must leave the mesh empty.
 bool Parses(const std::string& text, Mesh* m) {
@@ -53,7 +50,7 @@ TEST(XFile, ShippedShapesAreClosedOutwardFacingBlocks) {
             const Vec3 face{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
             EXPECT_GT(Dot(face, Vec3{a.x + b.x + d.x, a.y + b.y + d.y, a.z + b.z + d.z}), 0)
                 << file << " triangle " << t;
-            for (int k = 0; k < 3; ++k) EXPECT_GT(Dot(face, Nrm(m, t, k)), 0) << file << " " << t;
+            for (int k = 0; k < 3; ++k) EXPECT_GT(Dot(face, m.normals[c[k].normal]), 0) << file;
         }
     }
 }
@@ -88,7 +85,8 @@ TEST(XFile, FansFlatNormalsNestedFramesAndWhatIsSkipped) {
         for (int t = 0; t < 7; ++t) {
             for (int k = 0; k < 3; ++k) EXPECT_EQ(m.triangles[t].corner[k].position, fans[t][k]);
             EXPECT_EQ(m.triangles[t].corner[2].normal, "\0\0\1\1\1\2\3"[t]) << t;
-            EXPECT_TRUE(Near(Nrm(m, t, 0), {0, 0, -1})) << t;  // turned, unit length when scaled
+            // Turned, unit length when scaled.
+            EXPECT_TRUE(Near(m.normals[m.triangles[t].corner[0].normal], {0, 0, -1})) << t;
         }
         const Vec3 moved[6] = {{1, 1, 0},  {1, 0, 0},  {10, 2, -2},
                                {10, 4, 0}, {12, 2, 0}, {5, 5, 5}};

@@ -22,7 +22,6 @@ TEST(Settings, TextValuesClampsAndTheDialogsView) {
     for (int i = 0; i < 9; ++i) EXPECT_EQ(ParseInt(texts[i]), values[i]) << texts[i];
     char buf[12];
     for (int v = -1000; v <= 1000; ++v) ASSERT_EQ(ParseInt(FormatInt(v, buf)), v);
-
     const char* colours[] = {"59D2f7", "f7", "zz12xy", "abcdef0123", "\x81\x40\xff\x80 -"};
     const char* written[] = {"59d2f7", "f70000", "001200", "abcdef", "000000"};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(Colour(colours[i]), written[i]) << colours[i];
@@ -38,7 +37,6 @@ TEST(Settings, TextValuesClampsAndTheDialogsView) {
     char sjis[] = "\x93\x60 \xb1\xb2 \x93\x60\xe0";  // only a lone lead byte at the end goes
     TrimPartialSjis(sjis);
     EXPECT_STREQ(sjis, "\x93\x60 \xb1\xb2 \x93\x60");
-
     // Values read are clamped to the dialogs' ranges; WIDTH and HEIGHT move the well's bounds.
     const struct {
         const char* key;

@@ -8,7 +8,8 @@
 #include <cstring>
 #include <cwchar>
 #include <fstream>
-#include <sstream>
+#include <iterator>
+#include <utility>
 
 #include "main_window_fixture.h"
 #include "resources/dialog_ids.h"
@@ -24,26 +25,22 @@ class Dialogs : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        fullScreen = false;
-        instanceHandle = GetModuleHandleW(nullptr);
+        fullScreen = false, instanceHandle = GetModuleHandleW(nullptr);
         RegisterDialogControls();
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
         folder = temp + ("kvdlg" + std::to_string(GetCurrentProcessId()));
-        CreateDirectoryA(folder.c_str(), nullptr);
-        ini = folder + "\\koraven.ini";
+        CreateDirectoryA(folder.c_str(), nullptr), ini = folder + "\\koraven.ini";
         CopyBounded(settingsPath, kPathCapacity, ini.c_str());
         CopyBounded(blockPattern, kPathCapacity, (folder + "\\*.x").c_str());
     }
     void TearDown() override {
         for (const std::string& f : files) DeleteFileA(f.c_str());
-        DeleteFileA(ini.c_str());
-        RemoveDirectoryA(folder.c_str());
+        DeleteFileA(ini.c_str()), RemoveDirectoryA(folder.c_str());
         MainWindowTest::TearDown();
     }
     void Restart() {  // a fresh saver state between the rounds of one test
-        shutdownDone = false;
-        closeState = 0;
+        shutdownDone = false, closeState = 0;
         ResetSettings();
     }
     void AddFile(const char* name) { std::ofstream(files.emplace_back(folder + "\\" + name)); }
@@ -52,13 +49,10 @@ class Dialogs : public MainWindowTest {
                                     ConfigDialogProc, 0);
         ASSERT_NE(dialog, nullptr);
     }
-    std::wstring Text(int id, HWND d = nullptr) {
-        return ControlText(GetDlgItem(d ? d : dialog, id));
-    }
+    std::wstring Text(int id, HWND d = 0) { return ControlText(GetDlgItem(d ? d : dialog, id)); }
     std::string File() const {
-        std::ostringstream s;
-        s << std::ifstream(ini, std::ios::binary).rdbuf();
-        return s.str();
+        std::ifstream f(ini, std::ios::binary);
+        return {std::istreambuf_iterator<char>(f), {}};
     }
     // The value of KEY= in the file, as bytes.
     std::string Value(const char* key) const {
@@ -130,18 +124,17 @@ TEST_F(Dialogs, ShowTheSettingsAndCancelOrEscapeWritesNothing) {
         // The colour picker, owned by the main window, starts at the colour; OK takes its choice.
         const unsigned long start = ColourValue(0);
         unsigned long shown = 0;
-        auto isPicker = [](HWND d) {
-            return GetWindow(d, GW_OWNER) == mainWindow && GetDlgItem(d, COLOR_RED);
-        };
-        WhenDialogOpens(isPicker, [&](HWND picker) {
-            for (int i = 0; i < 3; ++i) {
-                shown |= GetDlgItemInt(picker, COLOR_RED + i, nullptr, FALSE) << 8 * i;
-                SetDlgItemInt(picker, COLOR_RED + i, 32 << i, FALSE);
-            }
-            ClickButton(picker, IDOK);
-        });
+        WhenDialogOpens(
+            [](HWND d) { return GetWindow(d, GW_OWNER) == mainWindow && GetDlgItem(d, COLOR_RED); },
+            [&](HWND picker) {
+                for (int i = 0; i < 3; ++i) {
+                    shown |= GetDlgItemInt(picker, COLOR_RED + i, nullptr, FALSE) << 8 * i;
+                    SetDlgItemInt(picker, COLOR_RED + i, 32 << i, FALSE);
+                }
+                ClickButton(picker, IDOK);
+            });
         ClickButton(dialog, IDC_COLOR1);
-        EXPECT_TRUE(WhenDialogRan() && shown == start);
+        EXPECT_TRUE(modal::done && shown == start);
         EXPECT_STREQ(FormatColour(0), "204080");
         if (escape) {
             MSG key = {GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 1, 0, {0, 0}};
@@ -153,8 +146,7 @@ TEST_F(Dialogs, ShowTheSettingsAndCancelOrEscapeWritesNothing) {
         EXPECT_EQ(Take(), 10);
         EXPECT_EQ(File(), before) << escape;
         DestroyWindow(dialog);
-        for (const std::string& f : files) DeleteFileA(f.c_str());
-        files.clear();
+        for (const std::string& f : std::exchange(files, {})) DeleteFileA(f.c_str());
     }
 }
 
@@ -162,10 +154,8 @@ TEST_F(Dialogs, ShowTheSettingsAndCancelOrEscapeWritesNothing) {
 // The news dialog's OK keeps its edits, its Cancel drops them, and only the configuration
 // dialog's OK writes them, with its own, in Shift-JIS.
 TEST_F(Dialogs, OkWritesWhatBothDialogsHoldOnTheSystemsCodePage) {
-    if (const char* want = std::getenv("KV_EXPECT_ACP")) {
-        ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(want)));
-    }
-    std::printf("ANSI code page %u\n", GetACP());
+    const char* acp = std::getenv("KV_EXPECT_ACP");  // the code page the test list asks for
+    ASSERT_TRUE(!acp || GetACP() == UINT(std::atoi(acp))) << GetACP();
     const std::string message = "伝言①∵テスト", block = "ブロック表示.x", reject = "【速報】";
     AddFile("round.x");
     for (bool typed : {true, false}) {
@@ -173,9 +163,7 @@ TEST_F(Dialogs, OkWritesWhatBothDialogsHoldOnTheSystemsCodePage) {
         CopyBounded(config.TEXT, kSettingSize, message.c_str());
         CopyBounded(config.BLOCKFILE, kSettingSize, block.c_str());
         CopyBounded(config.NI[1].reject, kSettingSize, reject.c_str());
-        WriteSettings();
-        ResetSettings();
-        ReadSettings();
+        WriteSettings(), ResetSettings(), ReadSettings();
         const std::string read = File();
         Open();
         EXPECT_EQ(ControlText(dialog), L"KORAVENの設定 (v1.7)");
@@ -196,7 +184,7 @@ TEST_F(Dialogs, OkWritesWhatBothDialogsHoldOnTheSystemsCodePage) {
                             ClickButton(news, typed ? IDOK : IDCANCEL);
                         });
         ClickButton(dialog, IDC_NEWS_SETTINGS);
-        ASSERT_TRUE(WhenDialogRan());
+        ASSERT_TRUE(modal::done);
         EXPECT_EQ(shown, L"ニュースの取得news1.example700【速報】");
         EXPECT_FALSE(shutdownDone);  // the news dialog writes nothing and ends nothing
         EXPECT_EQ(File(), read);

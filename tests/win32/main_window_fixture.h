@@ -1,12 +1,12 @@
 #pragma once
-// The shared fixture of the Win32 tests: the process-wide state at its start values, error
-// reports recorded instead of shown, and a real window of class "DEFAULT" (the saver's own
-// WindowProc) as the main window; and a driver for modal dialogs.
+// The Win32 tests' fixture: the process-wide state at its start values, error reports recorded,
+// a real window of the saver's class "DEFAULT" as the main window; and a modal dialog driver.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/error_report.h"
@@ -25,8 +25,7 @@ class MainWindowTest : public ::testing::Test {
         ResetSettings();
         ResetOverlay();
         ResetMousePosition();
-        shutdownDone = false;
-        instanceMutex = nullptr;
+        shutdownDone = false, instanceMutex = nullptr;
         errors.clear();
         kaDraw::errorBox = [](const char* text) { errors.push_back(text); };
         RegisterMainClass(GetModuleHandleA(nullptr));
@@ -37,20 +36,17 @@ class MainWindowTest : public ::testing::Test {
         Take();
     }
     void TearDown() override {
-        kaDraw::ReleaseSound();
-        kaDraw::Release();
+        kaDraw::ReleaseSound(), kaDraw::Release();
         for (HWND w : {mainWindow, window})
             if (IsWindow(w)) DestroyWindow(w);
         Take();
-        mainWindow = nullptr;
-        kaDraw::errorBox = nullptr;
+        mainWindow = nullptr, kaDraw::errorBox = nullptr;
         EXPECT_TRUE(errors.empty()) << errors[0];
     }
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
         return SendMessageA(mainWindow, message, wParam, lParam);
     }
-    // Empties the thread's queue, dispatching every message but WM_QUIT when `dispatch` is set:
-    // ten times the WM_CLOSE found plus the WM_QUIT.
+    // Empties the queue (dispatching all but WM_QUIT if asked): 10 a WM_CLOSE plus 1 a WM_QUIT.
     static int Take(bool dispatch = false) {
         int found = 0;
         for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
@@ -63,48 +59,37 @@ class MainWindowTest : public ::testing::Test {
     static inline std::vector<std::string> errors;
 };
 
-// Drives a modal dialog of this thread from inside its own message loop, as a user would: the
-// next time a visible, enabled dialog that match accepts shows up, act runs on it (once), found
-// by a thread timer that gives up after about 20 s. WhenDialogRan() tells whether it did.
+// Drives a modal dialog from inside its own message loop as a user would: a thread timer runs
+// act once on the next visible, enabled dialog match accepts (giving up after about 20 s);
+// modal::done tells whether it ran.
 namespace modal {
 inline std::function<bool(HWND)> match;
 inline std::function<void(HWND)> act;
 inline UINT_PTR timer = 0;
 inline int ticks = 0;
 inline bool done = false;
-inline BOOL CALLBACK Consider(HWND window, LPARAM found) {
+inline BOOL CALLBACK Consider(HWND w, LPARAM found) {
     wchar_t cls[16] = {};
-    GetClassNameW(window, cls, 16);
-    if (lstrcmpW(cls, L"#32770") || !IsWindowVisible(window) || !IsWindowEnabled(window) ||
-        !match(window))
+    GetClassNameW(w, cls, 16);
+    if (lstrcmpW(cls, L"#32770") || !IsWindowVisible(w) || !IsWindowEnabled(w) || !match(w))
         return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
+    return *reinterpret_cast<HWND*>(found) = w, FALSE;
 }
 inline void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     HWND found = nullptr;
     if (timer) EnumThreadWindows(GetCurrentThreadId(), Consider, LPARAM(&found));
     if (!timer || (!found && ++ticks < 400)) return;
-    KillTimer(nullptr, timer);
-    timer = 0;
+    KillTimer(nullptr, std::exchange(timer, 0));
     if ((done = found != nullptr)) act(found);
 }
 }  // namespace modal
 
 inline void WhenDialogOpens(std::function<bool(HWND)> match, std::function<void(HWND)> act) {
     if (modal::timer) KillTimer(nullptr, modal::timer);
-    modal::match = std::move(match);
-    modal::act = std::move(act);
-    modal::ticks = 0;
-    modal::done = false;
+    modal::match = std::move(match), modal::act = std::move(act);
+    modal::ticks = 0, modal::done = false;
     modal::timer = SetTimer(nullptr, 0, 50, modal::Tick);
 }
-
-inline bool WhenDialogRan() {
-    return modal::done;
-}
-
-// Presses a dialog's button as a click would.
 inline void ClickButton(HWND dialog, int id) {
     SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }

@@ -4,7 +4,6 @@
 
 #include "news/win32/fetch_news.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "main_window_fixture.h"
@@ -27,9 +26,7 @@ struct Server {
         return done;
     }
     static bool Readable(SOCKET s, long ms) {
-        fd_set r;
-        FD_ZERO(&r);
-        FD_SET(s, &r);
+        fd_set r = {1, {s}};
         timeval t = {ms / 1000, ms % 1000 * 1000};
         return select(0, &r, nullptr, nullptr, &t) > 0;
     }
@@ -49,28 +46,24 @@ struct Server {
     }
     void Stop() {
         quit = true;
-        WaitForSingleObject(thread, 30000);
-        CloseHandle(thread);
-        closesocket(listener);
-        WSACleanup();
+        WaitForSingleObject(thread, 30000), CloseHandle(thread);
+        closesocket(listener), WSACleanup();
     }
     void Serve() {
         for (const DWORD start = GetTickCount(); !Readable(listener, 50);)
             if (quit || GetTickCount() - start > 30000) return;
-        c = accept(listener, nullptr, nullptr);
-        accepted = true;
+        c = accept(listener, nullptr, nullptr), accepted = true;
         char ch = 0;
         while (ch != '\n' && request.size() < 1000 && Readable(c, 2000) && recv(c, &ch, 1, 0) == 1)
             request += ch;
         const DWORD start = GetTickCount(), end = pieces.size() * gapMs + holdMs;
         for (size_t sent = 0; !quit;) {
             const DWORD t = GetTickCount() - start;
-            if (sent < pieces.size() && t >= sent * gapMs) {
-                send(c, pieces[sent].data(), static_cast<int>(pieces[sent].size()), 0);
-                ++sent;
-            } else if (sent == pieces.size() && t >= end) {
+            if (sent < pieces.size() && t >= sent * gapMs)
+                send(c, pieces[sent].data(), int(pieces[sent].size()), 0), ++sent;
+            else if (sent == pieces.size() && t >= end)
                 break;
-            } else if (Readable(c, 50) && recv(c, &ch, 1, 0) <= 0) {
+            else if (Readable(c, 50) && recv(c, &ch, 1, 0) <= 0) {
                 peerClosed = true;  // readable with nothing to read: the client has closed
                 break;
             }
@@ -98,9 +91,7 @@ struct Case {
     int result;
     std::vector<std::string> kept;
     Server server;
-    // Filled by the run.
-    int got = -1, count = 0;
-    DWORD took = 0;
+    int got = -1, count = 0;                                             // filled by the run
     std::vector<char> page = std::vector<char>(kPageSize + 64, '\x5A');  // 64 guard bytes
     char slots[kNewsSlots][kHeadlineSize] = {};
     HANDLE thread = nullptr;
@@ -135,18 +126,13 @@ TEST(NewsFetch, EachServerGivesItsResult) {
         auto run = [](void* p) -> DWORD {
             Case& c = *static_cast<Case*>(p);
             const FetchTarget target = {c.page.data(), c.slots, &c.count, nullptr};
-            const DWORD start = GetTickCount();
-            c.got = FetchNewsInto(Source(c.server.host), target);
-            c.took = GetTickCount() - start;
-            return 0;
+            return c.got = FetchNewsInto(Source(c.server.host), target), 0;
         };
         c.thread = CreateThread(nullptr, 0, run, &c, 0, nullptr);
     }
     for (Case& c : cases) {
-        WaitForSingleObject(c.thread, 60000);
-        CloseHandle(c.thread);
+        WaitForSingleObject(c.thread, 60000), CloseHandle(c.thread);
         if (c.result != 4) c.server.Stop();
-        std::printf("%-42s result %d after %lu ms\n", c.name, c.got, c.took);
         SCOPED_TRACE(c.name);
         EXPECT_EQ(c.got, c.result);
         EXPECT_EQ(std::string(c.page.begin() + kPageSize, c.page.end()), std::string(64, '\x5A'));
@@ -165,16 +151,14 @@ TEST_F(NewsWorker, TheWorkerFetchesForTheOverlayAndTheShutdownEndsAFetchAtOnce) 
     Server one, silent;
     one.pieces = {"<!-- S -->" + Link(1, "from one") + "</html>"};
     silent.holdMs = 20000;
-    one.Start();
-    silent.Start();
+    one.Start(), silent.Start();
     config.NI[0] = Source(one.host);
     config.SHOW[SLOT_NEWS1] = 1;
     ASSERT_TRUE(StepNewsLines(0.01f));
     RunNewsJobs();
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < 10000;) {
-        if (newsJobs[0].phase.load() == kJobDone) break;
+    for (DWORD t = GetTickCount();
+         newsJobs[0].phase.load() != kJobDone && GetTickCount() - t < 1e4;)
         Sleep(10);
-    }
     StepNewsLines(0.01f);
     EXPECT_STREQ(overlayLines[SLOT_NEWS1].text, "from one");
     // Keypad point: fetched again, now from a server that holds on; the shutdown stops it.
@@ -183,12 +167,9 @@ TEST_F(NewsWorker, TheWorkerFetchesForTheOverlayAndTheShutdownEndsAFetchAtOnce) 
     EXPECT_TRUE(StepNewsLines(0.01f));
     RunNewsJobs();
     ASSERT_TRUE(Server::Poll(silent.accepted, 10000));
-    const DWORD start = GetTickCount();
     Shutdown();
-    std::printf("Shutdown during a fetch: %lu ms\n", GetTickCount() - start);
     EXPECT_TRUE(Server::Poll(silent.peerClosed, 3000));  // the fetch has closed its socket
-    one.Stop();
-    silent.Stop();
+    one.Stop(), silent.Stop();
 }
 
 }  // namespace

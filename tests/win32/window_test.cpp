@@ -2,6 +2,7 @@
 // what ends the saver, keys, activation and the cursor, the close and shutdown, the loop's end.
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "main_window_fixture.h"
 #include "overlay/win32/fonts.h"
@@ -45,7 +46,7 @@ TEST_F(Window, ConfigureModeRunsItsDialogBeforeTheDisplayAndThenEndsTheLoop) {
                         ClickButton(dialog, IDCANCEL);
                     });
     StartRun();
-    EXPECT_TRUE(WhenDialogRan() && owner == mainWindow && kaDraw::directDraw && shutdownDone);
+    EXPECT_TRUE(modal::done && owner == mainWindow && kaDraw::directDraw && shutdownDone);
     EXPECT_EQ(RunMessageLoop(), 0);
     EXPECT_FALSE(IsWindow(mainWindow));
 }
@@ -78,8 +79,7 @@ TEST_F(Window, TheThirdDiagonalMoveOrEitherButtonEndsOnlyAFullScreenSaverWithMou
         Move(132, 132);
         Send(WM_LBUTTONDOWN);
         EXPECT_EQ(Take(), c.ends ? 10 : 0);  // one close at most
-        TearDown();
-        SetUp();
+        TearDown(), SetUp();
     }
 }
 
@@ -92,8 +92,7 @@ TEST_F(Window, KeysReachTheKeyHandlerAndOnlyTheReleaseOfTheHeldKeyClearsItAfterA
         EXPECT_EQ(heldKey, code) << hotKey;
     }
     EXPECT_FALSE(shutdownDone);  // keys never end the saver here; the game frame decides
-    runState = 2;
-    lastFrameTime = 100;
+    runState = 2, lastFrameTime = 100;
     Key('A');
     Key('B');
     lastFrameTime = 111;  // a game frame ran while B was held
@@ -105,8 +104,7 @@ TEST_F(Window, KeysReachTheKeyHandlerAndOnlyTheReleaseOfTheHeldKeyClearsItAfterA
     runState = 1;
     Key(VK_ESCAPE);
     Key(VK_ESCAPE, true);
-    lastFrameTime = 4100;
-    runState = 2;
+    lastFrameTime = 4100, runState = 2;
     EXPECT_FALSE(HeldKeyCleared(200));
     lastFrameTime = 4111;
     EXPECT_TRUE(HeldKeyCleared(5000));
@@ -119,25 +117,21 @@ TEST_F(Window, KeysReachTheKeyHandlerAndOnlyTheReleaseOfTheHeldKeyClearsItAfterA
 }
 
 TEST_F(Window, MoveActivationAndTheCursor) {
-    kaDraw::displayWidth = 640;
-    kaDraw::displayHeight = 480;
+    kaDraw::displayWidth = 640, kaDraw::displayHeight = 480;
     Send(WM_MOVE, 0, MAKELPARAM(-20, 30));
     const RECT& dest = kaDraw::presentDest;
-    EXPECT_EQ(std::vector<LONG>({dest.left, dest.top, dest.right}),
-              std::vector<LONG>({-20, 30, 620}));
+    EXPECT_TRUE(dest.left == -20 && dest.top == 30 && dest.right == 620);
     Send(WM_MOVE, 0, MAKELPARAM(32768, 65535));  // 32768 itself stays positive
     EXPECT_EQ(windowOrigin.x * 10 + windowOrigin.y, 327679);
     dialogOpen = true;
     Send(WM_ACTIVATEAPP, TRUE);
     EXPECT_FALSE(appActive);  // waits for the dialog
-    dialogOpen = false;
-    frameDelta = 5.0f;
+    dialogOpen = false, frameDelta = 5.0f;
     fullScreen = true;  // a full-screen window minimised by another program comes back
     ShowWindow(window, SW_SHOWMINNOACTIVE);
     Send(WM_ACTIVATEAPP, TRUE);
     EXPECT_TRUE(appActive && frameDelta == 0.0f && !IsIconic(window));
-    ShowCursor(FALSE);
-    cursorShown = false;
+    ShowCursor(cursorShown = false);
     Send(WM_ACTIVATEAPP, FALSE);
     EXPECT_TRUE(cursorShown && !appActive);  // deactivation shows a hidden cursor again
     SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
@@ -147,9 +141,7 @@ TEST_F(Window, MoveActivationAndTheCursor) {
 
 TEST_F(Window, ACloseFromOutsideShutsDownOnceAndAShutdownMinimisesAndPostsOneClose) {
     for (bool outside : {true, false}) {
-        shutdownDone = false;
-        closeState = 0;
-        fullScreen = !outside;
+        shutdownDone = false, closeState = 0, fullScreen = !outside;
         mainWindow = CreateMainWindow(GetModuleHandleA(nullptr));
         EXPECT_TRUE(outside ? Send(WM_CLOSE) == 0 : Shutdown() && Shutdown());
         EXPECT_EQ(IsIconic(mainWindow) != 0, fullScreen);  // minimised before the close request
@@ -159,19 +151,16 @@ TEST_F(Window, ACloseFromOutsideShutsDownOnceAndAShutdownMinimisesAndPostsOneClo
 }
 
 TEST_F(Window, ShutdownReleasesEverythingLetsTheInstanceGoAndNoFrameRunsAfterIt) {
-    fullScreen = false;
-    kaDraw::Screen(640, 480, 1);
+    fullScreen = false, kaDraw::Screen(640, 480, 1);
     ASSERT_TRUE(kaDraw::directDraw && kaDraw::backScreen && kaDraw::sprite3D && FontDesc);
     ka3D::Mesh box;
-    ka3D::BuildBoxMesh(0.5f, &box);
     ka3D::Frame* frames[6] = {};
-    ka3D::LoadObjectFromMesh(box, 6, frames);
+    ka3D::BuildBoxMesh(0.5f, &box), ka3D::LoadObjectFromMesh(box, 6, frames);
     const std::string name = "KVTEST" + std::to_string(GetCurrentProcessId());
     ASSERT_TRUE(CheckSingleInstance(name.c_str()));
     HANDLE held = instanceMutex;
     EXPECT_FALSE(CheckSingleInstance(name.c_str()));  // a second instance says no
-    CloseHandle(instanceMutex);
-    instanceMutex = held;
+    CloseHandle(std::exchange(instanceMutex, held));
     const RECT small = {10, 10, 50, 50};
     ClipCursor(&small);
     for (int i = 0; i < 4; ++i) Send(WM_MOUSEMOVE, 0, MAKELPARAM(100 + i, 100 + i));
@@ -191,11 +180,9 @@ TEST_F(Window, ShutdownReleasesEverythingLetsTheInstanceGoAndNoFrameRunsAfterIt)
     HANDLE thread = CreateThread(nullptr, 0, own, held, 0, nullptr);
     DWORD code = WaitForSingleObject(thread, 5000) + 99;
     EXPECT_TRUE(GetExitCodeThread(thread, &code) && code == WAIT_OBJECT_0);
-    CloseHandle(thread);
-    CloseHandle(held);
+    CloseHandle(thread), CloseHandle(held);
     // The loop handles the one posted close (and WM_QUIT) before any frame and ends with 0.
-    appActive = runWhileInactive = true;
-    frameDelta = -1.0f;
+    appActive = runWhileInactive = true, frameDelta = -1.0f;
     EXPECT_EQ(RunMessageLoop(), 0);
     EXPECT_EQ(frameDelta, -1.0f);
     EXPECT_FALSE(IsWindow(window));
