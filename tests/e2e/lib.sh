@@ -108,6 +108,11 @@ kv_fullscreen() {  # DIR: its saver full screen in the virtual desktop, its wind
   kv_frames 3 30
 }
 
+kv_logged_fullscreen() {  # DIR: kv_fullscreen, frame log in $KV_WORK/frames.txt, news lines in lines.txt
+  KORAVEN_FRAME_LOG="$(kv_winpath "$KV_WORK/frames.txt")" \
+    KORAVEN_OVERLAY_LOG="$(kv_winpath "$KV_WORK/lines.txt")" kv_fullscreen "$1"
+}
+
 kv_news_server() {  # news_server.py on 127.0.0.1, a free port: KV_NEWS_HOST
   python3 "$(dirname "${BASH_SOURCE[0]}")/news_server.py" "$KV_WORK/port" "$KV_WORK/requests.txt" \
     >>"$KV_WORK/server.log" 2>&1 &

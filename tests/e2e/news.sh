@@ -16,10 +16,7 @@ printf '%s\r\n' '[Config]' TITLE=0 RESOLUTION=0 SHOW_INFO=0 SHOW_FPS=0 SHOW_DATE
   NI1_UPDATE=600 "NI2_HTML=$KV_NEWS_HOST" NI2_FILE=/trickle "NI2_IGNORE=<!-- S -->" |
   iconv -f UTF-8 -t CP932 >"$d/koraven.ini"
 log="$KV_WORK/frames.txt"
-export KORAVEN_FRAME_LOG KORAVEN_OVERLAY_LOG
-KORAVEN_FRAME_LOG="$(kv_winpath "$log")"
-KORAVEN_OVERLAY_LOG="$(kv_winpath "$KV_WORK/lines.txt")"
-kv_check "the saver starts and draws frames" kv_fullscreen "$d"
+kv_check "the saver starts and draws frames" kv_logged_fullscreen "$d"
 pid="$KV_PID"
 
 headline() {

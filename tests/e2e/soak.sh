@@ -30,10 +30,7 @@ done | cat <(printf '%s\r\n' '[Config]' TITLE=0 RESOLUTION=0 MOUSESENSE=0 D_SPEE
   HEIGHT=10 SHOW_INFO=1 SHOW_FPS=1 SHOW_TIME=1 SHOW_DATE=1 SHOW_MSG=1 SHOW_NEWS1=1 SHOW_NEWS2=1 \
   "TEXT=長く動かし続ける試験") - | iconv -f UTF-8 -t CP932 >"$d/koraven.ini"
 log="$KV_WORK/frames.txt"
-export KORAVEN_FRAME_LOG KORAVEN_OVERLAY_LOG
-KORAVEN_FRAME_LOG="$(kv_winpath "$log")"
-KORAVEN_OVERLAY_LOG="$(kv_winpath "$KV_WORK/lines.txt")"
-kv_check "the saver starts and draws frames" kv_fullscreen "$d"
+kv_check "the saver starts and draws frames" kv_logged_fullscreen "$d"
 pid="$KV_PID"
 trap 'xdotool keyup End; kv_cleanup' EXIT
 xdotool keydown End
