@@ -4,20 +4,21 @@
 // the whole move list.
 #include <benchmark/benchmark.h>
 
-#include "game/blocks.h"
+#include "common/well_grid.h"
 #include "game/game_state.h"
 #include "game/player.h"
 #include "game/well.h"
 #include "scene3d/ka3d.h"
 #include "settings/settings.h"
-#include "shell/random.h"
-#include "shell/shell_state.h"
+#include "common/random.h"
+#include "common/shell_state.h"
 
 namespace {
 
 void SetUpWell(int width, int height) {
     static bool loaded = false;
     if (!loaded) {
+        ResetSettings();
         loaded = true;
         ka3D::SetBackground(0, 0, 0);
         ka3D::CreateCamera(1, 0, 0, 640, 480);
@@ -29,7 +30,9 @@ void SetUpWell(int width, int height) {
     config.MAYOI = 5;
     config.SUKIMA = 5;
     config.D_SPEED = 5;
-    PlaceBlocks();
+    SetWellBounds(width, height);
+    LayBlockGrid();
+    ka3D::PlaceFrames(blockFrames, blockPositions, kBlockCount);
     InitGameState();
     ResetWell();
     SeedRand(1);

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "scene3d/box_mesh.h"
-#include "scene3d/demo_scene.h"
+#include "game/demo_scene.h"
+#include "settings/settings.h"
 #include "scene3d/ka3d.h"
 #include "scene3d/mesh.h"
 
@@ -24,6 +25,7 @@ ka3D::Mesh BlockShape() {
 }
 
 void RenderWell(benchmark::State& state, int width, int height, int wellW, int wellH, int rows) {
+    ResetSettings();  // the blocks take the default colours
     ka3D::Mesh block = BlockShape();
     ka3D::Frame* frames[ka3D::kDemoBlocks];
     ka3D::BuildDemoScene(block, width, height, wellW, wellH, rows, frames);

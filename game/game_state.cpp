@@ -8,16 +8,16 @@
 #include "game/well.h"
 #include "scene3d/ka3d.h"
 #include "settings/settings.h"
-#include "shell/shell_state.h"
+#include "common/shell_state.h"
 
-int gameState = GAME_CHOOSE;
-bool firstGameFrame = true;
-float orbitAngle = 0.0f;
-float cameraDistance = kCameraStartDistance;
-bool fastDrop = false;
-int tickCounter = 0;
-int wellOffsetX = 0;
-int wellOffsetY = 0;
+int gameState;
+bool firstGameFrame;
+float orbitAngle;
+float cameraDistance;
+bool fastDrop;
+int tickCounter;
+int wellOffsetX;
+int wellOffsetY;
 float cameraPosition[3];
 float lightPosition[3];
 
@@ -65,6 +65,22 @@ void InitGameState() {
     moveCount = -1;
 }
 
+void OrbitTo(float angle, float distance) {
+    const float t = angle * 3.1415927f * (1.0f / 180.0f);
+    const float x = distance * std::sin(t);
+    const float y = distance * 0.0f;
+    const float z = -distance * std::cos(t);
+    cameraPosition[0] = x;
+    cameraPosition[1] = y;
+    cameraPosition[2] = z;
+    ka3D::SetCameraPosition(kCamera, x, y, z);
+    ka3D::TurnCamera(kCamera, -angle);
+    lightPosition[0] = x * kLightCos - z * kLightSin;
+    lightPosition[1] = y;
+    lightPosition[2] = x * kLightSin + z * kLightCos;
+    ka3D::SetLightPosition(kLight, lightPosition[0], lightPosition[1], lightPosition[2]);
+}
+
 void GameOrbitStep() {
     if (firstGameFrame) {
         ka3D::TiltCamera(kCamera, 180.0f);
@@ -85,20 +101,7 @@ void GameOrbitStep() {
         if (orbitAngle < 0.0f) orbitAngle += 360.0f;
         if (!(orbitAngle >= 0.0f && orbitAngle < 360.0f)) orbitAngle = 0.0f;
     }
-    const float t = orbitAngle * 3.1415927f * (1.0f / 180.0f);
-    const float d = cameraDistance;
-    const float x = d * std::sin(t);
-    const float y = d * 0.0f;
-    const float z = -d * std::cos(t);
-    cameraPosition[0] = x;
-    cameraPosition[1] = y;
-    cameraPosition[2] = z;
-    ka3D::SetCameraPosition(kCamera, x, y, z);
-    ka3D::TurnCamera(kCamera, -orbitAngle);
-    lightPosition[0] = x * kLightCos - z * kLightSin;
-    lightPosition[1] = y;
-    lightPosition[2] = x * kLightSin + z * kLightCos;
-    ka3D::SetLightPosition(kLight, lightPosition[0], lightPosition[1], lightPosition[2]);
+    OrbitTo(orbitAngle, cameraDistance);
 }
 
 void GameStateStep() {

@@ -43,6 +43,10 @@ void GameOrbitStep();
 // The work of the current state; a new state takes effect in the next frame.
 void GameStateStep();
 
+// Camera 1 at `distance` on its orbit at `angle` degrees, turned to face the well, and light 1
+// beside it (cameraPosition and lightPosition follow). The orbit step's move.
+void OrbitTo(float angle, float distance);
+
 // Undoes the orbit step's turn of camera 1, after the picture has been rendered.
 void GameTurnBack();
 

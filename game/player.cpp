@@ -5,7 +5,7 @@
 #include "game/game_state.h"
 #include "game/well.h"
 #include "settings/settings.h"
-#include "shell/random.h"
+#include "common/random.h"
 
 uint8_t moveList[kMoveCapacity];
 int moveCount = -1;

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "game/blocks.h"
+#include "common/well_grid.h"
 #include "scene3d/ka3d.h"
 #include "settings/settings.h"
-#include "shell/random.h"
+#include "common/random.h"
 
 int32_t wellCells[kGridColumns][kGridRows];
 int32_t wellColours[kGridColumns][kGridRows];
@@ -38,10 +38,6 @@ float gameOverDelay;
 float gameOverLevel[kGridRows];
 
 namespace {
-
-int HeldSize(int n) {
-    return n < 1 ? 1 : (n > kBlockSide ? kBlockSide : n);
-}
 
 ka3D::Frame* BlockOf(int x, int y) {
     return blockFrames[BlockIndex(x, y)];
@@ -90,18 +86,6 @@ void DropRowsAbove(int top, int n) {
 
 }  // namespace
 
-void SetWellBounds() {
-    XMAX = XMIN + HeldSize(config.WIDTH) - 1;
-    YMAX = YMIN + HeldSize(config.HEIGHT) - 1;
-}
-
-int WellWidth() {
-    return XMAX - XMIN + 1;
-}
-int WellHeight() {
-    return YMAX - YMIN + 1;
-}
-
 bool InPlayfield(int x, int y) {
     return x >= XMIN && x <= XMAX && y >= YMIN && y <= YMAX;
 }
@@ -111,7 +95,7 @@ int BlockIndex(int x, int y) {
 }
 
 void ResetWell() {
-    SetWellBounds();
+    SetWellBounds(config.WIDTH, config.HEIGHT);
     for (ka3D::Frame* frame : blockFrames) {
         if (frame != nullptr) ka3D::HideFrame(frame);
     }

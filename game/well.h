@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-#include "shell/random.h"
+#include "common/random.h"
+#include "common/well_grid.h"
 
 constexpr int kGridColumns = 50;
 constexpr int kGridRows = 70;
@@ -53,11 +54,6 @@ extern float rowFadeLevel;
 extern float gameOverDelay;
 extern float gameOverLevel[kGridRows];  // indexed by row
 
-// Derives XMAX and YMAX from config.WIDTH and config.HEIGHT, held to the 1..30 that the block
-// objects and the grid margin cover. ResetWell and PlaceBlocks call it; tests may too.
-void SetWellBounds();
-int WellWidth();   // XMAX - XMIN + 1
-int WellHeight();  // YMAX - YMIN + 1
 
 bool InPlayfield(int x, int y);
 // The block object of playfield cell (x, y): index (x - XMIN) * 30 + (y - YMIN).

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "shell/command_line.h"
+#include "common/sjis.h"
 
 void BeginPage(PageReceive& r, char* page) {
     r.page = page;

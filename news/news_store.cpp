@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/sjis.h"
+
 char NewsHeadlines[kNewsSources][kNewsSlots][kHeadlineSize];
 int NewsCount[kNewsSources];
 
@@ -15,15 +17,7 @@ void CopyHeadline(char* dst, int source, int slot) {
         dst[0] = '\0';
         return;
     }
-    const char* src = NewsHeadlines[source][slot];
-    size_t n = 0;
-    while (n < kHeadlineSize - 1 && src[n] != '\0') {
-        const unsigned char c = static_cast<unsigned char>(src[n]);
-        const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-        // A lead byte whose trail would not fit (or is missing) is left out with it.
-        if (lead && (n + 2 > kHeadlineSize - 1 || src[n + 1] == '\0')) break;
-        n += lead ? 2 : 1;
-    }
-    std::memcpy(dst, src, n);
-    dst[n] = '\0';
+    // A lone lead byte at the end is left out.
+    CopyBounded(dst, kHeadlineSize, NewsHeadlines[source][slot]);
+    TrimPartialSjis(dst);
 }

@@ -9,9 +9,9 @@
 #include "news/news_store.h"
 #include "overlay/news_lines.h"
 #include "settings/settings.h"
-#include "shell/command_line.h"
-#include "shell/overlay_layout.h"
-#include "shell/random.h"
+#include "common/sjis.h"
+#include "overlay/overlay_layout.h"
+#include "common/random.h"
 
 const char kNewsFailureText[] = "ニュースが取れません．";
 const char kVersionText[] = "KORAVEN ver.1.6";

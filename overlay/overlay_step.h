@@ -4,7 +4,7 @@
 // The Win32 side (overlay/win32/overlay.cpp) runs these in order, hands wanted fetches to the
 // fetch worker and draws.
 
-#include "shell/shell_state.h"
+#include "common/shell_state.h"
 
 extern const char kNewsFailureText[];  // "ニュースが取れません．"
 extern const char kVersionText[];      // "KORAVEN ver.1.6"

@@ -2,10 +2,6 @@
 
 #include <algorithm>
 
-bool IsSjisLeadByte(uint8_t b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
 bool LineStartForbidden(const char* character, int length) {
     const uint8_t c0 = uint8_t(character[0]);
     if (length == 1) return c0 == 0x2C || c0 == 0x2E || c0 == 0x20;

@@ -7,8 +7,7 @@
 
 #include <cstdint>
 
-// Lead byte of a two-byte character in code page 932.
-bool IsSjisLeadByte(uint8_t byte);
+#include "common/sjis.h"
 
 // The characters that may not begin a line: "、。，．・…‥”’（」" , "." the ideographic space
 // and the space. `length` is 1 or 2, the character's bytes.

@@ -3,7 +3,7 @@
 // them; Config() hands them the table of this layer's own rasterizer.
 #include <cstdint>
 
-#include "display/error_report.h"
+#include "common/error_report.h"
 #include "scene3d/ka3d.h"
 
 namespace ka3D {
@@ -80,7 +80,7 @@ int ConfigFromTable(const DeviceInfo* devices, int count) {
         EnumeratePass(devices, count, kColorModelMono);
     }
     if (config.chosen >= 0) return 1;
-    return kaDraw::ReportError("ka3D::Config", "Direct3D RMが使用できません");
+    return ReportError("ka3D::Config", "Direct3D RMが使用できません");
 }
 
 int Config() {

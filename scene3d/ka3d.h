@@ -7,7 +7,7 @@
 //
 // Positions passed in are in the program's convention; the layer stores (x, -y, -z).
 // Operations that can fail return 1 on success and 0 after reporting through
-// kaDraw::ReportError with the operation's name as caption.
+// ReportError with the operation's name as caption.
 
 #include <cstdint>
 
@@ -39,6 +39,8 @@ void SetCameraRange(int number, float front, float back);
 void UseFrameColor();
 Frame* LoadObject(const char* file, int count, Frame** frames);
 void SetFramePosition(Frame* frame, float x, float y, float z);
+// SetFramePosition for count frames from integer positions (x, y, z); null frames are skipped.
+void PlaceFrames(Frame* const* frames, const int (*positions)[3], int count);
 void SetFrameColor(Frame* frame, float red, float green, float blue);
 void ShowFrame(Frame* frame);
 void HideFrame(Frame* frame);
@@ -48,9 +50,15 @@ void TiltCamera(int number, float degrees);
 void SetLightPosition(int number, float x, float y, float z);
 
 // Draws every camera in use into the target: clears each viewport to the background colour,
-// then draws every attached frame with depth test. The Win32 layer's Render() locks the 3D
-// sprite and the Z-buffer and calls this.
+// then draws every attached frame with depth test.
 void RenderInto(const RenderTarget& target);
+
+// Where Render() draws: a function that gives the target for this frame, false when there is
+// none. The display set-up sets it to its locked 3D sprite and Z-buffer before Init.
+using RenderTargetSource = bool (*)(RenderTarget& target);
+void SetRenderTargetSource(RenderTargetSource source);
+
+// RenderInto the target the source gives; nothing without a source or a target.
 void Render();
 
 void Release();
@@ -66,7 +74,7 @@ bool FrameShown(const Frame* frame);
 void GetFrameColor(const Frame* frame, float* red, float* green, float* blue);
 void GetFramePosition(const Frame* frame, float* x, float* y, float* z);
 
-// ---- additions beyond the operations above (h2, the scene) ------------------------------------
+// ---- additions for tests and tools --------------------------------------------------------------
 
 struct Mesh;
 

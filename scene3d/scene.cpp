@@ -8,8 +8,8 @@
 #include <map>
 #include <utility>
 
-#include "display/error_report.h"
-#include "display/program_directory.h"
+#include "common/error_report.h"
+#include "common/program_directory.h"
 
 namespace ka3D {
 
@@ -288,10 +288,10 @@ void SetAmbient(float intensity) {
 
 int CreateLight(int number, float intensity, int direction) {
     if (number < 1 || number > 3) {
-        return kaDraw::ReportError("ka3D::CreateLight", "ライトNoが範囲外です");
+        return ReportError("ka3D::CreateLight", "ライトNoが範囲外です");
     }
     if (direction < 0 || direction > 9) {
-        return kaDraw::ReportError("ka3D::CreateLight", "ライト方向が異常です");
+        return ReportError("ka3D::CreateLight", "ライト方向が異常です");
     }
     Light& l = scene.lights[number];
     l = Light{};
@@ -305,7 +305,7 @@ int CreateLight(int number, float intensity, int direction) {
 
 int CreateCamera(int number, int x1, int y1, int x2, int y2) {
     if (number < 1 || number > 4) {
-        return kaDraw::ReportError("ka3D::CreateCamera", "カメラNoが範囲外です");
+        return ReportError("ka3D::CreateCamera", "カメラNoが範囲外です");
     }
     Camera& c = scene.cameras[number];
     c = Camera{};
@@ -334,7 +334,7 @@ void UseFrameColor() {
 Frame* LoadObject(const char* file, int count, Frame** frames) {
     if (count < 0) return nullptr;  // no frames to make
     char path[512];
-    const char* dir = kaDraw::ProgramDirectory();
+    const char* dir = ProgramDirectory();
     const char* name = file ? file : "";
     size_t dirLen = std::strlen(dir), nameLen = std::strlen(name);
     bool fits = dirLen + nameLen < sizeof path;
@@ -346,7 +346,7 @@ Frame* LoadObject(const char* file, int count, Frame** frames) {
     Mesh mesh;
     if (!fits || nameLen == 0 || !LoadXFile(path, &mesh)) {
         scene.useFrameColor = false;  // the option holds for one load, read or not
-        kaDraw::ReportError("ka3D::LoadObject", kLoadError);
+        ReportError("ka3D::LoadObject", kLoadError);
         return nullptr;
     }
     return FinishLoad(mesh, first, count);

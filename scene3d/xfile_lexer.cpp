@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/sjis.h"
+
 namespace ka3D {
 namespace xfile {
 
@@ -20,12 +22,6 @@ bool IsHigh(char c) {
 }
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
-// Shift-JIS lead byte: the byte after it belongs to the same character, whatever it is.
-bool IsLeadByte(char c) {
-    unsigned char u = static_cast<unsigned char>(c);
-    return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
 }
 
 // Bytes that may end a number or a word.
@@ -96,7 +92,7 @@ Token Lexer::Next() {
             if (IsDigit(c) || c == '-' || c == '+' || c == '.') return ReadNumber();
             if (IsLetter(c) || IsHigh(c)) {
                 while (p_ < end_ && !IsDelimiter(p_, end_)) {
-                    if (IsLeadByte(*p_) && p_ + 1 < end_) ++p_;
+                    if (IsSjisLeadByte(static_cast<uint8_t>(*p_)) && p_ + 1 < end_) ++p_;
                     ++p_;
                 }
                 t.kind = TokenKind::Word;

@@ -17,7 +17,7 @@
 #
 # The prefix: Japanese locale (LC_ALL=ja_JP.UTF-8, ANSI code page 932), WINEDEBUG=-all, no install
 # prompts (mscoree, mshtml off) and no sound drivers (winealsa, winepulse off), the font
-# replacements of DESIGN.md (IPA fonts for the Windows face names) and a virtual desktop named
+# replacements (IPA fonts for the Windows face names) and a virtual desktop named
 # "Virtual" of 1024x768 that tests/e2e/lib.sh turns on for one start when it asks for one. The
 # dialog tests always run in a virtual desktop of their own, "Dialogs" (on the bare display, with
 # no window manager, Wine waits two seconds for every window it hides; a desktop of another name

@@ -3,54 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/sjis.h"
+#include "resources/dialog_ids.h"
+
 const int resolutionTable[kResolutionCount][2] = {
     {640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1600, 1200}};
 
 namespace {
-
-void SetText(char* field, const char* text) {
-    std::strncpy(field, text, kSettingSize - 1);
-    field[kSettingSize - 1] = '\0';
-}
-
-void SetColour(float* rgb, unsigned hex) {
-    const float scale = 1.0f / 255.0f;
-    rgb[0] = static_cast<float>((hex >> 16) & 255) * scale;
-    rgb[1] = static_cast<float>((hex >> 8) & 255) * scale;
-    rgb[2] = static_cast<float>(hex & 255) * scale;
-}
-
-Config DefaultConfig() {
-    Config c{};
-    c.R_SPEED = 3;
-    c.D_SPEED = 5;
-    c.MAYOI = 5;
-    c.SUKIMA = 5;
-    c.RESOLUTION = 0;
-    c.MOUSESENSE = 1;
-    c.TITLE = 1;
-    c.FIXCOLOR = 1;
-    SetText(c.BLOCKFILE, "koraven.x");
-    c.WIDTH = 10;
-    c.HEIGHT = 20;
-    const unsigned colours[7] = {0xf7f773, 0x73e773, 0xe794e7, 0x59d2f7,
-                                 0xf7b500, 0x9494f7, 0xf78484};
-    for (int i = 0; i < 7; ++i) SetColour(c.COLOR[i], colours[i]);
-    SetText(c.TEXT, "伝言メッセージ");
-    SetText(c.NI[0].html, "news1.example");
-    SetText(c.NI[0].file, "http://news1.example/hl/index.html");
-    SetText(c.NI[0].ignore, "<!--- /PHOTO_NEWS_TABLE -->");
-    SetText(c.NI[0].tag, "http://news1.example/hl?a=");
-    SetText(c.NI[0].reject, "]");
-    SetText(c.NI[0].update, "600");
-    SetText(c.NI[1].html, "news2.example");
-    SetText(c.NI[1].file, "http://news2.example/fc/index.html");
-    SetText(c.NI[1].ignore, "<!--- TOP_STORIES_TITLE_TABLE -->");
-    SetText(c.NI[1].tag, "http://news2.example/fc/");
-    SetText(c.NI[1].reject, "...");
-    SetText(c.NI[1].update, "700");
-    return c;
-}
 
 int ResolutionRow() {
     int r = config.RESOLUTION;
@@ -59,9 +18,8 @@ int ResolutionRow() {
 
 }  // namespace
 
-Config config = DefaultConfig();
-int XMAX = XMIN + 10 - 1;
-int YMAX = YMIN + 20 - 1;
+// Zero until the start-up's ResetSettings gives every key its default.
+Config config;
 
 int DisplayWidth() {
     return resolutionTable[ResolutionRow()][0];
@@ -77,37 +35,47 @@ const char kSettingsFileName[] = "koraven.ini";
 
 namespace {
 
-constexpr SettingKey IntKey(const char* key, const char* def, int* v, int lo, int hi) {
-    return SettingKey{key, kIntSetting, def, v, nullptr, 0, lo, hi};
+// A trackbar key: its range is the trackbar's.
+constexpr SettingKey BarKey(const char* key, const char* def, int* v, int lo, int hi, int id,
+                            int label) {
+    return SettingKey{key, kIntSetting, def, v, nullptr, 0, lo, hi, kTrackbarControl, id, label};
+}
+// A check-box key: 0 or 1.
+constexpr SettingKey FlagKey(const char* key, const char* def, int* v, int id) {
+    return SettingKey{key, kIntSetting, def, v, nullptr, 0, 0, 1, kCheckBoxControl, id, 0};
 }
 constexpr SettingKey TextKey(const char* key, const char* def, char* text) {
-    return SettingKey{key, kStringSetting, def, nullptr, text, 0, 0, 0};
+    return SettingKey{key, kStringSetting, def, nullptr, text, 0, 0, 0, kNoControl, 0, 0};
+}
+constexpr SettingKey NewsKey(const char* key, const char* def, char* text, int id) {
+    return SettingKey{key, kStringSetting, def, nullptr, text, 0, 0, 0, kNewsEditControl, id, 0};
 }
 constexpr SettingKey ColourKey(const char* key, const char* def, int index) {
-    return SettingKey{key, kColourSetting, def, nullptr, nullptr, index, 0, 0};
+    return SettingKey{key, kColourSetting, def, nullptr, nullptr, index, 0, 0, kNoControl, 0, 0};
 }
 
 }  // namespace
 
 const SettingKey settingKeys[kSettingCount] = {
-    IntKey("R_SPEED", "3", &config.R_SPEED, -18, 18),
-    IntKey("D_SPEED", "5", &config.D_SPEED, 1, 10),
-    IntKey("MAYOI", "5", &config.MAYOI, 0, 10),
-    IntKey("SUKIMA", "5", &config.SUKIMA, 0, 10),
-    IntKey("RESOLUTION", "0", &config.RESOLUTION, 0, kResolutionCount - 1),
-    IntKey("MOUSESENSE", "1", &config.MOUSESENSE, 0, 1),
-    IntKey("TITLE", "1", &config.TITLE, 0, 1),
-    IntKey("FIXCOLOR", "1", &config.FIXCOLOR, 0, 1),
-    IntKey("SHOW_INFO", "0", &config.SHOW[SLOT_INFO], 0, 1),
-    IntKey("SHOW_FPS", "0", &config.SHOW[SLOT_FPS], 0, 1),
-    IntKey("SHOW_TIME", "0", &config.SHOW[SLOT_TIME], 0, 1),
-    IntKey("SHOW_DATE", "0", &config.SHOW[SLOT_DATE], 0, 1),
-    IntKey("SHOW_MSG", "0", &config.SHOW[SLOT_MSG], 0, 1),
-    IntKey("SHOW_NEWS1", "0", &config.SHOW[SLOT_NEWS1], 0, 1),
-    IntKey("SHOW_NEWS2", "0", &config.SHOW[SLOT_NEWS2], 0, 1),
+    BarKey("R_SPEED", "3", &config.R_SPEED, -18, 18, IDC_R_SPEED, IDC_R_SPEED_LABEL),
+    BarKey("D_SPEED", "5", &config.D_SPEED, 1, 10, IDC_D_SPEED, IDC_D_SPEED_LABEL),
+    BarKey("MAYOI", "5", &config.MAYOI, 0, 10, IDC_MAYOI, IDC_MAYOI_LABEL),
+    BarKey("SUKIMA", "5", &config.SUKIMA, 0, 10, IDC_SUKIMA, IDC_SUKIMA_LABEL),
+    BarKey("RESOLUTION", "0", &config.RESOLUTION, 0, kResolutionCount - 1, IDC_RESOLUTION,
+           IDC_RESOLUTION_LABEL),
+    FlagKey("MOUSESENSE", "1", &config.MOUSESENSE, IDC_MOUSESENSE),
+    FlagKey("TITLE", "1", &config.TITLE, IDC_TITLE),
+    FlagKey("FIXCOLOR", "1", &config.FIXCOLOR, IDC_FIXCOLOR),
+    FlagKey("SHOW_INFO", "0", &config.SHOW[SLOT_INFO], IDC_SHOW_INFO),
+    FlagKey("SHOW_FPS", "0", &config.SHOW[SLOT_FPS], IDC_SHOW_FPS),
+    FlagKey("SHOW_TIME", "0", &config.SHOW[SLOT_TIME], IDC_SHOW_TIME),
+    FlagKey("SHOW_DATE", "0", &config.SHOW[SLOT_DATE], IDC_SHOW_DATE),
+    FlagKey("SHOW_MSG", "0", &config.SHOW[SLOT_MSG], IDC_SHOW_MSG),
+    FlagKey("SHOW_NEWS1", "0", &config.SHOW[SLOT_NEWS1], IDC_SHOW_NEWS1),
+    FlagKey("SHOW_NEWS2", "0", &config.SHOW[SLOT_NEWS2], IDC_SHOW_NEWS2),
     TextKey("BLOCKFILE", "koraven.x", config.BLOCKFILE),
-    IntKey("WIDTH", "10", &config.WIDTH, 1, 30),
-    IntKey("HEIGHT", "20", &config.HEIGHT, 5, 30),
+    BarKey("WIDTH", "10", &config.WIDTH, 1, 30, IDC_WIDTH, IDC_WIDTH_LABEL),
+    BarKey("HEIGHT", "20", &config.HEIGHT, 5, 30, IDC_HEIGHT, IDC_HEIGHT_LABEL),
     ColourKey("COLOR1", "f7f773", 0),
     ColourKey("COLOR2", "73e773", 1),
     ColourKey("COLOR3", "e794e7", 2),
@@ -116,18 +84,19 @@ const SettingKey settingKeys[kSettingCount] = {
     ColourKey("COLOR6", "9494f7", 5),
     ColourKey("COLOR7", "f78484", 6),
     TextKey("TEXT", "伝言メッセージ", config.TEXT),
-    TextKey("NI1_HTML", "news1.example", config.NI[0].html),
-    TextKey("NI1_FILE", "http://news1.example/hl/index.html", config.NI[0].file),
-    TextKey("NI1_IGNORE", "<!--- /PHOTO_NEWS_TABLE -->", config.NI[0].ignore),
-    TextKey("NI1_TAG", "http://news1.example/hl?a=", config.NI[0].tag),
-    TextKey("NI1_REJECT", "]", config.NI[0].reject),
-    TextKey("NI1_UPDATE", "600", config.NI[0].update),
-    TextKey("NI2_HTML", "news2.example", config.NI[1].html),
-    TextKey("NI2_FILE", "http://news2.example/fc/index.html", config.NI[1].file),
-    TextKey("NI2_IGNORE", "<!--- TOP_STORIES_TITLE_TABLE -->", config.NI[1].ignore),
-    TextKey("NI2_TAG", "http://news2.example/fc/", config.NI[1].tag),
-    TextKey("NI2_REJECT", "...", config.NI[1].reject),
-    TextKey("NI2_UPDATE", "700", config.NI[1].update),
+    NewsKey("NI1_HTML", "news1.example", config.NI[0].html, IDC_NI1_HTML),
+    NewsKey("NI1_FILE", "http://news1.example/hl/index.html", config.NI[0].file, IDC_NI1_FILE),
+    NewsKey("NI1_IGNORE", "<!--- /PHOTO_NEWS_TABLE -->", config.NI[0].ignore, IDC_NI1_IGNORE),
+    NewsKey("NI1_TAG", "http://news1.example/hl?a=", config.NI[0].tag, IDC_NI1_TAG),
+    NewsKey("NI1_REJECT", "]", config.NI[0].reject, IDC_NI1_REJECT),
+    NewsKey("NI1_UPDATE", "600", config.NI[0].update, IDC_NI1_UPDATE),
+    NewsKey("NI2_HTML", "news2.example", config.NI[1].html, IDC_NI2_HTML),
+    NewsKey("NI2_FILE", "http://news2.example/fc/index.html", config.NI[1].file, IDC_NI2_FILE),
+    NewsKey("NI2_IGNORE", "<!--- TOP_STORIES_TITLE_TABLE -->", config.NI[1].ignore,
+            IDC_NI2_IGNORE),
+    NewsKey("NI2_TAG", "http://news2.example/fc/", config.NI[1].tag, IDC_NI2_TAG),
+    NewsKey("NI2_REJECT", "...", config.NI[1].reject, IDC_NI2_REJECT),
+    NewsKey("NI2_UPDATE", "700", config.NI[1].update, IDC_NI2_UPDATE),
 };
 
 int FindSetting(const char* key) {
@@ -184,8 +153,7 @@ void StoreIntSetting(const SettingKey& key, int value) {
     if (key.type != kIntSetting || key.intValue == nullptr) return;
     *key.intValue = ClampSetting(key, value);
     if (key.intValue == &config.WIDTH || key.intValue == &config.HEIGHT) {
-        XMAX = XMIN + config.WIDTH - 1;
-        YMAX = YMIN + config.HEIGHT - 1;
+        SetWellBounds(config.WIDTH, config.HEIGHT);
     }
 }
 
@@ -233,25 +201,17 @@ const char* FormatColour(int index) {
     return text;
 }
 
-void TrimPartialSjis(char* text) {
-    char* p = text;
-    while (*p) {
-        const unsigned char c = static_cast<unsigned char>(*p);
-        const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-        if (lead) {
-            if (p[1] == '\0') {
-                *p = '\0';
-                return;
+void ResetSettings() {
+    for (const SettingKey& k : settingKeys) {
+        switch (k.type) {
+            case kIntSetting: StoreIntSetting(k, ParseInt(k.defaultText)); break;
+            case kStringSetting: CopyBounded(k.text, kSettingSize, k.defaultText); break;
+            case kColourSetting: {
+                char text[kSettingSize];
+                CopyBounded(text, sizeof text, k.defaultText);
+                ParseColour(k.colour, text);
+                break;
             }
-            p += 2;
-        } else {
-            ++p;
         }
     }
-}
-
-void ResetSettings() {
-    config = DefaultConfig();
-    XMAX = XMIN + config.WIDTH - 1;
-    YMAX = YMIN + config.HEIGHT - 1;
 }

@@ -3,9 +3,10 @@
 // The fields carry the keys' own names. The values here start as the defaults; the settings
 // reader replaces them at start-up.
 
-constexpr int XMIN = 10;  // first playfield column of the well
-constexpr int YMIN = 10;  // top playfield row of the well
+#include "common/well_grid.h"
+
 constexpr int kSettingSize = 256;
+constexpr int kColourCount = 7;  // COLOR1 .. COLOR7
 
 // The six fields of a news source, contiguous, in the order HTML, FILE, IGNORE, TAG, REJECT,
 // UPDATE, so a whole record can be handed on by value.
@@ -18,8 +19,8 @@ struct NewsSource {
     char update[kSettingSize];
 };
 
-// Overlay slots of the seven SHOW_ flags, in key order.
-enum ShowSlot { SLOT_INFO, SLOT_FPS, SLOT_TIME, SLOT_DATE, SLOT_MSG, SLOT_NEWS1, SLOT_NEWS2 };
+// Overlay slots of the SHOW_ flags, in key order.
+enum ShowSlot { SLOT_INFO, SLOT_FPS, SLOT_TIME, SLOT_DATE, SLOT_MSG, SLOT_NEWS1, SLOT_NEWS2, kShownLines };
 
 struct Config {
     int R_SPEED;
@@ -30,20 +31,16 @@ struct Config {
     int MOUSESENSE;
     int TITLE;
     int FIXCOLOR;
-    int SHOW[7];  // SHOW_INFO .. SHOW_NEWS2, indexed by ShowSlot
+    int SHOW[kShownLines];  // SHOW_INFO .. SHOW_NEWS2, indexed by ShowSlot
     char BLOCKFILE[kSettingSize];
     int WIDTH;
     int HEIGHT;
-    float COLOR[7][3];  // COLOR1 .. COLOR7 as red, green, blue in 0..1
+    float COLOR[kColourCount][3];  // COLOR1 .. COLOR7 as red, green, blue in 0..1
     char TEXT[kSettingSize];
     NewsSource NI[2];  // NI1_ and NI2_ records
 };
 
 extern Config config;
-
-// Last column and bottom row of the well, derived when WIDTH and HEIGHT are read.
-extern int XMAX;
-extern int YMAX;
 
 // Display size of each RESOLUTION row.
 constexpr int kResolutionCount = 5;
@@ -55,14 +52,16 @@ int DisplayHeight();
 
 // ---- The 38 keys of section "Config" and their value conversions -------------------------------
 
-constexpr int kSettingCount = 38;
-constexpr int kColourCount = 7;
+constexpr int kSettingCount = 38;  // the keys of section "Config"
 constexpr int kIntTextSize = 40;        // buffer of ReadIntSetting
 constexpr int kStringReadSize = 255;    // size given to the profile reader: 254 characters and NUL
 extern const char kSettingsSection[];   // "Config"
 extern const char kSettingsFileName[];  // "koraven.ini"
 
 enum SettingType { kIntSetting, kStringSetting, kColourSetting };
+
+// The control of the configuration or news dialog that edits a key.
+enum DialogControl { kNoControl, kTrackbarControl, kCheckBoxControl, kNewsEditControl };
 
 // One key, in the order ReadSettings and WriteSettings take them.
 struct SettingKey {
@@ -74,6 +73,9 @@ struct SettingKey {
     int colour;               // kColourSetting: index 0..6 of config.COLOR
     int minValue;             // kIntSetting: the dialog's range, to which values read are clamped
     int maxValue;
+    DialogControl control;  // how the dialogs edit it; kNoControl for the keys they edit alone
+    int controlId;          // that control's resource id
+    int labelId;            // a trackbar's value label
 };
 
 extern const SettingKey settingKeys[kSettingCount];
@@ -90,10 +92,11 @@ int ParseInt(const char* text);
 // no leading zeros. Returns out.
 char* FormatInt(int value, char* out);
 
-// An integer value read from the file, held to the key's dialog range (DESIGN.md).
+// An integer value read from the file, held to the key's dialog range.
 int ClampSetting(const SettingKey& key, int value);
 
-// Stores a value read for an integer key: clamped; after WIDTH and HEIGHT, XMAX and YMAX follow.
+// Stores a value read for an integer key: clamped; after WIDTH and HEIGHT, the well's bounds
+// follow.
 void StoreIntSetting(const SettingKey& key, int value);
 
 // Colour text to config.COLOR[index]: lower-cased in place, then its first six characters as
@@ -104,8 +107,6 @@ void ParseColour(int index, char* text);
 // call reuses.
 const char* FormatColour(int index);
 
-// Cuts a NUL-terminated Shift-JIS text so that it does not end in a lone lead byte.
-void TrimPartialSjis(char* text);
-
-// Every setting back to its default, XMAX and YMAX with them (tests start from here).
+// Every setting back to the default of its key, through the same conversions a value read from
+// the file takes; the well's bounds with them. The start-up and the tests start from here.
 void ResetSettings();

@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "settings/settings.h"
-#include "shell/shell_state.h"
+#include "common/shell_state.h"
+#include "common/sjis.h"
 
 RunMode ParseRunMode(const char* c) {
     RunMode mode{false, false, 0};
@@ -29,21 +30,6 @@ void ApplyRunMode(const RunMode& mode) {
         fullScreen = false;
         mouseEndsSaver = false;
     }
-}
-
-size_t CopyBounded(char* dst, size_t capacity, const char* src) {
-    if (capacity == 0) return 0;
-    size_t n = 0;
-    while (src[n] != '\0') {
-        const unsigned char c = static_cast<unsigned char>(src[n]);
-        const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-        const size_t width = (lead && src[n + 1] != '\0') ? 2 : 1;
-        if (n + width > capacity - 1) break;
-        n += width;
-    }
-    std::memcpy(dst, src, n);
-    dst[n] = '\0';
-    return n;
 }
 
 namespace {

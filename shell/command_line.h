@@ -16,12 +16,8 @@ RunMode ParseRunMode(const char* commandLine);
 
 // Sets the shell flags for the mode: configMode; in preview previewMode and
 // runWhileInactive set, fullScreen and mouseEndsSaver cleared. (The configure-mode window flags
-// of start-up step 9 are set later, by the entry.)
+// are set later, by the entry.)
 void ApplyRunMode(const RunMode& mode);
-
-// Copies src into dst of capacity bytes (capacity >= 1), always NUL-terminated, cut at a whole
-// Shift-JIS character when it does not fit. Returns the number of bytes copied.
-size_t CopyBounded(char* dst, size_t capacity, const char* src);
 
 // settingsPath and blockPattern from the full command line (GetCommandLineA): the text after an
 // opening quote (or all of it), with the first "koraven.scr" (else "KORAVEN.SCR") replaced by

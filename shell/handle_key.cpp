@@ -5,7 +5,7 @@
 #include "news/news_store.h"
 #include "overlay/news_lines.h"
 #include "settings/settings.h"
-#include "shell/shell_state.h"
+#include "common/shell_state.h"
 
 MousePosition lastMousePos = {0, 0};
 

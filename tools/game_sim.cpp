@@ -8,13 +8,13 @@
 #include <cstdlib>
 #include <new>
 
-#include "game/blocks.h"
+#include "common/well_grid.h"
 #include "game/game_state.h"
 #include "game/well.h"
 #include "scene3d/ka3d.h"
 #include "settings/settings.h"
-#include "shell/random.h"
-#include "shell/shell_state.h"
+#include "common/random.h"
+#include "common/shell_state.h"
 
 #include "tests/alloc_count.h"
 
@@ -65,7 +65,9 @@ void Run(const Setting& s, const Config& defaults, int games, uint32_t seed) {
     config.MAYOI = s.mayoi;
     config.SUKIMA = s.sukima;
     config.D_SPEED = s.dSpeed;
-    PlaceBlocks();
+    SetWellBounds(config.WIDTH, config.HEIGHT);
+    LayBlockGrid();
+    ka3D::PlaceFrames(blockFrames, blockPositions, kBlockCount);
     InitGameState();
     SeedRand(seed);
     heldKey = 0;
@@ -127,6 +129,7 @@ void Run(const Setting& s, const Config& defaults, int games, uint32_t seed) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    ResetSettings();
     const int games = argc > 1 ? std::atoi(argv[1]) : 200;
     const uint32_t seed = argc > 2 ? static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10)) : 1;
     const Config defaults = config;

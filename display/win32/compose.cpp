@@ -1,7 +1,7 @@
 // Frame composition on the back screen and its presentation on the front screen.
 #include "display/pixel_copy.h"
 #include "display/win32/kadraw.h"
-#include "shell/shell_state.h"
+#include "common/shell_state.h"
 
 namespace kaDraw {
 

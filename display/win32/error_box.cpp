@@ -1,5 +1,5 @@
 // The message box behind the error report.
-#include "display/error_report.h"
+#include "common/error_report.h"
 #include "display/win32/kadraw.h"
 #include "shell/win32/shell_win32.h"
 

@@ -13,6 +13,7 @@
 
 #include "display/blit_clip.h"
 #include "display/pixel_format.h"
+#include "scene3d/ka3d.h"
 
 namespace kaDraw {
 
@@ -116,6 +117,10 @@ void RestoreSurfaces();
 bool LockRenderSurfaces(DDSURFACEDESC*& color, DDSURFACEDESC*& depth);
 void UnlockRenderSurfaces();
 
+// The 3D layer's render target (ka3D::RenderTargetSource): the locked 3D sprite and Z-buffer
+// described for the renderer; false when they cannot be locked or have a format it cannot draw.
+bool LockRenderTarget(ka3D::RenderTarget& target);
+
 // Sprite access by index; null / 0 for an index outside the table or a free record.
 IDirectDrawSurface* SpriteSurface(int index);
 int SpriteWidth(int index);
@@ -159,7 +164,3 @@ void NoteFramePresented();
 void WriteFrameLog();
 
 }  // namespace kaDraw
-
-// The game's presentation step: clear the back screen, the overlay lines, render the 3D scene,
-// lay the 3D sprite over the back screen with black transparent, present.
-void PresentGameFrame();

@@ -1,15 +1,14 @@
 // Display set-up, the display's and the sound's share of the shutdown, and the screen depth.
 #include <cstring>
 
-#include "display/error_report.h"
-#include "display/program_directory.h"
+#include "common/error_report.h"
+#include "common/hooks.h"
+#include "common/program_directory.h"
 #include "display/win32/kadraw.h"
-#include "overlay/win32/fonts.h"
 #include "scene3d/ka3d.h"
-#include "shell/frame_pacer.h"
-#include "shell/shell_state.h"
-#include "shell/win32/shell_win32.h"
-#include "shell/win32/window_proc.h"
+#include "common/frame_pacer.h"
+#include "common/shell_state.h"
+#include "common/win32/shell_handles.h"
 
 namespace kaDraw {
 
@@ -113,8 +112,8 @@ void OpenSound() {
 // the font description even without a sound device, so those two run either way.
 int FinishSetup() {
     OpenSound();
-    ResetInput();
-    InitFonts();
+    if (hooks.resetInput) hooks.resetInput();
+    if (hooks.allocateFonts) hooks.allocateFonts();
     return soundAvailable ? 1 : 0;
 }
 
@@ -241,6 +240,7 @@ int Screen(int width, int height, int memoryMode) {
     if (hr != DD_OK) return Fail("Z Bufferが接続できません");
 
     // 16. The 3D device on the 3D sprite.
+    ka3D::SetRenderTargetSource(LockRenderTarget);
     ka3D::Init();
 
     // 17.-19. Sound, input, fonts.

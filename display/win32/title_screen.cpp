@@ -5,22 +5,19 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "common/hooks.h"
+#include "common/random.h"
+#include "common/shell_state.h"
+#include "common/well_grid.h"
+#include "common/win32/frame_clock.h"
 #include "display/win32/kadraw.h"
-#include "game/blocks.h"
-#include "overlay/win32/compose_text.h"
-#include "overlay/win32/fonts.h"
 #include "scene3d/ka3d.h"
 #include "settings/settings.h"
-#include "shell/random.h"
-#include "shell/shell_state.h"
-#include "shell/win32/shell_win32.h"
 
 const char kTitleLine[] = "KORAVEN  by KORAVEN Project  2002/12/3";
 const char kNewsNotice[] = "ニュース読み込み中．．．";
 
 namespace {
-
-constexpr int kFace = 2;  // the proportional Gothic face
 
 // Scales a 640-wide layout value to the display width, truncating.
 int Scaled(int value, int w) {
@@ -33,12 +30,9 @@ TitleTextPlace PlaceAt(int left, int w, int h) {
 
 // One picture: the text in the given GDI colour on a cleared back screen, presented.
 void ShowText(const TitleTextPlace& place, const char* text, COLORREF color) {
-    BeginSpriteText(kFace, place.size);
-    kaDraw::ClearBackScreen();
-    SetTextColors(color, 0, 1);
-    ComposeText(place.left, place.top, place.right, place.bottom, text);
-    kaDraw::Present();
-    EndSpriteText();
+    if (!hooks.showTextPicture) return;
+    hooks.showTextPicture(place.size, color, place.left, place.top, place.right, place.bottom,
+                          text);
 }
 
 void PrepareScene(int w, int h) {
@@ -48,7 +42,9 @@ void PrepareScene(int w, int h) {
     ka3D::CreateLight(1, 0.7f, 3);
     ka3D::UseFrameColor();
     ka3D::LoadObject(config.BLOCKFILE, kBlockCount, blockFrames);
-    PlaceBlocks();
+    SetWellBounds(config.WIDTH, config.HEIGHT);
+    LayBlockGrid();
+    ka3D::PlaceFrames(blockFrames, blockPositions, kBlockCount);
 }
 
 }  // namespace

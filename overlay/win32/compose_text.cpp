@@ -127,3 +127,14 @@ void ComposeText(int left, int top, int right, int bottom, const char* text) {
     kaDraw::BlitSpriteKeyed(covered.left, covered.top, kaDraw::SPRITE_FONT, covered.left,
                             covered.top, covered.right, covered.bottom);
 }
+
+void ShowTextPicture(int size, uint32_t colour, int left, int top, int right, int bottom,
+                     const char* text) {
+    constexpr int kFace = 2;  // the proportional Gothic face
+    BeginSpriteText(kFace, size);
+    kaDraw::ClearBackScreen();
+    SetTextColors(colour, 0, 1);
+    ComposeText(left, top, right, bottom, text);
+    kaDraw::Present();
+    EndSpriteText();
+}

@@ -9,7 +9,7 @@
 #include "overlay/overlay_step.h"
 #include "overlay/win32/fonts.h"
 #include "settings/settings.h"
-#include "shell/shell_state.h"
+#include "common/shell_state.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "settings/win32/control_text.h"
 
-#include "shell/command_line.h"
+#include "common/sjis.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "settings/settings.h"
 #include "settings/win32/control_text.h"
 #include "settings/win32/settings_io.h"
-#include "shell/shell_state.h"
-#include "shell/win32/shell_win32.h"
-#include "shell/win32/shutdown.h"
+#include "common/shell_state.h"
+#include "common/hooks.h"
+#include "common/win32/shell_handles.h"
 
 namespace {
 
@@ -44,8 +44,9 @@ void InitConfigDialog(HWND dialog) {
     appActive = false;
     WINNLSEnableIME(nullptr, TRUE);
     UpdateConfigControls(dialog);
-    for (const CheckBoxField& f : checkBoxFields) {
-        SendDlgItemMessageW(dialog, f.id, BM_SETCHECK, *f.value != 0 ? 1 : 0, 0);
+    for (const SettingKey& k : settingKeys) {
+        if (k.control != kCheckBoxControl) continue;
+        SendDlgItemMessageW(dialog, k.controlId, BM_SETCHECK, *k.intValue != 0 ? 1 : 0, 0);
     }
     HWND combo = GetDlgItem(dialog, IDC_BLOCKFILE);
     FillBlockFiles(combo);
@@ -55,20 +56,22 @@ void InitConfigDialog(HWND dialog) {
 
 void AcceptConfigDialog(HWND dialog) {
     WINNLSEnableIME(nullptr, FALSE);
-    for (const CheckBoxField& f : checkBoxFields) {
-        *f.value = SendDlgItemMessageW(dialog, f.id, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    for (const SettingKey& k : settingKeys) {
+        if (k.control != kCheckBoxControl) continue;
+        const LRESULT state = SendDlgItemMessageW(dialog, k.controlId, BM_GETCHECK, 0, 0);
+        *k.intValue = state == BST_CHECKED ? 1 : 0;
     }
     ReadControlText(GetDlgItem(dialog, IDC_BLOCKFILE), config.BLOCKFILE, kBlockFileReadSize);
     ReadControlText(GetDlgItem(dialog, IDC_TEXT), config.TEXT, kMessageReadSize);
     WriteSettings();
     EndDialog(dialog, 0);
-    Shutdown();
+    if (hooks.endSaver) hooks.endSaver();
 }
 
 void CancelConfigDialog(HWND dialog) {
     WINNLSEnableIME(nullptr, FALSE);
     EndDialog(dialog, 0);
-    Shutdown();
+    if (hooks.endSaver) hooks.endSaver();
 }
 
 }  // namespace
@@ -85,13 +88,14 @@ INT_PTR ShowConfigDialog(HWND owner) {
 }
 
 void UpdateConfigControls(HWND dialog) {
-    for (const TrackbarField& f : trackbarFields) {
-        HWND bar = GetDlgItem(dialog, f.id);
-        SendMessageW(bar, TBM_SETRANGE, TRUE, TrackbarRange(f.minValue, f.maxValue));
-        SendMessageW(bar, TBM_SETPOS, TRUE, *f.value);
+    for (const SettingKey& k : settingKeys) {
+        if (k.control != kTrackbarControl) continue;
+        HWND bar = GetDlgItem(dialog, k.controlId);
+        SendMessageW(bar, TBM_SETRANGE, TRUE, TrackbarRange(k.minValue, k.maxValue));
+        SendMessageW(bar, TBM_SETPOS, TRUE, *k.intValue);
         char label[kLabelTextSize];
-        FormatTrackbarLabel(f, label);
-        SetControlText(GetDlgItem(dialog, f.labelId), label);
+        FormatTrackbarLabel(k, label);
+        SetControlText(GetDlgItem(dialog, k.labelId), label);
     }
 }
 
@@ -110,8 +114,10 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     switch (message) {
         case WM_INITDIALOG: InitConfigDialog(dialog); break;
         case WM_HSCROLL:
-            for (const TrackbarField& f : trackbarFields) {
-                *f.value = static_cast<int>(SendDlgItemMessageW(dialog, f.id, TBM_GETPOS, 0, 0));
+            for (const SettingKey& k : settingKeys) {
+                if (k.control != kTrackbarControl) continue;
+                const LRESULT position = SendDlgItemMessageW(dialog, k.controlId, TBM_GETPOS, 0, 0);
+                *k.intValue = static_cast<int>(position);
             }
             UpdateConfigControls(dialog);
             break;
@@ -136,10 +142,13 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 INT_PTR CALLBACK NewsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
-        for (const NewsField& f : newsFields) SetControlText(GetDlgItem(dialog, f.id), f.text);
+        for (const SettingKey& k : settingKeys) {
+            if (k.control == kNewsEditControl) SetControlText(GetDlgItem(dialog, k.controlId), k.text);
+        }
     } else if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
-        for (const NewsField& f : newsFields) {
-            ReadControlText(GetDlgItem(dialog, f.id), f.text, kNewsReadSize);
+        for (const SettingKey& k : settingKeys) {
+            if (k.control != kNewsEditControl) continue;
+            ReadControlText(GetDlgItem(dialog, k.controlId), k.text, kNewsReadSize);
         }
         EndDialog(dialog, 0);
     } else if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {

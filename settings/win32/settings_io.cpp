@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
+#include "common/sjis.h"
 #include "settings/settings.h"
-#include "shell/shell_state.h"
+#include "common/shell_state.h"
 
 int ReadIntSetting(const char* key, const char* defaultText) {
     char buffer[kIntTextSize];

@@ -4,8 +4,8 @@
 #include <shlobj.h>
 
 #include "settings/settings.h"
-#include "shell/command_line.h"
-#include "shell/shell_state.h"
+#include "common/sjis.h"
+#include "common/shell_state.h"
 
 namespace {
 

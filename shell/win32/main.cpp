@@ -2,16 +2,17 @@
 // every path.
 #include <windows.h>
 
+#include "common/win32/frame_clock.h"
+#include "shell/process_state.h"
 #include "shell/win32/shell_win32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
-    // Step 1.
+    RegisterHooks();
+    ResetProcessState();
+    ResetFrameClock();  // the frame clock starts at program load
     if (!CheckSingleInstance(kProgramName)) return 0;
-    // Steps 2 to 12.
     if (!StartUp(instance, commandLine, showCommand)) return 0;
-    // Step 13.
     StartRun();
-    // Step 14.
     ResetFrameClock();
     RunMessageLoop();
     return 0;

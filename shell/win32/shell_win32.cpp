@@ -6,26 +6,28 @@
 #include <cstring>
 #include <ctime>
 
-#include "display/program_directory.h"
+#include "common/hooks.h"
+#include "common/program_directory.h"
 #include "display/win32/kadraw.h"
 #include "display/win32/title_screen.h"
 #include "game/win32/game_frame.h"
+#include "overlay/win32/compose_text.h"
+#include "overlay/win32/fonts.h"
 #include "settings/settings.h"
 #include "settings/win32/dialogs.h"
 #include "settings/win32/settings_io.h"
 #include "settings/win32/settings_location.h"
 #include "shell/command_line.h"
-#include "shell/frame_clock.h"
-#include "shell/frame_pacer.h"
-#include "shell/overlay_layout.h"
-#include "shell/random.h"
-#include "shell/shell_state.h"
+#include "shell/window_rules.h"
+#include "common/win32/frame_clock.h"
+#include "common/win32/shell_handles.h"
+#include "overlay/overlay_layout.h"
+#include "common/random.h"
+#include "common/shell_state.h"
+#include "common/sjis.h"
 #include "shell/win32/shutdown.h"
 #include "shell/win32/window_proc.h"
 
-HWND mainWindow = nullptr;
-HWND previewParent = nullptr;
-HINSTANCE instanceHandle = nullptr;
 HANDLE instanceMutex = nullptr;
 
 const char kProgramName[] = "KORAVEN";
@@ -33,26 +35,18 @@ const char kWindowClassName[] = "DEFAULT";
 
 namespace {
 
-// lastFrameTime starts as the clock's reading at program load.
-const bool clockLoaded = (lastFrameTime = timeGetTime(), true);
-
 constexpr char kMutexSuffix[] = ":KaMutex";
-
-FramePacer pacer;
-
-int64_t NowMicroseconds() {
-    static LARGE_INTEGER frequency = {};
-    if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<int64_t>(now.QuadPart / frequency.QuadPart * 1000000 +
-                                now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart);
-}
 
 }  // namespace
 
+void RegisterHooks() {
+    hooks.resetInput = ResetInput;
+    hooks.allocateFonts = InitFonts;
+    hooks.showTextPicture = ShowTextPicture;
+    hooks.endSaver = Shutdown;
+}
+
 bool CheckSingleInstance(const char* name) {
-    (void)clockLoaded;
     Sleep(1);
     char mutexName[MAX_PATH];
     size_t n = CopyBounded(mutexName, sizeof mutexName - sizeof kMutexSuffix + 1, name);
@@ -101,13 +95,7 @@ HWND CreateMainWindow(HINSTANCE instance) {
 }
 
 bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand) {
-    // Step 2: start values of the flags.
-    mouseEndsSaver = true;
-    mouseMoveCount = 0;
-    configMode = false;
-    previewMode = false;
-
-    // Step 3: the command line; in preview mode the parent and its client size.
+    // The command line; in preview mode the parent and its client size.
     const RunMode mode = ParseRunMode(commandLine ? commandLine : "");
     ApplyRunMode(mode);
     if (previewMode) {
@@ -120,45 +108,43 @@ bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand) {
         previewHeight = client.bottom - client.top;
     }
 
-    // Step 4: the window class.
+    // The window class.
     RegisterMainClass(instance);
 
-    // Step 5: settings path and block-file pattern from the full command line.
+    // Settings path and block-file pattern from the full command line.
     DerivePaths(GetCommandLineA());
     // Where that file cannot be written (the system folder), a per-user copy instead.
     ChooseSettingsFile(UserAppDataFolder());
 
-    // Step 6: every setting read, then at once written back.
+    // Every setting read, then at once written back.
     ReadSettings();
     WriteSettings();
 
-    // Step 7: the overlay slots, before the generator is seeded (same layout on every start).
+    // The overlay slots, before the generator is seeded (same layout on every start).
     LayOutOverlayLines();
 
-    // Step 8.
     if (config.MOUSESENSE == 0) mouseEndsSaver = false;
 
-    // Step 9: configure mode runs in a hidden captioned window.
+    // Configure mode runs in a hidden captioned window.
     if (configMode) {
         startHidden = true;
         fullScreen = false;
         mouseEndsSaver = false;
     }
 
-    // Step 10: the main window.
+    // The main window.
     mainWindow = CreateMainWindow(instance);
     if (mainWindow == nullptr) return false;
 
-    // Step 11.
     ShowWindow(mainWindow, startHidden ? SW_HIDE : showCommand);
     UpdateWindow(mainWindow);
 
-    // Step 12: instance, seeding, IME off.
+    // Instance, seeding, IME off.
     instanceHandle = instance;
     char modulePath[MAX_PATH];
     DWORD n = GetModuleFileNameA(instance, modulePath, sizeof modulePath);
     modulePath[n < sizeof modulePath ? n : sizeof modulePath - 1] = '\0';
-    kaDraw::SetModulePath(modulePath);
+    SetModulePath(modulePath);
     SeedRand(static_cast<uint32_t>(std::time(nullptr)));
     WINNLSEnableIME(nullptr, FALSE);
     return true;
@@ -173,39 +159,12 @@ void StartRun() {
     }
     kaDraw::Screen(DisplayWidth(), DisplayHeight(), 1);
     runState = 1;
-    StartFramePacing();
-}
-
-void StartFramePacing() {
-    // Sleeps and waits then end within a millisecond of their time.
-    timeBeginPeriod(1);
-    StartPacing(pacer, kaDraw::RefreshRate(), NowMicroseconds());
-}
-
-void PaceFrame() {
-    const uint32_t wait = SleepMilliseconds(TimeUntilFrame(pacer, NowMicroseconds()));
-    if (wait > 0) Sleep(wait);
-    FrameRan(pacer, NowMicroseconds());
-}
-
-void ResetFrameClock() {
-    frameDelta = 0.0f;
-    lastFrameTime = timeGetTime();
-}
-
-void Pause(unsigned milliseconds) {
-    const uint32_t deadline = timeGetTime() + milliseconds;
-    for (uint32_t now = timeGetTime(); !DeadlinePassed(now, deadline); now = timeGetTime()) {
-        Sleep(deadline - now + 1);
-    }
-    ResetFrameClock();
+    StartFramePacing(kaDraw::RefreshRate());
 }
 
 void RunFrame() {
     // Frame clock.
-    const uint32_t now = timeGetTime();
-    frameDelta = FrameDeltaSeconds(now, lastFrameTime);
-    lastFrameTime = timeGetTime();
+    TakeFrameDelta();
 
     // The preview follows its host window.
     if (previewMode) {
@@ -244,7 +203,7 @@ int RunMessageLoop() {
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
-                if (pacer.period > 0) timeEndPeriod(1);
+                StopFramePacing();
                 return 0;
             }
             TranslateMessage(&msg);
@@ -256,12 +215,12 @@ int RunMessageLoop() {
             continue;
         }
         // Until the next frame is due the loop sleeps, and wakes at once for a message.
-        const uint32_t wait = SleepMilliseconds(TimeUntilFrame(pacer, NowMicroseconds()));
+        const uint32_t wait = MillisecondsUntilFrame();
         if (wait > 0) {
             MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
             continue;
         }
         RunFrame();
-        FrameRan(pacer, NowMicroseconds());
+        NoteFrameRan();
     }
 }

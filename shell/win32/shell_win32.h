@@ -3,26 +3,23 @@
 // the message and frame loop and its clock.
 #include <windows.h>
 
-// Switches the input method editor on or off for the program's windows (window null). Exported by
-// user32; not in the mingw-w64 headers.
-extern "C" BOOL WINAPI WINNLSEnableIME(HWND window, BOOL enable);
+#include "common/win32/shell_handles.h"
 
-extern HWND mainWindow;
-extern HWND previewParent;
-extern HINSTANCE instanceHandle;
 extern HANDLE instanceMutex;
 
 // Names the system and a second instance look for.
 extern const char kProgramName[];      // "KORAVEN": the mutex prefix and the window title
 extern const char kWindowClassName[];  // "DEFAULT"
 
+// Sets every hook of common/hooks.h to the layer that does the work. The entry calls it first.
+void RegisterHooks();
+
 // Sleep(1); CreateMutexA(initially owned, name + ":KaMutex") into instanceMutex; when it existed
 // already, brings FindWindowA("DEFAULT", name) to the front and returns false.
 bool CheckSingleInstance(const char* name);
 
-// Start-up steps 2 to 12 (after CheckSingleInstance): command line, preview parent,
-// window class, paths, settings read and written, overlay slots, window shape, show, instance,
-// seeding, IME. False where the entry returns 0 (no preview parent, no window).
+// The start-up after CheckSingleInstance: command line, preview parent, window class, paths,
+// settings read and written, overlay slots, window shape, show, instance, seeding, IME. False where the entry returns 0 (no preview parent, no window).
 bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand);
 
 // Registers the window class "DEFAULT" with WindowProc and the icon "MAIN".
@@ -36,14 +33,6 @@ HWND CreateMainWindow(HINSTANCE instance);
 // RESOLUTION row's size on the (hidden) main window, runState := 1.
 void StartRun();
 
-// Paces the frames at the display's refresh rate (kaDraw::RefreshRate) from now on; StartRun
-// calls it once the display is open.
-void StartFramePacing();
-
-// For loops that draw several pictures within one frame of the loop (the title's fade): sleeps
-// until the next picture is due and counts it as drawn.
-void PaceFrame();
-
 // The loop: every waiting message first, WM_QUIT returns 0; WaitMessage while inactive (and not
 // preview); else sleeps until the next frame is due (waking for any message) and runs it.
 // Returns the entry's result.
@@ -51,10 +40,3 @@ int RunMessageLoop();
 
 // One frame: frame clock, preview origin, the run state's routine, cursor rule.
 void RunFrame();
-
-// frameDelta := 0 and lastFrameTime := timeGetTime(). Used on activation and by Pause.
-void ResetFrameClock();
-
-// Sleeps until timeGetTime() passes now + milliseconds (no messages handled), then
-// ResetFrameClock().
-void Pause(unsigned milliseconds);

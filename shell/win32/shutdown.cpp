@@ -14,7 +14,7 @@
 #include "news/win32/fetch_news.h"
 #include "overlay/win32/fonts.h"
 #include "scene3d/ka3d.h"
-#include "shell/shell_state.h"
+#include "common/shell_state.h"
 #include "shell/win32/shell_win32.h"
 #include "shell/win32/window_proc.h"
 

@@ -6,7 +6,8 @@
 
 #include "display/win32/kadraw.h"
 #include "shell/handle_key.h"
-#include "shell/shell_state.h"
+#include "common/shell_state.h"
+#include "common/win32/frame_clock.h"
 #include "shell/win32/shell_win32.h"
 #include "shell/win32/shutdown.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "display/blit_clip.h"
-#include "display/error_report.h"
+#include "common/error_report.h"
 #include "display/pixel_copy.h"
 #include "display/pixel_format.h"
 

@@ -7,29 +7,33 @@
 #include <utility>
 #include <vector>
 
-#include "display/program_directory.h"
+#include "common/program_directory.h"
+#include "common/well_grid.h"
 #include "game/blocks.h"
+#include "scene3d/ka3d.h"
 #include "game/game_state.h"
 #include "game/player.h"
 #include "game/well.h"
 #include "settings/settings.h"
-#include "shell/random.h"
-#include "shell/shell_state.h"
+#include "common/random.h"
+#include "common/shell_state.h"
 #include "tests/alloc_count.h"
 
 namespace {
 
 // Default settings but the well's size, the blocks loaded and placed, an empty well.
 void StartWell(int width, int height, uint32_t seed = 1) {
+    ResetSettings();
     static bool loaded = false;
     if (!std::exchange(loaded, true)) {  // the block shape is read from the build's bin/
-        kaDraw::SetModulePath(KORAVEN_BINARY_DIR "/bin/test_game");
+        SetModulePath(KORAVEN_BINARY_DIR "/bin/test_game");
         ka3D::UseFrameColor();
         ka3D::LoadObject(config.BLOCKFILE, kBlockCount, blockFrames);
     }
-    ResetSettings();
     config.WIDTH = width, config.HEIGHT = height;
-    PlaceBlocks(), InitGameState(), ResetWell(), SeedRand(seed), heldKey = 0;
+    SetWellBounds(width, height), LayBlockGrid();
+    ka3D::PlaceFrames(blockFrames, blockPositions, kBlockCount);
+    InitGameState(), ResetWell(), SeedRand(seed), heldKey = 0;
 }
 
 // One game frame without the presentation; the key step's result.

@@ -13,7 +13,7 @@
 #include "overlay/text_blend.h"
 #include "overlay/text_layout.h"
 #include "settings/settings.h"
-#include "shell/random.h"
+#include "common/random.h"
 
 namespace {
 

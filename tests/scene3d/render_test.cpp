@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "display/error_report.h"
+#include "common/error_report.h"
 #include "scene3d/box_mesh.h"
-#include "scene3d/demo_scene.h"
+#include "game/demo_scene.h"
+#include "settings/settings.h"
 #include "scene3d/ka3d.h"
 #include "scene3d/mesh.h"
 #include "scene3d/raster.h"
@@ -52,11 +53,11 @@ TEST(Config, HardwareRGBThenHardwareMonoThenTheLastSoftwareMonoWithTheSmallestZB
     ka3D::SetDisplayForConfig(640, 480, 4u << 20);
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        kaDraw::lastErrorText[0] = '\0';
+        lastErrorText[0] = '\0';
         EXPECT_EQ(ka3D::ConfigFromTable(c.table.data(), static_cast<int>(c.table.size())),
                   c.chosen >= 0);
         EXPECT_EQ(ka3D::ChosenDevice(), c.chosen);
-        EXPECT_EQ(kaDraw::lastErrorText,
+        EXPECT_EQ(lastErrorText,
                   std::string(c.chosen < 0 ? "ka3D::Config : Direct3D RMが使用できません" : ""));
         if (c.chosen < 0) continue;
         EXPECT_EQ(ka3D::HardwareDeviceChosen() * 100 + ka3D::ZBufferDepth(),
@@ -252,6 +253,7 @@ TEST(DepthOrder, NoPixelDependsOnTheDrawingOrderAtAnyDistanceAndNoRenderAllocate
     ka3D::Mesh block;
     ASSERT_TRUE(ka3D::LoadXFile(KORAVEN_SOURCE_DIR "/resources/koraven.x", &block));
     ka3D::Frame* frames[ka3D::kDemoBlocks];
+    ResetSettings();  // the blocks take the default colours
     ka3D::BuildDemoScene(block, 640, 480, 10, 20, 20, frames);
     std::vector<int> shown;
     for (int i = 0; i < ka3D::kDemoBlocks; ++i)

@@ -1,4 +1,5 @@
 // The settings store (values as text, clamping, the well bounds) and the dialogs' tables over it.
+#include "common/sjis.h"
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +57,6 @@ TEST(Settings, TextValuesClampsAndTheDialogsView) {
     EXPECT_EQ(TrackbarRange(-18, 18), (18L << 16) | 0xFFEE);
     char label[kLabelTextSize];
     config.R_SPEED = -3;
-    FormatTrackbarLabel(trackbarFields[0], label);
+    FormatTrackbarLabel(settingKeys[FindSetting("R_SPEED")], label);
     EXPECT_STREQ(label, "-30");
 }

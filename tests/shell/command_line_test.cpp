@@ -11,8 +11,10 @@
 #include "overlay/news_lines.h"
 #include "overlay/overlay_step.h"
 #include "settings/settings.h"
-#include "shell/frame_clock.h"
-#include "shell/frame_pacer.h"
+#include "common/frame_pacer.h"
+#include "common/sjis.h"
+#include "shell/window_rules.h"
+#include "common/frame_pacer.h"
 #include "shell/handle_key.h"
 
 TEST(CommandLine, ModePreviewWindowPathsAndBoundedCopy) {

@@ -17,6 +17,7 @@
 #include "settings/win32/control_text.h"
 #include "settings/win32/dialogs.h"
 #include "settings/win32/settings_io.h"
+#include "common/sjis.h"
 #include "shell/command_line.h"
 
 namespace {

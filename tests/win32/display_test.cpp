@@ -8,7 +8,8 @@
 #include <cstring>
 
 #include "display/win32/title_screen.h"
-#include "game/blocks.h"
+#include "common/well_grid.h"
+#include "game/win32/game_frame.h"
 #include "main_window_fixture.h"
 #include "overlay/news_lines.h"
 #include "overlay/win32/fonts.h"

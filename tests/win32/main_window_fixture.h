@@ -9,25 +9,24 @@
 #include <utility>
 #include <vector>
 
-#include "display/error_report.h"
+#include "common/error_report.h"
 #include "display/win32/kadraw.h"
 #include "overlay/overlay_step.h"
 #include "settings/settings.h"
 #include "shell/handle_key.h"
-#include "shell/shell_state.h"
+#include "shell/process_state.h"
+#include "common/shell_state.h"
 #include "shell/win32/shell_win32.h"
 #include "shell/win32/shutdown.h"
 
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetShellState();
-        ResetSettings();
-        ResetOverlay();
-        ResetMousePosition();
+        RegisterHooks();
+        ResetProcessState();
         shutdownDone = false, instanceMutex = nullptr;
         errors.clear();
-        kaDraw::errorBox = [](const char* text) { errors.push_back(text); };
+        errorBox = [](const char* text) { errors.push_back(text); };
         RegisterMainClass(GetModuleHandleA(nullptr));
         mainWindow = window =
             CreateWindowExA(0, kWindowClassName, "KORAVEN test", WS_POPUP, 0, 0, 640, 480, nullptr,
@@ -40,7 +39,7 @@ class MainWindowTest : public ::testing::Test {
         for (HWND w : {mainWindow, window})
             if (IsWindow(w)) DestroyWindow(w);
         Take();
-        mainWindow = nullptr, kaDraw::errorBox = nullptr;
+        mainWindow = nullptr, errorBox = nullptr;
         EXPECT_TRUE(errors.empty()) << errors[0];
     }
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {

@@ -1,4 +1,4 @@
-#include "shell/random.h"
+#include "common/random.h"
 
 uint32_t randomState = 1;
 

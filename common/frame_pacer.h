@@ -1,5 +1,5 @@
 #pragma once
-// Frame pacing: one frame per display refresh, with the time until the next frame is due, so the
+// The frame clock's arithmetic, and frame pacing: one frame per display refresh, with the time until the next frame is due, so the
 // loop can sleep instead of drawing frames nobody sees. Times are in microseconds of any
 // monotonic clock.
 
@@ -28,3 +28,11 @@ uint32_t SleepMilliseconds(int64_t microseconds);
 // more than a whole period (a stall, a slow frame) starts afresh from now instead of running
 // the missed frames back to back.
 void FrameRan(FramePacer& pacer, int64_t now);
+
+// (now - last) as an unsigned 32-bit difference, times 0.001, as a float: correct across the
+// wrap of the millisecond clock at 2^32.
+float FrameDeltaSeconds(uint32_t now, uint32_t last);
+
+// Pause's test "a reading greater than the deadline", taken modulo 2^32 (the reading is later
+// than the deadline by less than 2^31 ms), so that a deadline just below the wrap cannot hang.
+bool DeadlinePassed(uint32_t reading, uint32_t deadline);

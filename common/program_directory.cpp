@@ -1,8 +1,8 @@
-#include "display/program_directory.h"
+#include "common/program_directory.h"
 
 #include <cstring>
 
-namespace kaDraw {
+#include "common/sjis.h"
 
 namespace {
 char modulePath[kProgramDirectorySize];
@@ -10,8 +10,7 @@ char directory[kProgramDirectorySize];
 }  // namespace
 
 void SetModulePath(const char* path) {
-    std::strncpy(modulePath, path ? path : "", kProgramDirectorySize - 1);
-    modulePath[kProgramDirectorySize - 1] = '\0';
+    CopyBounded(modulePath, kProgramDirectorySize, path ? path : "");
 }
 
 const char* ProgramDirectory() {
@@ -27,5 +26,3 @@ const char* ProgramDirectory() {
     }
     return directory;
 }
-
-}  // namespace kaDraw

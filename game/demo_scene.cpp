@@ -1,7 +1,6 @@
-#include "scene3d/demo_scene.h"
+#include "game/demo_scene.h"
 
-#include <cmath>
-
+#include "game/game_state.h"
 #include "settings/settings.h"
 
 namespace ka3D {
@@ -15,12 +14,13 @@ void BuildDemoScene(const Mesh& block, int viewWidth, int viewHeight, int wellWi
     CreateLight(1, 0.7f, 3);
     UseFrameColor();
     LoadObjectFromMesh(block, kDemoBlocks, frames);
-    for (int c = 0; c < 30; ++c) {
-        for (int r = 0; r < 30; ++r) {
-            Frame* f = frames[c * 30 + r];
-            SetFramePosition(f, static_cast<float>(2 * c - wellWidth + 1),
-                             static_cast<float>(wellHeight - 2 * r), 0.0f);
-            const float* colour = config.COLOR[(c * 3 + r) % 7];
+    SetWellBounds(wellWidth, wellHeight);
+    LayBlockGrid();
+    PlaceFrames(frames, blockPositions, kDemoBlocks);
+    for (int c = 0; c < kBlockSide; ++c) {
+        for (int r = 0; r < kBlockSide; ++r) {
+            Frame* f = frames[c * kBlockSide + r];
+            const float* colour = config.COLOR[(c * 3 + r) % kColourCount];
             SetFrameColor(f, colour[0], colour[1], colour[2]);
             bool filled = c < wellWidth && r < wellHeight && r >= wellHeight - filledRows;
             if (!filled) HideFrame(f);
@@ -30,11 +30,7 @@ void BuildDemoScene(const Mesh& block, int viewWidth, int viewHeight, int wellWi
 }
 
 void DemoOrbit(float angle, float distance) {
-    float t = angle * 3.1415927f * (1.0f / 180.0f);
-    float x = distance * std::sin(t), y = distance * 0.0f, z = -distance * std::cos(t);
-    SetCameraPosition(1, x, y, z);
-    TurnCamera(1, -angle);
-    SetLightPosition(1, x * 0.52532f - z * 0.85090f, y, x * 0.85090f + z * 0.52532f);
+    OrbitTo(angle, distance);
 }
 
 void UndoDemoOrbit(float angle) {

@@ -1,27 +1,28 @@
-#include "shell/shell_state.h"
+// The shell state; zero until the start-up's ResetShellState gives it its start values.
+#include "common/shell_state.h"
 
-bool configMode = false;
-bool previewMode = false;
-bool fullScreen = true;
-bool runWhileInactive = false;
-bool startHidden = false;
-bool mouseEndsSaver = true;
-int mouseMoveCount = 0;
-bool appActive = false;
-bool dialogOpen = false;
-int previewWidth = 0;
-int previewHeight = 0;
-ScreenPoint windowOrigin = {0, 0};
-uint32_t lastFrameTime = 0;
-float frameDelta = 0.0f;
-int runState = 0;
-bool cursorShown = true;
+bool configMode;
+bool previewMode;
+bool fullScreen;
+bool runWhileInactive;
+bool startHidden;
+bool mouseEndsSaver;
+int mouseMoveCount;
+bool appActive;
+bool dialogOpen;
+int previewWidth;
+int previewHeight;
+ScreenPoint windowOrigin;
+uint32_t lastFrameTime;
+float frameDelta;
+int runState;
+bool cursorShown;
 char settingsPath[kPathCapacity];
 char blockPattern[kPathCapacity];
 OverlayLine overlayLines[kOverlaySlots];
 
-int heldKey = 0;
-int closeState = 0;
+int heldKey;
+int closeState;
 
 void ResetShellState() {
     configMode = false;

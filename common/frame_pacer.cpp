@@ -1,4 +1,4 @@
-#include "shell/frame_pacer.h"
+#include "common/frame_pacer.h"
 
 namespace {
 
@@ -34,4 +34,13 @@ void FrameRan(FramePacer& pacer, int64_t now) {
     if (pacer.period <= 0) return;
     pacer.nextDue += pacer.period;
     if (pacer.nextDue + pacer.period <= now) pacer.nextDue = now;
+}
+
+float FrameDeltaSeconds(uint32_t now, uint32_t last) {
+    const uint32_t elapsed = now - last;
+    return static_cast<float>(static_cast<double>(elapsed) * 0.001);
+}
+
+bool DeadlinePassed(uint32_t reading, uint32_t deadline) {
+    return static_cast<int32_t>(reading - deadline) > 0;
 }

@@ -1,8 +1,8 @@
-#include "shell/overlay_layout.h"
+#include "overlay/overlay_layout.h"
 
 #include "settings/settings.h"
-#include "shell/random.h"
-#include "shell/shell_state.h"
+#include "common/random.h"
+#include "common/shell_state.h"
 
 void RandomizeOverlayLine(int slot) {
     if (slot < 0 || slot >= kOverlaySlots) return;

@@ -1,13 +1,4 @@
-#include "shell/frame_clock.h"
-
-float FrameDeltaSeconds(uint32_t now, uint32_t last) {
-    const uint32_t elapsed = now - last;
-    return static_cast<float>(static_cast<double>(elapsed) * 0.001);
-}
-
-bool DeadlinePassed(uint32_t reading, uint32_t deadline) {
-    return static_cast<int32_t>(reading - deadline) > 0;
-}
+#include "shell/window_rules.h"
 
 bool CursorInside(ScreenPoint origin, int clientWidth, int clientHeight, int x, int y) {
     return origin.x <= x && x < origin.x + clientWidth && origin.y <= y &&

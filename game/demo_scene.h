@@ -3,12 +3,13 @@
 // scene the title screen builds (black background, camera 1 over the view, ambient 0.35,
 // light 1 of 0.7 from direction 3, 900 blocks coloured by their frames), the blocks of a well
 // shown, and the camera and light moved as one game frame moves them.
+#include "common/well_grid.h"
 #include "scene3d/ka3d.h"
 #include "scene3d/mesh.h"
 
 namespace ka3D {
 
-constexpr int kDemoBlocks = 900;  // 30 columns x 30 rows
+constexpr int kDemoBlocks = kBlockCount;  // 30 columns x 30 rows
 
 // Builds the scene and flips camera 1 as the game's first frame does. Blocks of well columns
 // 0..wellWidth-1 and of the bottom `filledRows` rows are shown, the rest hidden. `frames`

@@ -1,16 +1,15 @@
-// ka3D::Render: draws the scene into the locked 3D sprite and Z-buffer, in whatever pixel
+// The 3D layer's render target: the locked 3D sprite and Z-buffer, described in whatever pixel
 // format the 3D sprite has.
 #include "display/win32/kadraw.h"
 #include "scene3d/ka3d.h"
 
-namespace ka3D {
+namespace kaDraw {
 
-void Render() {
-    using namespace kaDraw;
+bool LockRenderTarget(ka3D::RenderTarget& target) {
     // The locks stay from frame to frame (see kaDraw::LockRenderSurfaces).
     DDSURFACEDESC* colorDesc = nullptr;
     DDSURFACEDESC* depthDesc = nullptr;
-    if (!LockRenderSurfaces(colorDesc, depthDesc)) return;
+    if (!LockRenderSurfaces(colorDesc, depthDesc)) return false;
     const DDSURFACEDESC& color = *colorDesc;
     const DDSURFACEDESC& depth = *depthDesc;
     const DDPIXELFORMAT& format = color.ddpfPixelFormat;
@@ -22,22 +21,20 @@ void Render() {
                                 : depth.ddpfPixelFormat.dwZBufferBitDepth;
     const bool drawable = (bits == 16 || bits == 24 || bits == 32) && format.dwRBitMask &&
                           format.dwGBitMask && format.dwBBitMask && depthBits == 16;
-    if (drawable) {
-        RenderTarget target;
-        target.color = color.lpSurface;
-        target.colorPitch = static_cast<int>(color.lPitch);
-        target.width = static_cast<int>(color.dwWidth);
-        target.height = static_cast<int>(color.dwHeight);
-        target.bitsPerPixel = bits;
-        target.redMask = format.dwRBitMask;
-        target.greenMask = format.dwGBitMask;
-        target.blueMask = format.dwBBitMask;
-        target.depth = static_cast<uint16_t*>(depth.lpSurface);
-        target.depthPitch = static_cast<int>(depth.lPitch);
-        if (static_cast<int>(depth.dwWidth) < target.width) target.width = depth.dwWidth;
-        if (static_cast<int>(depth.dwHeight) < target.height) target.height = depth.dwHeight;
-        RenderInto(target);
-    }
+    if (!drawable) return false;
+    target.color = color.lpSurface;
+    target.colorPitch = static_cast<int>(color.lPitch);
+    target.width = static_cast<int>(color.dwWidth);
+    target.height = static_cast<int>(color.dwHeight);
+    target.bitsPerPixel = bits;
+    target.redMask = format.dwRBitMask;
+    target.greenMask = format.dwGBitMask;
+    target.blueMask = format.dwBBitMask;
+    target.depth = static_cast<uint16_t*>(depth.lpSurface);
+    target.depthPitch = static_cast<int>(depth.lPitch);
+    if (static_cast<int>(depth.dwWidth) < target.width) target.width = static_cast<int>(depth.dwWidth);
+    if (static_cast<int>(depth.dwHeight) < target.height) target.height = static_cast<int>(depth.dwHeight);
+    return true;
 }
 
-}  // namespace ka3D
+}  // namespace kaDraw

@@ -1,17 +1,10 @@
 #pragma once
-// The arithmetic of the frame loop, apart from the clock and the cursor calls.
+// The frame loop's cursor rule and the configure-mode window's placement, apart from the
+// platform calls.
 
 #include <cstdint>
 
-#include "shell/shell_state.h"
-
-// (now - last) as an unsigned 32-bit difference, times 0.001, as a float: correct across the
-// wrap of the millisecond clock at 2^32.
-float FrameDeltaSeconds(uint32_t now, uint32_t last);
-
-// Pause's test "a reading greater than the deadline", taken modulo 2^32 (the reading is later
-// than the deadline by less than 2^31 ms), so that a deadline just below the wrap cannot hang.
-bool DeadlinePassed(uint32_t reading, uint32_t deadline);
+#include "common/shell_state.h"
 
 // The cursor rule of the loop (windowed modes): whether (x, y) lies inside the client area of
 // clientWidth x clientHeight at origin.

@@ -1,0 +1,20 @@
+#include "common/error_report.h"
+
+#include <cstddef>
+
+#include "common/sjis.h"
+
+void (*errorBox)(const char* text) = nullptr;
+char lastErrorText[kErrorTextSize];
+int errorCount = 0;
+
+int ReportError(const char* method, const char* message) {
+    size_t len = 0;
+    lastErrorText[0] = '\0';
+    len = AppendBounded(lastErrorText, kErrorTextSize, len, method ? method : "");
+    len = AppendBounded(lastErrorText, kErrorTextSize, len, " : ");
+    AppendBounded(lastErrorText, kErrorTextSize, len, message ? message : "");
+    ++errorCount;
+    if (errorBox) errorBox(lastErrorText);
+    return 0;
+}
