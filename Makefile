@@ -24,6 +24,7 @@ run: deps win
 	NEWS="$(NEWS)" scripts/run-saver.sh $(B)/win "$(ARGS)" "$(INI)"
 
 test: deps
+	tools/layers.sh
 	$(MAKE) -j2 --output-sync=target test-unit test-win
 
 dist: deps win

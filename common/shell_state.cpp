@@ -15,6 +15,7 @@ int previewHeight;
 ScreenPoint windowOrigin;
 uint32_t lastFrameTime;
 float frameDelta;
+uint32_t gameFrameCount;
 int runState;
 bool cursorShown;
 char settingsPath[kPathCapacity];
@@ -39,11 +40,12 @@ void ResetShellState() {
     windowOrigin = {0, 0};
     lastFrameTime = 0;
     frameDelta = 0.0f;
-    runState = 0;
+    gameFrameCount = 0;
+    runState = RUN_NONE;
     cursorShown = true;
     settingsPath[0] = '\0';
     blockPattern[0] = '\0';
     for (OverlayLine& line : overlayLines) line = OverlayLine{};
     heldKey = 0;
-    closeState = 0;
+    closeState = CLOSE_NONE;
 }

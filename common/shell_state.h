@@ -34,7 +34,10 @@ extern int previewHeight;
 extern ScreenPoint windowOrigin;
 extern uint32_t lastFrameTime;
 extern float frameDelta;
-extern int runState;  // 0 before the run, 1 title screen, 2 game
+extern uint32_t gameFrameCount;  // game frames run so far
+// What each frame of the loop runs.
+enum RunState { RUN_NONE = 0, RUN_TITLE = 1, RUN_GAME = 2 };
+extern int runState;  // a RunState
 extern bool cursorShown;
 extern char settingsPath[kPathCapacity];
 extern char blockPattern[kPathCapacity];
@@ -42,7 +45,9 @@ extern OverlayLine overlayLines[kOverlaySlots];
 
 // Input state kept by the window procedure.
 extern int heldKey;     // virtual-key code of the key held down, 0 for none
-extern int closeState;  // 0 running, 1 WM_CLOSE came first, 2 shutdown sequence has run
+// How the main window's close has gone so far.
+enum CloseState { CLOSE_NONE = 0, CLOSE_ASKED = 1, CLOSE_SHUTDOWN_DONE = 2 };
+extern int closeState;  // a CloseState: none yet, WM_CLOSE came first, the shutdown has run
 
 // Every variable above back to its initial value (overlay slots and paths emptied); tests call it
 // between cases. lastFrameTime becomes 0.

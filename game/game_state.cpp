@@ -8,6 +8,7 @@
 #include "game/well.h"
 #include "scene3d/ka3d.h"
 #include "settings/settings.h"
+#include "common/keys.h"
 #include "common/shell_state.h"
 
 int gameState;
@@ -144,37 +145,35 @@ void GameTurnBack() {
 bool GameKeyStep() {
     const int key = heldKey;
     switch (key) {
-        case 0: return true;
-        case 32:  // space: well back in the middle, camera back at its first distance
+        case KEY_NONE: return true;
+        case KEY_SPACE:  // space: well back in the middle, camera back at its first distance
             cameraDistance = kCameraStartDistance;
             ShiftBlocks(-wellOffsetX, -wellOffsetY, 0);
             wellOffsetX = 0;
             wellOffsetY = 0;
             return true;
-        case 33: cameraDistance *= 0.990099f; return true;  // Page Up: closer
-        case 34: cameraDistance *= 1.01f; return true;      // Page Down: farther
-        case 35: fastDrop = true; return true;              // End
-        case 36: fastDrop = false; return true;             // Home
-        case 37:
+        case KEY_PAGE_UP: cameraDistance *= 0.990099f; return true;  // Page Up: closer
+        case KEY_PAGE_DOWN: cameraDistance *= 1.01f; return true;      // Page Down: farther
+        case KEY_END: fastDrop = true; return true;
+        case KEY_HOME: fastDrop = false; return true;
+        case KEY_LEFT:
             ShiftBlocks(-1, 0, 0);
             --wellOffsetX;
             return true;
-        case 38:
+        case KEY_UP:
             ShiftBlocks(0, 1, 0);
             ++wellOffsetY;
             return true;
-        case 39:
+        case KEY_RIGHT:
             ShiftBlocks(1, 0, 0);
             ++wellOffsetX;
             return true;
-        case 40:
+        case KEY_DOWN:
             ShiftBlocks(0, -1, 0);
             --wellOffsetY;
             return true;
         default: break;
     }
-    // Digits, keypad digits, keypad plus, minus and point have meanings in the window
-    // procedure; every other key ends the saver.
-    return (key >= 48 && key <= 57) || (key >= 96 && key <= 105) || key == 107 || key == 109 ||
-           key == 110;
+    // Every key that neither the game nor the key handler uses ends the saver.
+    return IsKeyHandlerKey(key);
 }

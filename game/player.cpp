@@ -217,6 +217,6 @@ void StepPiece() {
     if (moveCount > 0) {
         --moveCount;
     } else {
-        gameState = 5;
+        gameState = GAME_SETTLE;
     }
 }

@@ -82,9 +82,6 @@ struct Mesh;
 // made the same way and share one copy of the mesh. Used by tests and tools.
 Frame* LoadObjectFromMesh(const Mesh& mesh, int count, Frame** frames);
 
-// Number of frames attached to the scene.
-int ShownFrameCount();
-
 // Device descriptions for Config. Colour models and depth flags keep the values of the
 // platform's own enumeration so the Win32 layer could feed a real table unchanged.
 constexpr uint32_t kColorModelMono = 1;

@@ -298,8 +298,8 @@ int CreateLight(int number, float intensity, int direction) {
     l.used = true;
     l.point = direction == 0;
     l.intensity = std::isfinite(intensity) ? intensity : 0.0f;
-    for (int i = 0; i < 3; ++i) l.lastGiven[i] = static_cast<float>(kLightDirections[direction][i]);
-    l.position = Vec3{l.lastGiven[0], -l.lastGiven[1], -l.lastGiven[2]};
+    const int* d = kLightDirections[direction];
+    l.position = Vec3{static_cast<float>(d[0]), -static_cast<float>(d[1]), -static_cast<float>(d[2])};
     return 1;
 }
 
@@ -392,10 +392,6 @@ void GetFramePosition(const Frame* frame, float* x, float* y, float* z) {
     if (z) *z = -p.z;
 }
 
-int ShownFrameCount() {
-    return scene.shownCount;
-}
-
 void SetCameraPosition(int number, float x, float y, float z) {
     Camera* cam = UsedCamera(number);
     if (!cam || !Finite(x, y, z)) return;
@@ -417,9 +413,6 @@ void TiltCamera(int number, float degrees) {
 void SetLightPosition(int number, float x, float y, float z) {
     Light* l = UsedLight(number);
     if (!l || !Finite(x, y, z)) return;
-    l->lastGiven[0] = x;
-    l->lastGiven[1] = y;
-    l->lastGiven[2] = z;
     l->position = Vec3{x, -y, -z};
 }
 

@@ -51,7 +51,6 @@ struct Light {
     bool point = false;  // point light (direction 0), else parallel point
     float intensity = 0;
     Vec3 position{0, 0, 0};          // layer coordinates
-    float lastGiven[3] = {0, 0, 0};  // last position as the caller gave it
 };
 
 struct Camera {

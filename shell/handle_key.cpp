@@ -5,6 +5,7 @@
 #include "news/news_store.h"
 #include "overlay/news_lines.h"
 #include "settings/settings.h"
+#include "common/keys.h"
 #include "common/shell_state.h"
 
 MousePosition lastMousePos = {0, 0};
@@ -34,21 +35,21 @@ void HandleKey(int key) {
     heldKey = key;
 
     int show = -1;
-    if (key >= '1' && key <= '7') show = key - '1';
-    if (key >= kKeyNumpad1 && key <= kKeyNumpad1 + 6) show = key - kKeyNumpad1;
+    if (key >= KEY_1 && key < KEY_1 + kShownLines) show = key - KEY_1;
+    if (key >= KEY_NUMPAD1 && key < KEY_NUMPAD1 + kShownLines) show = key - KEY_NUMPAD1;
     if (show >= 0) {
         config.SHOW[show] = 1 - config.SHOW[show];
         return;
     }
 
     switch (key) {
-        case kKeyAdd:
-        case kKeySubtract:
+        case KEY_ADD:
+        case KEY_SUBTRACT:
             for (int source = 0; source < kNewsSources; ++source) {
-                StepNews(source, key == kKeyAdd ? 1 : -1);
+                StepNews(source, key == KEY_ADD ? 1 : -1);
             }
             break;
-        case kKeyDecimal:
+        case KEY_DECIMAL:
             for (float& countdown : NewsCountdown) countdown = 0.0f;
             break;
         default: break;

@@ -4,14 +4,6 @@
 
 #include <cstdint>
 
-// Key codes the handler acts on (the Windows virtual-key values).
-constexpr int kKeyNumpad1 = 0x61;   // VK_NUMPAD1; keypad 1..7 follow
-constexpr int kKeyAdd = 0x6B;       // VK_ADD, keypad +
-constexpr int kKeySubtract = 0x6D;  // VK_SUBTRACT, keypad -
-constexpr int kKeyDecimal = 0x6E;   // VK_DECIMAL, keypad point
-constexpr int kKeySnapshot = 0x2C;  // VK_SNAPSHOT, given for the hot key 0xBF01
-constexpr int kKeyHotKey2 = 0x101;  // given for the hot key 0xBF02
-
 // Records key in heldKey, then: '1'..'7' and keypad 1..7 toggle the SHOW_ flag of overlay
 // slots 0..6; keypad + and - step both news lines to the next / previous stored headline and
 // copy it into overlay slots 5 and 6 (a source with no headline is left alone); keypad point

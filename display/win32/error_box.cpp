@@ -1,7 +1,7 @@
 // The message box behind the error report.
 #include "common/error_report.h"
 #include "display/win32/kadraw.h"
-#include "shell/win32/shell_win32.h"
+#include "common/win32/shell_handles.h"
 
 namespace kaDraw {
 

@@ -61,9 +61,6 @@ extern bool soundAvailable;
 extern IDirectSound* directSound;
 extern IDirectSoundBuffer* primaryBuffer;
 
-// True once Screen() has run every step; cleared by Release().
-extern bool screenReady;
-
 // ---- set-up and release -----------------------------------------------------------------------
 
 // Opens the display once at start-up; 1 when the whole set-up has run, 0 when it stopped.

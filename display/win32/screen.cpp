@@ -59,12 +59,12 @@ void ClearRecord(SpriteRecord& record) {
     record.height = 0;
 }
 
-struct InternalSpriteSpec {
+struct InternalSpriteText {
     const char* name;
     const char* failure;
 };
 
-const InternalSpriteSpec kInternalSprites[] = {
+const InternalSpriteText kInternalSprites[] = {
     {"内部用１", "Bufferスプライトが生成できません"},
     {"内部用２", "Screenスプライトが生成できません"},
     {"内部用３", "Fontスプライトが生成できません"},
@@ -245,7 +245,6 @@ int Screen(int width, int height, int memoryMode) {
 
     // 17.-19. Sound, input, fonts.
     if (!FinishSetup()) return 0;
-    screenReady = true;
     return 1;
 }
 
@@ -268,7 +267,6 @@ void ReleaseSound() {
 }
 
 void Release() {
-    screenReady = false;
     if (!directDraw) return;
     UnlockRenderSurfaces();
     WriteFrameLog();

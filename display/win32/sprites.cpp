@@ -25,7 +25,6 @@ bool soundAvailable = false;
 IDirectSound* directSound = nullptr;
 IDirectSoundBuffer* primaryBuffer = nullptr;
 
-bool screenReady = false;
 
 DWORD ColorMatch(IDirectDrawSurface* surface, COLORREF color) {
     if (!surface) return 0xFFFFFFFF;

@@ -72,7 +72,7 @@ void RunTitleScreen() {
 
     if (showTitle) {
         if (previewMode) {
-            runState = 2;
+            runState = RUN_GAME;
             return;
         }
         Pause(3000);
@@ -92,5 +92,5 @@ void RunTitleScreen() {
     if (!previewMode && (config.SHOW[SLOT_NEWS1] || config.SHOW[SLOT_NEWS2])) {
         ShowText(NewsNoticePlace(w, h), kNewsNotice, RGB(0, 0x9B, 0x9B));
     }
-    runState = 2;
+    runState = RUN_GAME;
 }

@@ -2,6 +2,7 @@
 #include "game/win32/game_frame.h"
 
 #include "common/hooks.h"
+#include "common/shell_state.h"
 #include "display/win32/kadraw.h"
 #include "game/game_state.h"
 #include "overlay/win32/overlay.h"
@@ -23,6 +24,7 @@ void GameFrame() {
     GameStateStep();
     PresentGameFrame();
     GameTurnBack();
+    ++gameFrameCount;
     // The last step: nothing after it touches the display.
     if (!GameKeyStep() && hooks.endSaver) hooks.endSaver();
 }

@@ -8,7 +8,6 @@
 LOGFONTA* FontDesc = nullptr;
 int currentFontHeight = 0;
 COLORREF textColor = 0;
-COLORREF textBackColor = 0;
 HDC textDC = nullptr;
 
 namespace {
@@ -106,7 +105,6 @@ void EndSpriteText() {
 
 void SetTextColors(COLORREF text, COLORREF background, int transparent) {
     textColor = text;
-    textBackColor = background;
     if (!textDC) return;
     SetTextColor(textDC, text);
     SetBkColor(textDC, background);

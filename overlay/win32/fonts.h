@@ -15,9 +15,8 @@ extern LOGFONTA* FontDesc;
 // lfHeight of the last font created; the text compositor's base line height.
 extern int currentFontHeight;
 
-// Text and background colours of the last SetTextColors call.
+// Text colour of the last SetTextColors call.
 extern COLORREF textColor;
-extern COLORREF textBackColor;
 
 // Device context the text calls write through; null between an End and the next Begin.
 extern HDC textDC;

@@ -158,7 +158,7 @@ void StartRun() {
         if (ShowConfigDialog(mainWindow) == -1) Shutdown();
     }
     kaDraw::Screen(DisplayWidth(), DisplayHeight(), 1);
-    runState = 1;
+    runState = RUN_TITLE;
     StartFramePacing(kaDraw::RefreshRate());
 }
 
@@ -176,8 +176,8 @@ void RunFrame() {
 
     // The routine of the run state.
     switch (runState) {
-        case 1: RunTitleScreen(); break;
-        case 2: GameFrame(); break;
+        case RUN_TITLE: RunTitleScreen(); break;
+        case RUN_GAME: GameFrame(); break;
         default: break;
     }
 

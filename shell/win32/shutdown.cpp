@@ -57,9 +57,9 @@ bool Shutdown() {
     }
 
     // 9. Ask the window to close, unless a WM_CLOSE started this sequence.
-    if (closeState == 0) PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+    if (closeState == CLOSE_NONE) PostMessageA(mainWindow, WM_CLOSE, 0, 0);
 
     // 10.
-    closeState = 2;
+    closeState = CLOSE_SHUTDOWN_DONE;
     return true;
 }

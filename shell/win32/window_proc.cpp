@@ -6,6 +6,7 @@
 
 #include "display/win32/kadraw.h"
 #include "shell/handle_key.h"
+#include "common/keys.h"
 #include "common/shell_state.h"
 #include "common/win32/frame_clock.h"
 #include "shell/win32/shell_win32.h"
@@ -13,27 +14,27 @@
 
 namespace {
 
-// A key pressed and released before any game frame ran (a quick tap while the title screen or a
-// news fetch held the loop up, or two messages handled in one batch) would never be seen by the
-// game frame, which acts on heldKey: the saver would not end on that touch. Such a release is
-// therefore kept pending, and a short timer clears heldKey once a game frame has run since the
-// press. A game frame has run when runState was 2 at the press (or at a later check) and the
-// frame clock has moved on since then.
+// A key pressed and released before any game frame ran (a quick tap while the title screen held
+// the loop up, while the saver was inactive, or two messages handled in one batch) would never
+// be seen by the game frame, which acts on heldKey: the saver would not end on that touch. Such
+// a release is therefore kept pending, and a short timer clears heldKey once a game frame has
+// run since the press, as counted by gameFrameCount (the frame clock is no measure: activation
+// resets it without a frame).
 constexpr UINT_PTR kReleaseTimer = 0x4B56;
 constexpr UINT kReleaseTimerMs = 10;
 bool releasePending = false;
 bool pressInGame = false;
-uint32_t pressFrameTime = 0;
+uint32_t pressGameFrame = 0;
 
 void PressKey(int key) {
     HandleKey(key);
     releasePending = false;
-    pressInGame = runState == 2;
-    pressFrameTime = lastFrameTime;
+    pressInGame = runState == RUN_GAME;
+    pressGameFrame = gameFrameCount;
 }
 
 bool GameFrameSincePress() {
-    return pressInGame && lastFrameTime != pressFrameTime;
+    return pressInGame && gameFrameCount != pressGameFrame;
 }
 
 void ReleaseHeldKey(HWND window) {
@@ -49,10 +50,10 @@ void CheckPendingRelease(HWND window) {
     if (releasePending && GameFrameSincePress()) {
         heldKey = 0;
         releasePending = false;
-    } else if (releasePending && !pressInGame && runState == 2) {
+    } else if (releasePending && !pressInGame && runState == RUN_GAME) {
         // Pressed before the game began: wait for a frame of the game itself.
         pressInGame = true;
-        pressFrameTime = lastFrameTime;
+        pressGameFrame = gameFrameCount;
     }
     if (!releasePending) KillTimer(window, kReleaseTimer);
 }
@@ -80,10 +81,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case WM_CLOSE:
             // 0: the close comes from outside, before any shutdown; 1: Shutdown does nothing the
             // second time; 2: the shutdown has run (this is the close it posted).
-            if (closeState == 0) {
-                closeState = 1;
+            if (closeState == CLOSE_NONE) {
+                closeState = CLOSE_ASKED;
                 Shutdown();
-            } else if (closeState == 1) {
+            } else if (closeState == CLOSE_ASKED) {
                 Shutdown();
             }
             DestroyWindow(window);
@@ -144,8 +145,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;  // swallowed: the press before it has done what a press does
 
         case WM_HOTKEY:
-            if (wParam == kHotKeySnapshot) PressKey(kKeySnapshot);
-            if (wParam == kHotKeyOther) PressKey(kKeyHotKey2);
+            if (wParam == kHotKeySnapshot) PressKey(KEY_SNAPSHOT);
+            if (wParam == kHotKeyOther) PressKey(KEY_HOT_KEY_2);
             return 0;
 
         default: break;

@@ -15,6 +15,7 @@
 #include "common/sjis.h"
 #include "shell/window_rules.h"
 #include "common/frame_pacer.h"
+#include "common/keys.h"
 #include "shell/handle_key.h"
 
 TEST(CommandLine, ModePreviewWindowPathsAndBoundedCopy) {
@@ -79,7 +80,7 @@ TEST(Keys, DigitsToggleLinesKeypadPlusMinusStepEachSourceMouseMovesNeedBothCoord
     // '1'..'7' switch the lines on one by one, keypad 1..7 switch them off; other keys nothing.
     const int others[] = {'0', '8', 0x60, 0x68, 0x101};
     for (int i = 0; i < 14 + 5; ++i) {
-        const int key = i < 7 ? '1' + i : i < 14 ? kKeyNumpad1 + i - 7 : others[i - 14];
+        const int key = i < 7 ? '1' + i : i < 14 ? KEY_NUMPAD1 + i - 7 : others[i - 14];
         HandleKey(key);
         std::string flags;
         for (int s : config.SHOW) flags += char('0' + s);
@@ -93,23 +94,23 @@ TEST(Keys, DigitsToggleLinesKeypadPlusMinusStepEachSourceMouseMovesNeedBothCoord
             std::snprintf(NewsHeadlines[source][i], kHeadlineSize, "s%d-h%d", source, i);
     }
     NewsCurrent[0] = NewsCurrent[1] = 2;
-    HandleKey(kKeyAdd);
+    HandleKey(KEY_ADD);
     EXPECT_EQ(Shown(), "s0-h0 s1-h3");
-    for (int i = 0; i < 4; ++i) HandleKey(kKeySubtract);
+    for (int i = 0; i < 4; ++i) HandleKey(KEY_SUBTRACT);
     EXPECT_EQ(Shown(), "s0-h2 s1-h4");
     NewsCount[0] = 0;  // a source without headlines is not stepped
     std::strcpy(overlayLines[SLOT_NEWS1].text, "loading");
-    HandleKey(kKeyAdd);
+    HandleKey(KEY_ADD);
     EXPECT_EQ(Shown(), "loading s1-h0");
     NewsCount[0] = 3, NewsCurrent[0] = -7, NewsCount[1] = 1000;  // never read outside the store
-    HandleKey(kKeySubtract);
+    HandleKey(KEY_SUBTRACT);
     EXPECT_EQ(NewsCurrent[0] * 1000 + NewsCurrent[1], 1000 + kNewsSlots - 1);
     // No terminator in the slot: the copy is bounded, and cut at a whole character.
     std::memset(NewsHeadlines[0][0], 'x', kHeadlineSize);
     std::memset(NewsHeadlines[1][0], 'y', kHeadlineSize);
     std::memcpy(NewsHeadlines[1][0] + 198, "\x83\x40", 2);  // a character ending at byte 200
     NewsCurrent[0] = 2;
-    HandleKey(kKeyAdd);
+    HandleKey(KEY_ADD);
     EXPECT_EQ(Shown(), std::string(199, 'x') + " " + std::string(198, 'y'));
     // A mouse move counts only when both coordinates change; the third ends the saver.
     ResetMousePosition();

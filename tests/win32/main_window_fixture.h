@@ -13,6 +13,7 @@
 #include "display/win32/kadraw.h"
 #include "overlay/overlay_step.h"
 #include "settings/settings.h"
+#include "common/keys.h"
 #include "shell/handle_key.h"
 #include "shell/process_state.h"
 #include "common/shell_state.h"

@@ -163,7 +163,7 @@ TEST_F(NewsWorker, TheWorkerFetchesForTheOverlayAndTheShutdownEndsAFetchAtOnce) 
     EXPECT_STREQ(overlayLines[SLOT_NEWS1].text, "from one");
     // Keypad point: fetched again, now from a server that holds on; the shutdown stops it.
     config.NI[0] = Source(silent.host);
-    HandleKey(kKeyDecimal);
+    HandleKey(KEY_DECIMAL);
     EXPECT_TRUE(StepNewsLines(0.01f));
     RunNewsJobs();
     ASSERT_TRUE(Server::Poll(silent.accepted, 10000));

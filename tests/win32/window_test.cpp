@@ -93,26 +93,29 @@ TEST_F(Window, KeysReachTheKeyHandlerAndOnlyTheReleaseOfTheHeldKeyClearsItAfterA
         EXPECT_EQ(heldKey, code) << hotKey;
     }
     EXPECT_FALSE(shutdownDone);  // keys never end the saver here; the game frame decides
-    runState = 2, lastFrameTime = 100;
+    runState = RUN_GAME;
     Key('A');
     Key('B');
-    lastFrameTime = 111;  // a game frame ran while B was held
+    ++gameFrameCount;  // a game frame ran while B was held
     Key('A', true);
     EXPECT_EQ(heldKey, 'B');
     Key('B', true);
     EXPECT_EQ(heldKey, 0);
     // A key tapped before any game frame (here in the title screen) stays held until one has run.
-    runState = 1;
+    runState = RUN_TITLE;
     Key(VK_ESCAPE);
     Key(VK_ESCAPE, true);
-    lastFrameTime = 4100, runState = 2;
+    runState = RUN_GAME;
     EXPECT_FALSE(HeldKeyCleared(200));
-    lastFrameTime = 4111;
+    // Losing and regaining the front resets the frame clock but runs no game frame.
+    Send(WM_ACTIVATEAPP, FALSE);
+    Send(WM_ACTIVATEAPP, TRUE);
+    EXPECT_FALSE(HeldKeyCleared(200));
+    ++gameFrameCount;
     EXPECT_TRUE(HeldKeyCleared(5000));
     Key('A');  // a second key pressed while the first's release waits is held as usual
     Key('A', true);
     Key('B');
-    lastFrameTime = 6000;
     EXPECT_FALSE(HeldKeyCleared(200));
     EXPECT_EQ(heldKey, 'B');
 }
