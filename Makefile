@@ -14,7 +14,7 @@
 
 JOBS ?= 2
 B := build
-VERSION := 1.7
+VERSION := $(shell awk '/^project.koraven VERSION/ { print $$3 }' CMakeLists.txt)
 
 SOAK_SECONDS ?= 600
 

@@ -1,3 +1,4 @@
+// The error report's text, bounded at a whole character, handed to the installed box.
 #include "common/error_report.h"
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// The frame clock's arithmetic and the pacer's due times.
 #include "common/frame_pacer.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
-// The frame clock's arithmetic, and frame pacing: one frame per display refresh, with the time until the next frame is due, so the
-// loop can sleep instead of drawing frames nobody sees. Times are in microseconds of any
-// monotonic clock.
+// The frame clock's arithmetic, and frame pacing: one frame per display refresh, with the time
+// until the next frame is due, so the loop can sleep instead of drawing frames nobody sees. Times
+// are in microseconds of any monotonic clock.
 
 #include <cstdint>
 

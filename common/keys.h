@@ -20,9 +20,9 @@ enum KeyCode {
     KEY_NUMPAD0 = 0x60,  // keypad 0..9; keypad 1..7 toggle the shown lines
     KEY_NUMPAD1 = 0x61,
     KEY_NUMPAD9 = 0x69,
-    KEY_ADD = 0x6B,       // keypad +: next headline
-    KEY_SUBTRACT = 0x6D,  // keypad -: previous headline
-    KEY_DECIMAL = 0x6E,   // keypad point: fetch the news again
+    KEY_ADD = 0x6B,         // keypad +: next headline
+    KEY_SUBTRACT = 0x6D,    // keypad -: previous headline
+    KEY_DECIMAL = 0x6E,     // keypad point: fetch the news again
     KEY_HOT_KEY_2 = 0x101,  // given for the hot key 0xBF02
 };
 

@@ -1,3 +1,4 @@
+// The program's folder, from which block shape files are loaded.
 #include "common/program_directory.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The program's one pseudo-random generator.
 #include "common/random.h"
 
 uint32_t randomState = 1;

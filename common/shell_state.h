@@ -44,7 +44,7 @@ extern char blockPattern[kPathCapacity];
 extern OverlayLine overlayLines[kOverlaySlots];
 
 // Input state kept by the window procedure.
-extern int heldKey;     // virtual-key code of the key held down, 0 for none
+extern int heldKey;  // virtual-key code of the key held down, 0 for none
 // How the main window's close has gone so far.
 enum CloseState { CLOSE_NONE = 0, CLOSE_ASKED = 1, CLOSE_SHUTDOWN_DONE = 2 };
 extern int closeState;  // a CloseState: none yet, WM_CLOSE came first, the shutdown has run

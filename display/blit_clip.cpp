@@ -1,3 +1,4 @@
+// Clipping of sprite copies to the display's clip rectangle.
 #include "display/blit_clip.h"
 
 namespace kaDraw {

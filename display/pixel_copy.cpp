@@ -1,3 +1,4 @@
+// The processor's copies between locked surfaces: the clear, the 3D picture keyed on black.
 #include "display/pixel_copy.h"
 
 #include <cstring>

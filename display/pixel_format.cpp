@@ -1,3 +1,4 @@
+// Pixel values of GDI colours in the display's pixel formats.
 #include "display/pixel_format.h"
 
 namespace kaDraw {

@@ -1,3 +1,4 @@
+// The game's scene rebuilt outside the game, for the benchmark, the PNG tool and tests.
 #include "game/demo_scene.h"
 
 #include "game/game_state.h"

@@ -1,3 +1,4 @@
+// The game's state machine, the camera orbit and the game keys.
 #include "game/game_state.h"
 
 #include <climits>
@@ -153,7 +154,7 @@ bool GameKeyStep() {
             wellOffsetY = 0;
             return true;
         case KEY_PAGE_UP: cameraDistance *= 0.990099f; return true;  // Page Up: closer
-        case KEY_PAGE_DOWN: cameraDistance *= 1.01f; return true;      // Page Down: farther
+        case KEY_PAGE_DOWN: cameraDistance *= 1.01f; return true;    // Page Down: farther
         case KEY_END: fastDrop = true; return true;
         case KEY_HOME: fastDrop = false; return true;
         case KEY_LEFT:

@@ -1,3 +1,4 @@
+// The computer player: the choice of each piece's resting place and the path to it.
 #include "game/player.h"
 
 #include <cstring>

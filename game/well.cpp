@@ -1,3 +1,4 @@
+// The well's cells and colours, the pieces in it, full rows and the game-over fade.
 #include "game/well.h"
 
 #include <cstring>

@@ -54,7 +54,6 @@ extern float rowFadeLevel;
 extern float gameOverDelay;
 extern float gameOverLevel[kGridRows];  // indexed by row
 
-
 bool InPlayfield(int x, int y);
 // The block object of playfield cell (x, y): index (x - XMIN) * 30 + (y - YMIN).
 int BlockIndex(int x, int y);

@@ -1,3 +1,4 @@
+// EUC-JP to Shift-JIS, in place.
 #include "news/euc_to_sjis.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// The received page and the headlines cut out of it; the host field of a source.
 #include "news/headlines.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The hand-over of fetch jobs between the overlay and the fetch worker.
 #include "news/news_jobs.h"
 
 #include <cstring>

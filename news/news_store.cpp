@@ -1,3 +1,4 @@
+// The headlines kept for each news source.
 #include "news/news_store.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The floating lines' first layout and the redraw of one line's place.
 #include "overlay/overlay_layout.h"
 
 #include "settings/settings.h"

@@ -5,5 +5,6 @@
 // RESOLUTION row; the news slots 5 and 6 get x = 0 (both numbers are drawn for them too).
 void RandomizeOverlayLine(int slot);
 
-// At start-up, before the first seeding: every slot emptied, randomized, and placed at y = 50 + 48 * slot.
+// At start-up, before the first seeding: every slot emptied, randomized, and placed at y = 50 + 48
+// * slot.
 void LayOutOverlayLines();

@@ -1,3 +1,4 @@
+// The overlay lines' work of a frame apart from drawing: news schedule, texts, motion, order.
 #include "overlay/overlay_step.h"
 
 #include <cstdio>
@@ -19,14 +20,6 @@ const char kVersionText[] = "KORAVEN ver.1.6";
 OverlayCounters overlayCounters;
 
 namespace {
-
-constexpr int kNewsSlotOfSource[kNewsSources] = {SLOT_NEWS1, SLOT_NEWS2};
-
-// NewsCount as an index range: 0..kNewsSlots.
-int StoredCount(int source) {
-    const int n = NewsCount[source];
-    return n < 0 ? 0 : n > kNewsSlots ? kNewsSlots : n;
-}
 
 void ApplyFetch(int source) {
     NewsJob& job = newsJobs[source];
@@ -129,7 +122,7 @@ void StepTextLines(float dt) {
 }
 
 void MoveOverlayLines(float dt, int height) {
-    for (int slot = 0; slot <= SLOT_NEWS2; ++slot) {
+    for (int slot = 0; slot < kShownLines; ++slot) {
         if (!config.SHOW[slot]) continue;
         OverlayLine& line = overlayLines[slot];
         // Single precision, the products in this order.
@@ -140,19 +133,14 @@ void MoveOverlayLines(float dt, int height) {
         if (slot != SLOT_NEWS1 && slot != SLOT_NEWS2) continue;
         const int source = slot == SLOT_NEWS1 ? 0 : 1;
         line.x = 0;
-        const int count = StoredCount(source);
         // Before its first fetch has finished a line has no headline to move on to.
-        if (count == 0) continue;
-        int current = NewsCurrent[source] % count;
-        if (current < 0) current += count;
-        NewsCurrent[source] = (current + 1) % count;
-        CopyHeadline(line.text, source, NewsCurrent[source]);
+        StepHeadline(source, 1);
     }
 }
 
 int OverlayDrawOrder(int order[kOverlaySlots]) {
     int n = 0;
-    for (int slot = 0; slot <= SLOT_NEWS2; ++slot) {
+    for (int slot = 0; slot < kShownLines; ++slot) {
         if (!config.SHOW[slot]) continue;
         // Insertion: a slot goes after every earlier one of the same depth.
         int i = n++;

@@ -1,3 +1,4 @@
+// The 2:1 reduction and blend of drawn text into the sprite pictures.
 #include "overlay/text_blend.h"
 
 #include <algorithm>
@@ -94,10 +95,6 @@ bool ClipTextChunk(const TextClip& clip, TextChunkPlacement& c) {
         c.sy += 2 * k;
     }
     return c.width >= 0 && c.height >= 0;
-}
-
-int TextChannelMax(const TextPixelLayout& layout) {
-    return int(CodecFor(layout).max);
 }
 
 void BlendTextPixels(const PixelPlane& source, const PixelPlane& target,

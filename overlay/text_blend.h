@@ -53,9 +53,6 @@ struct TextChunkPlacement {
 // by 2k. False when nothing is left (width or height negative).
 bool ClipTextChunk(const TextClip& clip, TextChunkPlacement& chunk);
 
-// Largest value of one channel in this layout: 31 for 16 bits, 255 otherwise.
-int TextChannelMax(const TextPixelLayout& layout);
-
 // Blends an already clipped chunk. For each destination pixel (x, y) the source neighbourhood is
 // centred on (sx + 2x, sy + 2y), one pixel either way, without the left column when x = 0 and
 // without the upper row when y = 0. With n non-black samples summed per channel:

@@ -1,3 +1,4 @@
+// Line breaking of the title screen's Shift-JIS text.
 #include "overlay/text_layout.h"
 
 #include <algorithm>

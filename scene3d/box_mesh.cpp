@@ -1,3 +1,4 @@
+// A plain box mesh, the shape used when no block file can be read.
 #include "scene3d/box_mesh.h"
 
 namespace ka3D {

@@ -299,7 +299,8 @@ int CreateLight(int number, float intensity, int direction) {
     l.point = direction == 0;
     l.intensity = std::isfinite(intensity) ? intensity : 0.0f;
     const int* d = kLightDirections[direction];
-    l.position = Vec3{static_cast<float>(d[0]), -static_cast<float>(d[1]), -static_cast<float>(d[2])};
+    l.position =
+        Vec3{static_cast<float>(d[0]), -static_cast<float>(d[1]), -static_cast<float>(d[2])};
     return 1;
 }
 

@@ -50,7 +50,7 @@ struct Light {
     bool used = false;
     bool point = false;  // point light (direction 0), else parallel point
     float intensity = 0;
-    Vec3 position{0, 0, 0};          // layer coordinates
+    Vec3 position{0, 0, 0};  // layer coordinates
 };
 
 struct Camera {

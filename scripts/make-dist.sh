@@ -3,7 +3,7 @@
 #
 #   scripts/make-dist.sh BUILD_DIR OUT_DIR [VERSION]
 #
-# Writes OUT_DIR/koraven-VERSION-win64.zip (VERSION default 1.7) holding, side by side,
+# Writes OUT_DIR/koraven-VERSION-win64.zip (VERSION default: the project version of CMakeLists.txt) holding, side by side,
 # koraven.scr and the block shapes *.x from BUILD_DIR/bin and readme.txt (docs/package-readme.txt,
 # Japanese and English, as UTF-8 with a byte-order mark and CRLF line ends so that Notepad shows
 # it right). Prints the zip's path.
@@ -13,7 +13,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 bin="$1/bin"
 out="$2"
-version="${3:-1.7}"
+version="${3:-$(sed -n 's/^project(koraven VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")}"
 
 [ -f "$bin/koraven.scr" ] || { echo "make-dist: $bin/koraven.scr is missing (make win)" >&2; exit 1; }
 compgen -G "$bin/*.x" >/dev/null || { echo "make-dist: no block shapes in $bin" >&2; exit 1; }
@@ -21,7 +21,7 @@ compgen -G "$bin/*.x" >/dev/null || { echo "make-dist: no block shapes in $bin" 
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
 cp "$bin/koraven.scr" "$bin"/*.x "$stage/"
-{ printf '\xef\xbb\xbf'; sed 's/$/\r/' "$root/docs/package-readme.txt"; } >"$stage/readme.txt"
+{ printf '\xef\xbb\xbf'; sed "s/@VERSION@/$version/; s/\$/\r/" "$root/docs/package-readme.txt"; } >"$stage/readme.txt"
 
 mkdir -p "$out"
 zip_file="$(cd "$out" && pwd)/koraven-$version-win64.zip"

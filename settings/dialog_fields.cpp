@@ -1,3 +1,4 @@
+// Values the settings dialogs show: trackbar labels and ranges, colour button values.
 #include "settings/dialog_fields.h"
 
 #include <cstdio>

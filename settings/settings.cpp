@@ -1,3 +1,4 @@
+// The settings table: every key's default, range and control, and the value conversions.
 #include "settings/settings.h"
 
 #include <cstdio>
@@ -92,8 +93,7 @@ const SettingKey settingKeys[kSettingCount] = {
     NewsKey("NI1_UPDATE", "600", config.NI[0].update, IDC_NI1_UPDATE),
     NewsKey("NI2_HTML", "news2.example", config.NI[1].html, IDC_NI2_HTML),
     NewsKey("NI2_FILE", "http://news2.example/fc/index.html", config.NI[1].file, IDC_NI2_FILE),
-    NewsKey("NI2_IGNORE", "<!--- TOP_STORIES_TITLE_TABLE -->", config.NI[1].ignore,
-            IDC_NI2_IGNORE),
+    NewsKey("NI2_IGNORE", "<!--- TOP_STORIES_TITLE_TABLE -->", config.NI[1].ignore, IDC_NI2_IGNORE),
     NewsKey("NI2_TAG", "http://news2.example/fc/", config.NI[1].tag, IDC_NI2_TAG),
     NewsKey("NI2_REJECT", "...", config.NI[1].reject, IDC_NI2_REJECT),
     NewsKey("NI2_UPDATE", "700", config.NI[1].update, IDC_NI2_UPDATE),

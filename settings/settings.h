@@ -20,7 +20,16 @@ struct NewsSource {
 };
 
 // Overlay slots of the SHOW_ flags, in key order.
-enum ShowSlot { SLOT_INFO, SLOT_FPS, SLOT_TIME, SLOT_DATE, SLOT_MSG, SLOT_NEWS1, SLOT_NEWS2, kShownLines };
+enum ShowSlot {
+    SLOT_INFO,
+    SLOT_FPS,
+    SLOT_TIME,
+    SLOT_DATE,
+    SLOT_MSG,
+    SLOT_NEWS1,
+    SLOT_NEWS2,
+    kShownLines
+};
 
 struct Config {
     int R_SPEED;
@@ -52,7 +61,7 @@ int DisplayHeight();
 
 // ---- The 38 keys of section "Config" and their value conversions -------------------------------
 
-constexpr int kSettingCount = 38;  // the keys of section "Config"
+constexpr int kSettingCount = 38;       // the keys of section "Config"
 constexpr int kIntTextSize = 40;        // buffer of ReadIntSetting
 constexpr int kStringReadSize = 255;    // size given to the profile reader: 254 characters and NUL
 extern const char kSettingsSection[];   // "Config"

@@ -1,3 +1,4 @@
+// The run mode from the command line, and the paths derived from it.
 #include "shell/command_line.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// What the keys and the mouse do to the saver's state, apart from the window messages.
 #include "shell/handle_key.h"
 
 #include <climits>
@@ -8,28 +9,7 @@
 #include "common/keys.h"
 #include "common/shell_state.h"
 
-MousePosition lastMousePos = {0, 0};
-
-namespace {
-
-constexpr int kNewsSlotOfSource[kNewsSources] = {SLOT_NEWS1, SLOT_NEWS2};
-
-// Steps one source's shown headline by +1 or -1, wrapping over its kept headlines, and copies
-// the headline into its overlay slot. A source without headlines is not touched. A count or an
-// index that is out of range (the store is written elsewhere) is brought back into range first,
-// so the copy never reads outside the store.
-void StepNews(int source, int step) {
-    int count = NewsCount[source];
-    if (count <= 0) return;
-    if (count > kNewsSlots) count = kNewsSlots;
-    int current = NewsCurrent[source] % count;
-    if (current < 0) current += count;
-    current = (current + count + step) % count;
-    NewsCurrent[source] = current;
-    CopyHeadline(overlayLines[kNewsSlotOfSource[source]].text, source, current);
-}
-
-}  // namespace
+MousePosition lastMousePos;
 
 void HandleKey(int key) {
     heldKey = key;
@@ -46,7 +26,7 @@ void HandleKey(int key) {
         case KEY_ADD:
         case KEY_SUBTRACT:
             for (int source = 0; source < kNewsSources; ++source) {
-                StepNews(source, key == KEY_ADD ? 1 : -1);
+                StepHeadline(source, key == KEY_ADD ? 1 : -1);
             }
             break;
         case KEY_DECIMAL:

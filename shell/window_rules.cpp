@@ -1,3 +1,4 @@
+// The cursor rule of the windowed modes and the configure-mode window's placement.
 #include "shell/window_rules.h"
 
 bool CursorInside(ScreenPoint origin, int clientWidth, int clientHeight, int x, int y) {

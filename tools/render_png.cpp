@@ -114,7 +114,7 @@ int Expand(uint32_t pixel, uint32_t mask) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    ResetSettings();  // the blocks take the default colours
+    ResetSettings();                            // the blocks take the default colours
     std::string shape = "resources/koraven.x";  // run from the source tree
     std::string out = "out/render.png";
     int wellW = 10, wellH = 20, rows = -1, width = 640, height = 480, bits = 16;

@@ -2,8 +2,8 @@
 // Shell state that holds platform objects, read by the display, the dialogs and the error box.
 #include <windows.h>
 
-extern HWND mainWindow;         // the saver's main window
-extern HWND previewParent;      // the host window in preview mode
+extern HWND mainWindow;           // the saver's main window
+extern HWND previewParent;        // the host window in preview mode
 extern HINSTANCE instanceHandle;  // the instance handle the entry was given
 
 // Switches the input method editor on or off for the program's windows (window null). Exported by

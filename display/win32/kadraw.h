@@ -85,9 +85,6 @@ DWORD FreeVideoMemory();
 // GDI reports, else 60.
 int RefreshRate();
 
-// Desktop bits per pixel of mainWindow's screen (GetDeviceCaps BITSPIXEL).
-int ScreenDepth();
-
 // Keeps the presentation destination in step with the window's client origin (WM_MOVE).
 void SetPresentDestination(int x, int y);
 

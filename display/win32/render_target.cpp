@@ -32,8 +32,10 @@ bool LockRenderTarget(ka3D::RenderTarget& target) {
     target.blueMask = format.dwBBitMask;
     target.depth = static_cast<uint16_t*>(depth.lpSurface);
     target.depthPitch = static_cast<int>(depth.lPitch);
-    if (static_cast<int>(depth.dwWidth) < target.width) target.width = static_cast<int>(depth.dwWidth);
-    if (static_cast<int>(depth.dwHeight) < target.height) target.height = static_cast<int>(depth.dwHeight);
+    if (static_cast<int>(depth.dwWidth) < target.width)
+        target.width = static_cast<int>(depth.dwWidth);
+    if (static_cast<int>(depth.dwHeight) < target.height)
+        target.height = static_cast<int>(depth.dwHeight);
     return true;
 }
 

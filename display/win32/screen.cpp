@@ -298,13 +298,6 @@ int RefreshRate() {
     return ChooseRefreshRate(static_cast<int>(reported), static_cast<int>(desktop));
 }
 
-int ScreenDepth() {
-    HDC dc = GetDC(mainWindow);
-    int depth = GetDeviceCaps(dc, BITSPIXEL);
-    ReleaseDC(mainWindow, dc);
-    return depth;
-}
-
 void SetPresentDestination(int x, int y) {
     presentDest = {x, y, x + displayWidth, y + displayHeight};
 }

@@ -25,7 +25,6 @@ bool soundAvailable = false;
 IDirectSound* directSound = nullptr;
 IDirectSoundBuffer* primaryBuffer = nullptr;
 
-
 DWORD ColorMatch(IDirectDrawSurface* surface, COLORREF color) {
     if (!surface) return 0xFFFFFFFF;
     COLORREF saved = 0;

@@ -1,3 +1,4 @@
+// Shift-JIS settings texts into and out of the dialogs' Unicode controls.
 #include "settings/win32/control_text.h"
 
 #include "common/sjis.h"

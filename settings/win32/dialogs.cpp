@@ -1,3 +1,4 @@
+// The configuration dialog and the news settings dialog.
 #include "settings/win32/dialogs.h"
 
 #include <commctrl.h>
@@ -143,7 +144,8 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 INT_PTR CALLBACK NewsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
         for (const SettingKey& k : settingKeys) {
-            if (k.control == kNewsEditControl) SetControlText(GetDlgItem(dialog, k.controlId), k.text);
+            if (k.control == kNewsEditControl)
+                SetControlText(GetDlgItem(dialog, k.controlId), k.text);
         }
     } else if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
         for (const SettingKey& k : settingKeys) {

@@ -1,3 +1,4 @@
+// Reading and writing section "Config" of koraven.ini with the profile functions.
 #include "settings/win32/settings_io.h"
 
 #include <windows.h>

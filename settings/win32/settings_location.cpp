@@ -1,3 +1,4 @@
+// Where the settings file lives: beside the program, or a per-user copy.
 #include "settings/win32/settings_location.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// The entry's work: single instance, start-up, the main window, the run and the loop.
 #include "shell/win32/shell_win32.h"
 
 #include <mmsystem.h>

@@ -19,7 +19,8 @@ void RegisterHooks();
 bool CheckSingleInstance(const char* name);
 
 // The start-up after CheckSingleInstance: command line, preview parent, window class, paths,
-// settings read and written, overlay slots, window shape, show, instance, seeding, IME. False where the entry returns 0 (no preview parent, no window).
+// settings read and written, overlay slots, window shape, show, instance, seeding, IME. False where
+// the entry returns 0 (no preview parent, no window).
 bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand);
 
 // Registers the window class "DEFAULT" with WindowProc and the icon "MAIN".

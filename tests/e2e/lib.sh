@@ -12,6 +12,8 @@ kv_init() {
   KORAVEN_BIN="${KORAVEN_BIN:-$root/build/win/bin}" KV_NAME="$(basename "$0" .sh)"
   [ -f "$WINE_ENV/env" ] || { echo "lib.sh: no bench at $WINE_ENV" >&2; exit 1; }
   source "$WINE_ENV/env"
+  # How many keys the settings file holds, from the settings table.
+  KV_SETTING_COUNT=$(sed -n 's/^constexpr int kSettingCount = \([0-9]*\);.*/\1/p' "$KORAVEN_SOURCE_DIR/settings/settings.h")
   KV_WORK="$WINE_ENV/e2e/$KV_NAME" KV_SHOTS="${KORAVEN_OUT:-$root/build/win/screenshots}/$KV_NAME"
   while read -r m; do umount -l "$m" 2>/dev/null; done < <(awk -v r="$KV_WORK/" 'index($2, r) == 1 { print $2 }' /proc/mounts)
   rm -rf "$KV_WORK" && mkdir -p "$KV_WORK" "$KV_SHOTS"

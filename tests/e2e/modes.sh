@@ -6,18 +6,18 @@ set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 kv_init
 
-zip="$("$KORAVEN_SOURCE_DIR/scripts/make-dist.sh" "$KORAVEN_BIN/.." "$KV_WORK/dist" 1.7)"
+zip="$("$KORAVEN_SOURCE_DIR/scripts/make-dist.sh" "$KORAVEN_BIN/.." "$KV_WORK/dist" "$KORAVEN_VERSION")"
 d="$KV_WORK/unpacked"
 unzip -q "$zip" -d "$d"
 names="$(basename "$zip") $(ls "$d" | xargs)"
 kv_check "the package holds the program, the shapes and the read-me ($names)" \
-  test "$names" = "koraven-1.7-win64.zip cube.x koraven.scr koraven.x readme.txt round.x"
+  test "$names" = "koraven-$KORAVEN_VERSION-win64.zip cube.x koraven.scr koraven.x readme.txt round.x"
 kv_check "the read-me is UTF-8 with a byte-order mark, Japanese and English" eval \
   "head -c 3 '$d/readme.txt' | od -An -tx1 | grep -q 'ef bb bf' && grep -q インストール '$d/readme.txt' && grep -q Installing '$d/readme.txt'"
 
 kv_check "/s: full screen, frames changing" kv_fullscreen "$d"
 first=$KV_PID
-kv_check "/s: the 38 settings written beside it" eval "[ \"\$(grep -c '^[A-Z0-9_]*=' '$d/koraven.ini')\" = 38 ]"
+kv_check "/s: every setting written beside it" eval "[ \"\$(grep -c '^[A-Z0-9_]*=' '$d/koraven.ini')\" = $KV_SETTING_COUNT ]"
 ends_at_once() { kv_start "$@" && kv_wait_exit "$KV_PID" 15 && [ "$KV_RC" -eq 0 ]; }
 kv_check "a second /s ends at once with 0" ends_at_once "$d" /s
 kv_check "/c while it runs ends at once with 0" ends_at_once "$d" /c

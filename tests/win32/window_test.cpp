@@ -36,7 +36,7 @@ class Window : public MainWindowTest {
 
 TEST_F(Window, ConfigureModeRunsItsDialogBeforeTheDisplayAndThenEndsTheLoop) {
     EXPECT_FALSE(StartUp(GetModuleHandleA(nullptr), "/p 99999", SW_SHOW));  // no such host
-    ResetShellState();  // a new start
+    ResetShellState();                                                      // a new start
     ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), "/c:1234", SW_SHOW));
     EXPECT_TRUE(configMode && startHidden && !fullScreen && !IsWindowVisible(mainWindow));
     // The dialog runs modally, owned by the hidden window, before the display is set up.
