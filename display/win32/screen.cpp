@@ -4,6 +4,7 @@
 #include "common/error_report.h"
 #include "common/hooks.h"
 #include "common/program_directory.h"
+#include "common/sjis.h"
 #include "display/win32/kadraw.h"
 #include "scene3d/ka3d.h"
 #include "common/frame_pacer.h"
@@ -82,7 +83,7 @@ int CreateInternalSprites(int width, int height) {
         }
         record.surface = surface;
         SetSourceColorKey(surface, 0);
-        std::strncpy(record.name, kInternalSprites[i].name, kSpriteNameSize - 1);
+        CopyBounded(record.name, kSpriteNameSize, kInternalSprites[i].name);
         record.colorKey = 0;
         record.width = static_cast<uint16_t>(width);
         record.height = static_cast<uint16_t>(height);

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "common/sjis.h"
 #include "display/win32/kadraw.h"
 
 LOGFONTA* FontDesc = nullptr;
@@ -20,9 +21,7 @@ const char* const kFaces[] = {"標準明朝", "標準ゴシック", "ＭＳＰ �
 
 void SetFace(int face) {
     if (face < 0 || face > 2) return;
-    // The names are far shorter than LF_FACESIZE; the copy stays bounded all the same.
-    std::strncpy(FontDesc->lfFaceName, kFaces[face], LF_FACESIZE - 1);
-    FontDesc->lfFaceName[LF_FACESIZE - 1] = 0;
+    CopyBounded(FontDesc->lfFaceName, LF_FACESIZE, kFaces[face]);
 }
 
 LONG WeightOf(int weight) {
