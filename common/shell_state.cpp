@@ -23,6 +23,8 @@ char blockPattern[kPathCapacity];
 OverlayLine overlayLines[kOverlaySlots];
 
 int heldKey;
+uint32_t keysReceived;
+uint32_t mouseInputsReceived;
 int closeState;
 
 void ResetShellState() {
@@ -47,5 +49,7 @@ void ResetShellState() {
     blockPattern[0] = '\0';
     for (OverlayLine& line : overlayLines) line = OverlayLine{};
     heldKey = 0;
+    keysReceived = 0;
+    mouseInputsReceived = 0;
     closeState = CLOSE_NONE;
 }

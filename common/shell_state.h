@@ -45,6 +45,10 @@ extern OverlayLine overlayLines[kOverlaySlots];
 
 // Input state kept by the window procedure.
 extern int heldKey;  // virtual-key code of the key held down, 0 for none
+// Key presses and mouse moves or buttons that reached the window procedure; the frame log shows
+// them, so that a test driving the saver from outside can tell a lost input from an ignored one.
+extern uint32_t keysReceived;
+extern uint32_t mouseInputsReceived;
 // How the main window's close has gone so far.
 enum CloseState { CLOSE_NONE = 0, CLOSE_ASKED = 1, CLOSE_SHUTDOWN_DONE = 2 };
 extern int closeState;  // a CloseState: none yet, WM_CLOSE came first, the shutdown has run

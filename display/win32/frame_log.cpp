@@ -1,6 +1,7 @@
 // The frame log and frame dump for measuring the saver from outside (see kadraw.h).
 #include <cstdio>
 
+#include "common/shell_state.h"
 #include "display/win32/kadraw.h"
 
 namespace kaDraw {
@@ -114,7 +115,9 @@ void WriteFrameLog() {
                           presentDest.bottom, presentSource.left, presentSource.top,
                           presentSource.right, presentSource.bottom, restoreCount);
     if (n > 0) Put(file, text, static_cast<DWORD>(n < (int)sizeof text ? n : sizeof text - 1));
-    n = std::snprintf(text, sizeof text, "max_gap_ms=%lu\r\n", static_cast<unsigned long>(maxGap));
+    n = std::snprintf(text, sizeof text, "max_gap_ms=%lu\r\nkeys=%lu\r\nmouse=%lu\r\n",
+                      static_cast<unsigned long>(maxGap), static_cast<unsigned long>(keysReceived),
+                      static_cast<unsigned long>(mouseInputsReceived));
     if (n > 0) Put(file, text, static_cast<DWORD>(n));
     CloseTemp(file, logPath);
 }

@@ -27,6 +27,7 @@ bool pressInGame = false;
 uint32_t pressGameFrame = 0;
 
 void PressKey(int key) {
+    ++keysReceived;
     HandleKey(key);
     releasePending = false;
     pressInGame = runState == RUN_GAME;
@@ -130,6 +131,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;
 
         case WM_MOUSEMOVE:
+            ++mouseInputsReceived;
             if (CountMouseMove(static_cast<uint16_t>(low), static_cast<uint16_t>(high))) {
                 Shutdown();
             }
@@ -137,6 +139,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
+            ++mouseInputsReceived;
             if (mouseEndsSaver) Shutdown();
             break;
 

@@ -40,7 +40,7 @@ lose_and_return() {
 d=$(kv_saver res0 RESOLUTION=0 TITLE=1 R_SPEED=0 D_SPEED=10 SHOW_INFO=0 SHOW_FPS=0 SHOW_TIME=0 SHOW_DATE=0 SHOW_MSG=0)
 log="$d/frames.txt"
 xdotool mousemove 0 0
-KORAVEN_FRAME_LOG="$(kv_winpath "$log")" kv_start --desktop "$d" /s
+KV_FRAME_LOG="$log" kv_start --desktop "$d" /s
 pid=$KV_PID
 kv_check "the window appears" kv_poll 30 kv_window KORAVEN
 kv_check "the title is white in its box from (160, 216)" kv_poll 30 lit 480x24+160+216 200
@@ -87,7 +87,7 @@ for _ in $(seq 1 16); do printf '%s' "$binary"; done >"$d/garbage.x"
 # spare for quotes around a path with a blank. (Longer ones: tests/shell/command_line_test.cpp.)
 long="$(repeat y $((32762 - ${#d} - 18)))"
 kv_focus_desktop
-KORAVEN_FRAME_LOG="$(kv_winpath "$log")" kv_start --desktop "$d" /s "$long"
+KV_FRAME_LOG="$log" kv_start --desktop "$d" /s "$long"
 pid=$KV_PID
 kv_check "a 32762-character command line: the window appears" kv_poll 30 kv_window KORAVEN
 kv_check "the binary shape file is reported in a box" kv_tool dialog "$(kv_winpath "$KV_WORK/box.txt")" 60000 0

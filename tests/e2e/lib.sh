@@ -2,7 +2,8 @@
 # sources this, calls kv_init first and kv_finish last (CTest: e2e_NAME). WINE_ENV (the bench of
 # scripts/wine-env.sh), KORAVEN_BIN (koraven.scr, kvtool.exe, *.x) and KORAVEN_OUT (screenshots)
 # default to build/win's. Waits poll with generous limits; the EXIT trap ends what was started.
-KV_PASS=0 KV_FAIL=0 KV_MOUNTS=()
+KV_PASS=0 KV_FAIL=0 KV_MOUNTS=() KV_STARTS=0
+declare -A KV_LOG_OF  # process id -> its frame log
 
 kv_log() { echo "[$(date +%H:%M:%S)] $*" >&2; }
 kv_init() {
@@ -44,13 +45,16 @@ kv_desktop() {  # on: later starts run in Wine's virtual desktop "Virtual", 1024
 }
 
 # [--desktop] [--prog P] DIR ARGS...: DIR/P (koraven.scr) in the background, in the virtual
-# desktop (where display modes work) once asked for; KV_PID := its id.
+# desktop (where display modes work) once asked for; KV_PID := its id. Its frame log goes to
+# KV_FRAME_LOG when that is set, else to a file of its own in KV_WORK; KV_LOG_OF[KV_PID] names it.
 kv_start() {
-  local prog=koraven.scr a
+  local prog=koraven.scr a log
   [ "$1" = --desktop ] && { kv_desktop on; shift; }
   [ "$1" = --prog ] && { prog="$2"; shift 2; }
   a="${*:2}" && kv_log "start: $1/$prog ${a:0:80}"
-  kv_bg "$1" "$1/$prog" "${@:2}"
+  KV_STARTS=$((KV_STARTS + 1)) && log="${KV_FRAME_LOG:-$KV_WORK/frames-$KV_STARTS.txt}"
+  KORAVEN_FRAME_LOG="$(kv_winpath "$log")" kv_bg "$1" "$1/$prog" "${@:2}"
+  KV_LOG_OF[$KV_PID]="$log"
 }
 kv_bg() {  # DIR PROGRAM ARGS...: in the background from DIR
   (cd "$1" && exec "$WINE64" "${@:2}") >>"$KV_WORK/$(basename "$2").log" 2>&1 &
@@ -74,13 +78,24 @@ kv_wait_exit() {  # PID SECONDS: KV_RC := its exit code (124 when it still runs)
   wait "$1" 2>/dev/null
   KV_RC=$?
 }
-# PID WHAT XDOTOOL-ARGS... (or "close": WM_CLOSE from outside): PID then ends with code 0 (time shown).
-# Under heavy load Wine may drop an input: it is given again after 10 s, twice at most.
+# PID WHAT XDOTOOL-ARGS... (or "close": WM_CLOSE from outside): PID then ends with code 0 (time
+# shown). Under heavy load Wine may lose an input before it reaches the saver. The saver's frame
+# log counts the keys and mouse inputs its window received: an input that never arrived is given
+# again (twice at most); one that arrived without ending the saver fails at once.
 kv_end() {
-  local t=$(date +%s%N) n
+  local t=$(date +%s%N) n log="${KV_LOG_OF[$1]}" kind=keys before now
+  case "$3" in mousemove | click) kind=mouse ;; esac
   for n in 1 2 3; do
+    [ "$3" = close ] || { kv_presenting "$log" 10; before="$(kv_value "$log" "$kind")"; }
     if [ "$3" = close ]; then kv_tool close DEFAULT KORAVEN 30000; else xdotool "${@:3}"; fi
     kv_wait_exit "$1" 10 && break
+    [ "$3" = close ] && break
+    kv_presenting "$log" 10
+    now="$(kv_value "$log" "$kind")"
+    if [ "${now:-0}" -gt "${before:-0}" ]; then
+      kv_log "$2: the saver received ${*:3} and went on" && break
+    fi
+    kv_log "$2: ${*:3} never reached the saver ($kind=${now:-?}); given again"
   done
   kv_check "$2: ${*:3} ends it with code 0 (got $KV_RC, $((($(date +%s%N) - t) / 1000000)) ms, given $n times)" test "$KV_RC" -eq 0
 }
@@ -111,8 +126,8 @@ kv_fullscreen() {  # DIR: its saver full screen in the virtual desktop, its wind
 }
 
 kv_logged_fullscreen() {  # DIR: kv_fullscreen, frame log in $KV_WORK/frames.txt, news lines in lines.txt
-  KORAVEN_FRAME_LOG="$(kv_winpath "$KV_WORK/frames.txt")" \
-    KORAVEN_OVERLAY_LOG="$(kv_winpath "$KV_WORK/lines.txt")" kv_fullscreen "$1"
+  KV_FRAME_LOG="$KV_WORK/frames.txt" KORAVEN_OVERLAY_LOG="$(kv_winpath "$KV_WORK/lines.txt")" \
+    kv_fullscreen "$1"
 }
 
 kv_news_server() {  # news_server.py on 127.0.0.1, a free port: KV_NEWS_HOST
