@@ -8,7 +8,11 @@ source "$(dirname "$0")/lib.sh"
 kv_init
 
 out="$KV_WORK/dialog.txt"
-# The dialog with control ID (1016: configuration, 1040: news) in front, into $out; then ACTION.
+config_dialog=$(kv_id IDC_BLOCKFILE)  # a control only the configuration dialog has
+news_dialog=$(kv_id IDC_NI1_HTML)     # one only the news dialog has
+news_button=$(kv_id IDC_NEWS_SETTINGS)
+message_field=$(kv_id IDC_TEXT)
+# The dialog with that control in front, into $out; then ACTION.
 dialog() { kv_tool dialog "$(kv_winpath "$out")" 30000 "$@"; }
 caption_is() { dialog "$1" && [ "$(head -n 1 "$out" | tr -d '\r')" = "$2" ]; }
 # Keys reach the dialog in $out with the pointer over it: without a window manager the X server
@@ -25,15 +29,15 @@ ends_with_0() { kv_wait_exit "$1" 30 && [ "$KV_RC" -eq 0 ]; }
 d=$(kv_saver config TEXT=before)
 kv_start --desktop "$d" /c
 pid=$KV_PID
-kv_check "/c: the dialog KORAVENの設定 (v1.7) appears" caption_is 1016 "KORAVENの設定 (v1.7)"
+kv_check "/c: the dialog KORAVENの設定 (v1.7) appears" caption_is "$config_dialog" "KORAVENの設定 (v1.7)"
 kv_screenshot "$KV_SHOTS/config.png"
 kv_start "$d" /s
 kv_check "/s while it is open ends at once with 0" ends_with_0 "$KV_PID"
 kv_check "the dialog's process keeps running" kv_alive "$pid"
-dialog 1016 click 1035
-kv_check "its button 1035 opens the news dialog ニュースの取得" caption_is 1040 "ニュースの取得"
+dialog "$config_dialog" click "$news_button"
+kv_check "its news button opens the news dialog ニュースの取得" caption_is "$news_dialog" "ニュースの取得"
 keys Escape
-kv_check "Escape closes only the news dialog" dialog 1016 text 1032 "typed in e2e"
+kv_check "Escape closes only the news dialog" dialog "$config_dialog" text "$message_field" "typed in e2e"
 keys Return
 kv_check "Return ends the process with 0" ends_with_0 "$pid"
 kv_check "and wrote the message into koraven.ini" test "$(kv_value "$d/koraven.ini" TEXT)" = "typed in e2e"
@@ -41,7 +45,7 @@ kv_check "and wrote the message into koraven.ini" test "$(kv_value "$d/koraven.i
 before="$(md5sum <"$d/koraven.ini")"
 kv_start --desktop "$d"
 pid=$KV_PID
-kv_check "an empty command line: the dialog appears" dialog 1016 text 1032 "not to be saved"
+kv_check "an empty command line: the dialog appears" dialog "$config_dialog" text "$message_field" "not to be saved"
 keys Escape
 kv_check "Escape ends the process with 0" ends_with_0 "$pid"
 kv_check "and left koraven.ini byte for byte" test "$(md5sum <"$d/koraven.ini")" = "$before"

@@ -64,6 +64,7 @@ kv_bg() {  # DIR PROGRAM ARGS...: in the background from DIR
 kv_tool() { (cd "$KV_WORK" && exec timeout 60 "$WINE64" "$KORAVEN_BIN/kvtool.exe" "$@") >>"$KV_WORK/kvtool.log" 2>&1; }
 kv_tool_bg() { kv_bg "$KV_WORK" "$KORAVEN_BIN/kvtool.exe" "$@"; }
 kv_alive() { kill -0 "$1" 2>/dev/null; }
+kv_gone() { ! kv_alive "$1"; }
 
 kv_poll() {  # SECONDS CMD...: CMD every 0.2 s until it succeeds
   local limit=$(($1 * 5)) t=0
@@ -74,7 +75,7 @@ kv_poll() {  # SECONDS CMD...: CMD every 0.2 s until it succeeds
 }
 kv_wait_exit() {  # PID SECONDS: KV_RC := its exit code (124 when it still runs)
   KV_RC=124
-  kv_poll "$2" eval "! kv_alive $1" || return 1
+  kv_poll "$2" kv_gone "$1" || return 1
   wait "$1" 2>/dev/null
   KV_RC=$?
 }
@@ -107,8 +108,17 @@ kv_screenshot() { import -window root "$1" 2>/dev/null; }
 kv_winpath() { printf 'Z:%s' "${1//\//\\}"; }
 # FILE KEY: the value of its first KEY= line (a settings file, a frame log).
 kv_value() { grep -a "^$2=" "$1" 2>/dev/null | head -n 1 | cut -d= -f2- | tr -d '\r'; }
+# FILE: how many KEY= lines it has.
+kv_key_count() { grep -ac '^[A-Z0-9_]*=' "$1"; }
+# NAME: the number resources/dialog_ids.h gives a control or dialog.
+kv_id() { sed -n "s/^#define $1 \([0-9]*\)\$/\1/p" "$KORAVEN_SOURCE_DIR/resources/dialog_ids.h"; }
+# LOG: the frame log shows no new present for two seconds.
+kv_not_presenting() { local p; p="$(kv_value "$1" presents)"; sleep 2; [ "$(kv_value "$1" presents)" = "$p" ]; }
+# LOG KEY VALUE: the frame log's KEY is VALUE.
+kv_log_says() { [ "$(kv_value "$1" "$2")" = "$3" ]; }
 # LOG SECONDS: the frame log counts more presents than it did at the call.
-kv_presenting() { local p; p="$(kv_value "$1" presents)"; kv_poll "$2" eval "[ \"\$(kv_value '$1' presents)\" -gt ${p:-0} ] 2>/dev/null"; }
+kv_presenting() { local p; p="$(kv_value "$1" presents)"; kv_poll "$2" kv_presents_above "$1" "${p:-0}"; }
+kv_presents_above() { [ "$(kv_value "$1" presents)" -gt "$2" ] 2>/dev/null; }
 
 kv_frames() {  # N SECONDS: the screen's picture changed N times while KV_PID runs
   local end=$(($(date +%s) + $2)) n=-1 last="" now

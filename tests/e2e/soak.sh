@@ -67,16 +67,20 @@ end="$(reading)" || end=failed
 show "end after $(($(date +%s) - start)) s" "$end"
 xdotool keyup End
 
-grew() {  # FROM TO: each figure grew by at most its bound
-  local a=($1) b=($2) i ok=0
-  for i in "${!names[@]}"; do [ $((b[i] - a[i])) -le "${bounds[$i]}" ] || { echo "${names[$i]}: ${a[$i]} -> ${b[$i]}"; ok=1; }; done
-  return $ok
-}
-kv_check "memory, GDI objects, handles, threads and files within their bounds of the baseline" \
-  eval '[ -n "$base" ] && [ "$base" != failed ] && [ "$end" != failed ] && grew "$base" "$end"'
-[ -n "$late" ] && kv_check "memory flat in the last third (1 MiB)" eval \
-  "[ \$(( \$(cut -d' ' -f1 <<<'$end') - \$(cut -d' ' -f1 <<<'$late') )) -le 1024 ]"
-kv_check "the ${#shots[@]} screenshots all differ" test "${#shots[@]}" = 10 -a "$(printf '%s\n' "${shots[@]}" | sort -u | wc -l)" = 10
+kv_check "the baseline and the end were read" test "$base" != failed -a -n "$base" -a "$end" != failed
+read -r -a from <<<"$base"
+read -r -a to <<<"$end"
+for i in "${!names[@]}"; do
+  kv_check "${names[$i]}: grew by at most ${bounds[$i]} (${from[$i]:-?} -> ${to[$i]:-?})" \
+    test $((${to[$i]:-0} - ${from[$i]:-0})) -le "${bounds[$i]}"
+done
+if [ -n "$late" ]; then
+  read -r -a third <<<"$late"
+  kv_check "memory flat in the last third: at most 1 MiB more (${third[0]} -> ${to[0]} KiB)" \
+    test $((${to[0]:-0} - ${third[0]:-0})) -le 1024
+fi
+kv_check "ten screenshots were taken (${#shots[@]})" test "${#shots[@]}" -eq 10
+kv_check "the screenshots all differ" test "$(printf '%s\n' "${shots[@]}" | sort -u | wc -l)" -eq "${#shots[@]}"
 want=$(((soak - 15) / 30))
 for s in 1 2; do
   kv_check "source $s was fetched every 30 s (at least $want times)" test "$(grep -c "live?s=$s\$" "$KV_WORK/requests.txt")" -ge "$want"

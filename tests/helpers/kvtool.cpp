@@ -6,7 +6,7 @@
 //       cannot pass the command line); then a text set or a button pressed. 1: none came, 3: not
 //       in front (keys would miss it)
 //   preview SAVER SECONDS [W H]  the system's preview host: "SAVER /p <area>" in a W x H area
-//       (152 x 112); "child=0|1 size=WxH" of the saver's window into preview_host.txt, then the
+//       (152 x 112); lines "child=0|1" and "size=WxH" of the saver's window into preview_host.txt, then the
 //       host closes; exits with the saver's code (124: it did not end)
 //   stats FILE                 "GDI HANDLES" of the saver's process, counted in its GDI handle
 //       table and the system's handle list (Wine's usual calls answer 0)
@@ -65,7 +65,7 @@ int Preview(const char* saver, int seconds, int w, int h) {
     RECT r = {};
     GetClientRect(child, &r);
     if (FILE* f = std::fopen("preview_host.txt", "w")) {
-        std::fprintf(f, "child=%d size=%ldx%ld\n", child ? 1 : 0, r.right, r.bottom);
+        std::fprintf(f, "child=%d\nsize=%ldx%ld\n", child ? 1 : 0, r.right, r.bottom);
         std::fclose(f);
     }
     DestroyWindow(host);  // as the host ends a preview
