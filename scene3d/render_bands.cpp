@@ -106,7 +106,7 @@ class Workers {
     void Start(int count) {
         threads_.reserve(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
-            threads_.emplace_back([this] { Loop(); });
+            threads_.emplace_back([this, seen = generation_] { Loop(seen); });
             ++started_;
         }
     }
@@ -117,8 +117,8 @@ class Workers {
         }
     }
 
-    void Loop() {
-        unsigned long seen = 0;
+    // `seen`: the last picture before this thread began; it waits for the next one.
+    void Loop(unsigned long seen) {
         for (;;) {
             const Job* job;
             {
