@@ -5,6 +5,8 @@
 // its triangles clipped in camera space before the perspective divide.
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "scene3d/draw_list.h"
 #include "scene3d/raster.h"
@@ -347,6 +349,27 @@ size_t ListRoom() {
     return 2 * room;
 }
 
+// The shown frames with a mesh, nearest to the camera first: the pixels of blocks behind
+// others then fail the depth test and are never written. The order decides nothing else, as
+// no two blocks tie in depth.
+const std::vector<const Frame*>& NearestFirst(const View& view) {
+    static std::vector<std::pair<float, const Frame*>> byDistance;
+    static std::vector<const Frame*> order;
+    byDistance.clear();
+    order.clear();
+    byDistance.reserve(scene.frames.size());
+    order.reserve(scene.frames.size());
+    for (const Frame* f = scene.firstShown; f; f = f->next) {
+        if (!f->mesh) continue;
+        float c[3];
+        CentreInCamera(view, *f, c);
+        byDistance.emplace_back(c[2], f);
+    }
+    std::sort(byDistance.begin(), byDistance.end());
+    for (const auto& entry : byDistance) order.push_back(entry.second);
+    return order;
+}
+
 int ToByte(float v) {
     if (!(v > 0)) return 0;
     return v >= 1 ? 255 : static_cast<int>(v * 255.0f + 0.5f);
@@ -375,9 +398,7 @@ void RenderInto(const RenderTarget& target) {
         // The geometry on this thread, into the list; the pixels in bands on every core.
         drawList.Start(t);
         drawList.Reserve(ListRoom());
-        for (const Frame* f = scene.firstShown; f; f = f->next) {
-            if (f->mesh) DrawFrame(view, drawList, *f);
-        }
+        for (const Frame* f : NearestFirst(view)) DrawFrame(view, drawList, *f);
         DrawPicture(n, t, background, drawList);
     }
 }
