@@ -75,9 +75,28 @@ void DrawList::Add(const RasterVertex* const* v, int corners) {
     covered_ = Union(covered_, box);
 }
 
-void DrawBand(const RasterTarget& t, const DrawList& list) {
-    for (const DrawItem& item : list.Items()) {
-        if (item.bottom < t.bandY0 || item.top >= t.bandY1) continue;
+void DrawList::Bin(int firstRow, int bandRows, int bands) {
+    auto bandOf = [&](int row) { return std::clamp((row - firstRow) / bandRows, 0, bands - 1); };
+    bandStart_.assign(static_cast<size_t>(bands) + 1, 0);
+    for (const DrawItem& item : items_) {
+        for (int b = bandOf(item.top), last = bandOf(item.bottom); b <= last; ++b) {
+            ++bandStart_[static_cast<size_t>(b) + 1];
+        }
+    }
+    for (int b = 0; b < bands; ++b) bandStart_[b + 1] += bandStart_[b];
+    binned_.resize(static_cast<size_t>(bandStart_[bands]));
+    cursor_.assign(bandStart_.begin(), bandStart_.end());
+    for (size_t i = 0; i < items_.size(); ++i) {
+        for (int b = bandOf(items_[i].top), last = bandOf(items_[i].bottom); b <= last; ++b) {
+            binned_[static_cast<size_t>(cursor_[b]++)] = static_cast<int>(i);
+        }
+    }
+}
+
+void DrawBand(const RasterTarget& t, const DrawList& list, int band) {
+    const std::vector<DrawItem>& items = list.Items();
+    for (const int* i = list.BandBegin(band); i != list.BandEnd(band); ++i) {
+        const DrawItem& item = items[static_cast<size_t>(*i)];
         if (item.corners == 4) {
             DrawQuad(t, item.v[0], item.v[1], item.v[2], item.v[3]);
         } else {

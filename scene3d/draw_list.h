@@ -36,6 +36,13 @@ class DrawList {
     // Room for `count` items without growing.
     void Reserve(std::size_t count);
 
+    // Sorts the items into `bands` bands of `bandRows` rows from row `firstRow`: an item goes
+    // into every band it reaches, in the list's order.
+    void Bin(int firstRow, int bandRows, int bands);
+    // The items of band `band` of the last Bin, as indices into Items().
+    const int* BandBegin(int band) const { return binned_.data() + bandStart_[band]; }
+    const int* BandEnd(int band) const { return binned_.data() + bandStart_[band + 1]; }
+
     const std::vector<DrawItem>& Items() const { return items_; }
     // Every pixel an item of the list may draw lies in this box.
     const PixelBox& Covered() const { return covered_; }
@@ -44,9 +51,11 @@ class DrawList {
     void Add(const RasterVertex* const* v, int corners);
     std::vector<DrawItem> items_;
     PixelBox clip_, covered_;
+    std::vector<int> bandStart_, cursor_, binned_;  // kept from frame to frame
 };
 
-// Draws the items that reach the target's band, in the list's order.
-void DrawBand(const RasterTarget& t, const DrawList& list);
+// Draws the items of band `band` of the list's last Bin into the target, whose bandY0 and
+// bandY1 give that band's rows.
+void DrawBand(const RasterTarget& t, const DrawList& list, int band);
 
 }  // namespace ka3D

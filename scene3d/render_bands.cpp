@@ -42,7 +42,7 @@ LastPicture lastPictures[kCameras];
 // One picture's work: bands of `bandRows` rows from the clip rectangle's top.
 struct Job {
     const RasterTarget* target;
-    const DrawList* list;
+    const DrawList* list;  // binned into the bands
     PixelBox clear;
     uint32_t background;
     int bandRows, bands;
@@ -60,7 +60,7 @@ void DrawOneBand(const Job& job, int band) {
         c.clipY1 = std::min(job.clear.y1, t.bandY1);
         ClearClipRect(c, job.background);
     }
-    DrawBand(t, *job.list);
+    DrawBand(t, *job.list, band);
 }
 
 // Worker threads waiting for pictures. Each picture is a generation: the workers and the
@@ -181,7 +181,7 @@ void ForgetLastPictures() {
     for (LastPicture& p : lastPictures) p.valid = false;
 }
 
-void DrawPicture(int camera, const RasterTarget& t, uint32_t background, const DrawList& list) {
+void DrawPicture(int camera, const RasterTarget& t, uint32_t background, DrawList& list) {
     const PixelBox clip{t.clipX0, t.clipY0, t.clipX1, t.clipY1};
     if (clip.Empty() || camera < 0 || camera >= kCameras) return;
     LastPicture& last = lastPictures[camera];
@@ -201,6 +201,7 @@ void DrawPicture(int camera, const RasterTarget& t, uint32_t background, const D
     bands = std::max(1, std::min(bands, rows / kMinBandRows));
     job.bandRows = (rows + bands - 1) / bands;
     job.bands = (rows + job.bandRows - 1) / job.bandRows;
+    list.Bin(clip.y0, job.bandRows, job.bands);
     if (threads == 1 && workers.Running() > 0) workers.Stop();
     if (threads == 1 || job.bands == 1) {
         for (int band = 0; band < job.bands; ++band) DrawOneBand(job, band);

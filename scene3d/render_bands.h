@@ -37,6 +37,6 @@ void KeepPictures(bool keep);
 void ForgetLastPictures();
 
 // Clears camera `camera`'s picture (as far as needed) and draws `list` into it, in bands.
-void DrawPicture(int camera, const RasterTarget& t, uint32_t background, const DrawList& list);
+void DrawPicture(int camera, const RasterTarget& t, uint32_t background, DrawList& list);
 
 }  // namespace ka3D
