@@ -38,6 +38,11 @@ void DrawList::Start(const RasterTarget& t) {
 
 void DrawList::Reserve(size_t count) {
     if (items_.capacity() < count) items_.reserve(count);
+    // Most items reach one or two bands; the bands are at least kMinBandRows rows high.
+    if (binned_.capacity() < 3 * count) binned_.reserve(3 * count);
+    const size_t bandLimit = kMaxTargetSize / kMinBandRows + 1;
+    if (bandStart_.capacity() < bandLimit) bandStart_.reserve(bandLimit);
+    if (cursor_.capacity() < bandLimit) cursor_.reserve(bandLimit);
 }
 
 void DrawList::AddTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
@@ -75,8 +80,14 @@ void DrawList::Add(const RasterVertex* const* v, int corners) {
     covered_ = Union(covered_, box);
 }
 
-void DrawList::Bin(int firstRow, int bandRows, int bands) {
+bool DrawList::Bin(int firstRow, int bandRows, int bands) {
+    binned_.clear();
+    bandStart_.clear();
+    if (bands + 1 > static_cast<int>(bandStart_.capacity())) return false;
     auto bandOf = [&](int row) { return std::clamp((row - firstRow) / bandRows, 0, bands - 1); };
+    size_t total = 0;
+    for (const DrawItem& item : items_) total += bandOf(item.bottom) - bandOf(item.top) + 1;
+    if (total > binned_.capacity()) return false;
     bandStart_.assign(static_cast<size_t>(bands) + 1, 0);
     for (const DrawItem& item : items_) {
         for (int b = bandOf(item.top), last = bandOf(item.bottom); b <= last; ++b) {
@@ -84,24 +95,38 @@ void DrawList::Bin(int firstRow, int bandRows, int bands) {
         }
     }
     for (int b = 0; b < bands; ++b) bandStart_[b + 1] += bandStart_[b];
-    binned_.resize(static_cast<size_t>(bandStart_[bands]));
+    binned_.resize(total);
     cursor_.assign(bandStart_.begin(), bandStart_.end());
     for (size_t i = 0; i < items_.size(); ++i) {
         for (int b = bandOf(items_[i].top), last = bandOf(items_[i].bottom); b <= last; ++b) {
             binned_[static_cast<size_t>(cursor_[b]++)] = static_cast<int>(i);
         }
     }
+    return true;
 }
+
+namespace {
+
+void DrawItemInBand(const RasterTarget& t, const DrawItem& item) {
+    if (item.corners == 4) {
+        DrawQuad(t, item.v[0], item.v[1], item.v[2], item.v[3]);
+    } else {
+        DrawTriangle(t, item.v[0], item.v[1], item.v[2]);
+    }
+}
+
+}  // namespace
 
 void DrawBand(const RasterTarget& t, const DrawList& list, int band) {
     const std::vector<DrawItem>& items = list.Items();
-    for (const int* i = list.BandBegin(band); i != list.BandEnd(band); ++i) {
-        const DrawItem& item = items[static_cast<size_t>(*i)];
-        if (item.corners == 4) {
-            DrawQuad(t, item.v[0], item.v[1], item.v[2], item.v[3]);
-        } else {
-            DrawTriangle(t, item.v[0], item.v[1], item.v[2]);
+    if (!list.Binned()) {
+        for (const DrawItem& item : items) {
+            if (item.bottom >= t.bandY0 && item.top < t.bandY1) DrawItemInBand(t, item);
         }
+        return;
+    }
+    for (const int* i = list.BandBegin(band); i != list.BandEnd(band); ++i) {
+        DrawItemInBand(t, items[static_cast<size_t>(*i)]);
     }
 }
 

@@ -10,6 +10,8 @@
 
 namespace ka3D {
 
+constexpr int kMinBandRows = 16;  // the lowest band drawn apart
+
 struct DrawItem {
     RasterVertex v[4];
     int corners;      // 3 or 4
@@ -33,12 +35,15 @@ class DrawList {
     void AddTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);
     void AddQuad(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c,
                  const RasterVertex& d);
-    // Room for `count` items without growing.
+    // Room for `count` items, and for binning them, without growing.
     void Reserve(std::size_t count);
 
     // Sorts the items into `bands` bands of `bandRows` rows from row `firstRow`: an item goes
-    // into every band it reaches, in the list's order.
-    void Bin(int firstRow, int bandRows, int bands);
+    // into every band it reaches, in the list's order. False, and nothing sorted, when that
+    // would need more room than Reserve gave (a camera among huge polygons): every band then
+    // looks at every item.
+    bool Bin(int firstRow, int bandRows, int bands);
+    bool Binned() const { return !bandStart_.empty(); }
     // The items of band `band` of the last Bin, as indices into Items().
     const int* BandBegin(int band) const { return binned_.data() + bandStart_[band]; }
     const int* BandEnd(int band) const { return binned_.data() + bandStart_[band + 1]; }

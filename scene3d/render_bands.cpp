@@ -11,10 +11,9 @@ namespace ka3D {
 
 namespace {
 
-constexpr int kCameras = 5;         // 1..4 used
-constexpr int kMaxThreads = 16;     // more cores than this share the bands
-constexpr int kBandsPerThread = 4;  // so that a thread done early takes another band
-constexpr int kMinBandRows = 16;
+constexpr int kCameras = 5;          // 1..4 used
+constexpr int kMaxThreads = 16;      // more cores than this share the bands
+constexpr int kBandsPerThread = 4;   // so that a thread done early takes another band
 constexpr int kBandBytes = 1 << 20;  // colour and depth of a band
 
 // The picture a camera last drew, and where.

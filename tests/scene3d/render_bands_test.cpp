@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scene3d/demo_scene.h"
+#include "scene3d/draw_list.h"
 #include "scene3d/ka3d.h"
 #include "scene3d/mesh.h"
 #include "scene3d/raster.h"
@@ -193,6 +194,46 @@ TEST(BandRaster, ATriangleDrawnInTwoBandsGivesThePixelsOfTheWholeTriangle) {
         EXPECT_EQ(parts.color, whole.color) << split;
         EXPECT_EQ(parts.depth, whole.depth) << split;
     }
+}
+
+// A list without room to sort its items into bands is drawn by every band looking at every
+// item, with the same pixels.
+TEST(BandRaster, AListWithoutRoomForBinningDrawsTheSamePixels) {
+    const int w = 64, h = 64;
+    auto vertex = [](double x, double y, float g) {
+        return ka3D::RasterVertex{static_cast<int32_t>(x * ka3D::kSubPixel),
+                                  static_cast<int32_t>(y * ka3D::kSubPixel),
+                                  500,
+                                  90,
+                                  g,
+                                  40};
+    };
+    const ka3D::RasterVertex a = vertex(1.5, 1.5, 10), b = vertex(62.5, 20.5, 250),
+                             c = vertex(8.5, 62.5, 120), d = vertex(30.5, 3.5, 60);
+    Buffers whole(w, h, 32), banded(w, h, 32), unbinned(w, h, 32);
+    ka3D::RasterTarget t;
+    ASSERT_TRUE(ka3D::PrepareTarget(whole.target, &t));
+    ka3D::ClearClipRect(t, 0);
+    ka3D::DrawTriangle(t, a, b, c);
+    ka3D::DrawTriangle(t, d, b, a);
+    for (Buffers* out : {&banded, &unbinned}) {
+        ka3D::RasterTarget p;
+        ASSERT_TRUE(ka3D::PrepareTarget(out->target, &p));
+        ka3D::ClearClipRect(p, 0);
+        ka3D::DrawList list;
+        list.Start(p);
+        if (out == &banded) list.Reserve(2);
+        list.AddTriangle(a, b, c);
+        list.AddTriangle(d, b, a);
+        EXPECT_EQ(list.Bin(0, 16, 4), out == &banded);
+        for (int band = 0; band < 4; ++band) {
+            p.bandY0 = band * 16;
+            p.bandY1 = band * 16 + 16;
+            ka3D::DrawBand(p, list, band);
+        }
+    }
+    EXPECT_EQ(banded.color, whole.color);
+    EXPECT_EQ(unbinned.color, whole.color);
 }
 
 }  // namespace
