@@ -192,11 +192,13 @@ void DrawPicture(int camera, const RasterTarget& t, uint32_t background, DrawLis
     job.clear = kept ? Union(last.covered, list.Covered()) : clip;
 
     // Bands small enough that a band's clear is still in the core's cache when it is drawn,
-    // and enough of them that every thread gets several.
+    // and on several threads enough of them that every thread gets several. Fewer bands set
+    // up fewer polygons twice.
     const int rows = clip.y1 - clip.y0, threads = ThreadCount();
     const int rowBytes = (clip.x1 - clip.x0) * (t.bytesPerPixel + 2);
     const int cached = std::max(kMinBandRows, kBandBytes / std::max(rowBytes, 1));
-    int bands = std::max((rows + cached - 1) / cached, threads * kBandsPerThread);
+    int bands = (rows + cached - 1) / cached;
+    if (threads > 1) bands = std::max(bands, threads * kBandsPerThread);
     bands = std::max(1, std::min(bands, rows / kMinBandRows));
     job.bandRows = (rows + bands - 1) / bands;
     job.bands = (rows + job.bandRows - 1) / job.bandRows;
