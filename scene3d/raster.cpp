@@ -97,9 +97,15 @@ struct Edge {
     int64_t a, b, x, y, bias;
 };
 
-Edge MakeEdge(const int64_t* X, const int64_t* Y, int i, int j) {
+// Written field by field where it is kept: a whole edge returned by value and copied on was
+// read back before its stores had landed, which stalled every set-up.
+void SetEdge(Edge* e, const int64_t* X, const int64_t* Y, int i, int j) {
     const bool topLeft = (Y[j] == Y[i] && X[j] > X[i]) || Y[j] < Y[i];
-    return Edge{Y[i] - Y[j], X[j] - X[i], X[i], Y[i], topLeft ? 0 : 1};
+    e->a = Y[i] - Y[j];
+    e->b = X[j] - X[i];
+    e->x = X[i];
+    e->y = Y[i];
+    e->bias = topLeft ? 0 : 1;
 }
 
 // The span bound a sloping edge sets on each row from `row` on: a left edge (a > 0) gives the
@@ -651,20 +657,20 @@ void DrawConvex(const RasterTarget& t, const RasterVertex* const* v, int n, int6
     // Going on from the top corner, the clockwise edges run down the right side; going back
     // from it, they run up the left side. Horizontal edges bound only the rows.
     const int64_t unclippedStart = FloorDiv(Y[top] - kHalf + kSubPixel - 1, kSubPixel);
-    auto add = [&](Chain* c, const Edge& e, int64_t upperY) {
+    auto add = [&](Chain* c, int i, int j, int64_t upperY) {
+        Edge& e = c->edge[c->count];
+        SetEdge(&e, X, Y, i, j);
         if (e.a == 0) {
             LimitRows(e, &s.yStart, &s.yEnd);
             return;
         }
-        c->edge[c->count] = e;
         c->firstRow[c->count] =
             c->count == 0 ? unclippedStart : FloorDiv(upperY - kHalf + kSubPixel - 1, kSubPixel);
         ++c->count;
     };
-    for (int i = top; i != bottom; i = (i + 1) % n)
-        add(&s.right, MakeEdge(X, Y, i, (i + 1) % n), Y[i]);
+    for (int i = top; i != bottom; i = (i + 1) % n) add(&s.right, i, (i + 1) % n, Y[i]);
     for (int i = top; i != bottom; i = (i + n - 1) % n) {
-        add(&s.left, MakeEdge(X, Y, (i + n - 1) % n, i), Y[i]);
+        add(&s.left, (i + n - 1) % n, i, Y[i]);
     }
     if (s.yStart > s.yEnd || s.left.count == 0 || s.right.count == 0) return;
     s.yRef = s.yStart;
