@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -69,9 +70,10 @@ class Workers {
     ~Workers() { Stop(); }
 
     void Run(const Job& job, int threads) {
-        if (threads != static_cast<int>(threads_.size()) + 1) {
+        if (threads != wanted_) {
             Stop();
             Start(threads - 1);
+            wanted_ = threads;
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -96,17 +98,23 @@ class Workers {
         for (std::thread& t : threads_) t.join();
         threads_.clear();
         stopping_ = false;
+        wanted_ = 1;
     }
 
     int Running() const { return static_cast<int>(threads_.size()); }
     long Started() const { return started_; }
 
   private:
+    // Where the system refuses a thread, the bands are shared by those there are (at the
+    // least the calling thread), and no other start is tried until the count changes.
     void Start(int count) {
-        threads_.reserve(static_cast<size_t>(count));
-        for (int i = 0; i < count; ++i) {
-            threads_.emplace_back([this, seen = generation_] { Loop(seen); });
-            ++started_;
+        try {
+            threads_.reserve(static_cast<size_t>(count));
+            for (int i = 0; i < count; ++i) {
+                threads_.emplace_back([this, seen = generation_] { Loop(seen); });
+                ++started_;
+            }
+        } catch (const std::exception&) {
         }
     }
 
@@ -142,6 +150,7 @@ class Workers {
     unsigned long generation_ = 0;
     bool stopping_ = false;
     long started_ = 0;
+    int wanted_ = 1;  // the thread count the workers were started for
 };
 
 Workers workers;
