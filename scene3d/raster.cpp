@@ -199,7 +199,7 @@ struct Chain {
 // one's value at the centre of pixel (xRef, yRef), and its steps per pixel and per row.
 struct Setup {
     int64_t yStart, yEnd;  // rows drawn
-    int64_t yRef;          // the first row in the clip rectangle: the planes' reference row
+    int64_t yRef;          // the polygon's first row in the clip rectangle, whatever the band
     Chain left, right;
     int64_t xRef;
     alignas(16) float origin[4];
