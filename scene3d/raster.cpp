@@ -444,17 +444,6 @@ void DrawSegment(const RasterTarget& t, const Setup& s, EdgeWalk* leftWalk, Edge
     for (int64_t y = first; y <= last; ++y) {
         const int lo = static_cast<int>(std::max<int64_t>(left.Ceil(), t.clipX0));
         const int hi = static_cast<int>(std::min<int64_t>(right.Floor(), t.clipX1 - 1));
-#if defined(__SSE2__)
-        // The buffers were cleared long ago: ask for the lines two rows on while this one is
-        // drawn.
-        if (y + 1 < last && lo <= hi) {
-            _mm_prefetch(reinterpret_cast<const char*>(t.depth + (y + 2) * t.depthPitch + lo * 2),
-                         _MM_HINT_T0);
-            _mm_prefetch(reinterpret_cast<const char*>(t.color + (y + 2) * t.colorPitch +
-                                                       lo * Writer::kBytes),
-                         _MM_HINT_T0);
-        }
-#endif
         if (lo <= hi) {
             Span span;
             if (Careful) {
