@@ -8,7 +8,8 @@
 #             program, the Win32 tests and the end-to-end tests under Wine). The two halves run
 #             side by side: the Wine half waits on Wine and X much of the time.
 # make dist   builds dist/koraven-$(VERSION)-win64.zip: koraven.scr, the block shapes, a read-me
-# make bench  builds the benchmarks and tools (render_png, game_sim) unsanitized in build/release
+# make bench  builds the benchmarks and tools (render_png, game_sim) unsanitized in build/release,
+#             with what the llvmpipe comparison needs (scripts/install-bench-deps.sh)
 # make soak   the soak test (tests/e2e/soak.sh) for SOAK_SECONDS (default 600) on a bench of its
 #             own in build/win/wine-soak; `make test` runs it for two minutes
 
@@ -55,7 +56,9 @@ release:
 	cmake -S . -B $(B)/release -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(B)/release -j$(JOBS) --target bench_and_tools
 
-bench: release
+bench: deps
+	scripts/install-bench-deps.sh
+	$(MAKE) release
 
 test-native: native
 	cd $(B)/native && ctest --output-on-failure -j$(JOBS)

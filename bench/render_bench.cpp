@@ -1,7 +1,9 @@
 // ka3D::RenderInto with the game's camera at distance 65, circling the well as in the game:
-// a half-full 10 x 20 well (100 blocks) at 640 x 480 and all 900 blocks at 1600 x 1200, both
-// into a 5-6-5 colour buffer with a 16-bit depth buffer. The block is resources/koraven.x when
-// it can be read from the working folder or beside the benchmark, else a plain cube.
+// a half-full 10 x 20 well (100 blocks) at 640 x 480 and all 900 blocks at 1600 x 1200 into a
+// 5-6-5 colour buffer, and all 900 blocks at 1600 x 1200 and 3840 x 2160 into an 8-8-8-8 one, on
+// one thread and on every core; always with a 16-bit depth buffer, the buffers kept from frame
+// to frame as the saver keeps its 3D sprite. The block is resources/koraven.x when it can be
+// read from the working folder or beside the benchmark, else a plain cube.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -12,6 +14,7 @@
 #include "settings/settings.h"
 #include "scene3d/ka3d.h"
 #include "scene3d/mesh.h"
+#include "scene3d/render_bands.h"
 
 namespace {
 
@@ -24,15 +27,27 @@ ka3D::Mesh BlockShape() {
     return mesh;
 }
 
-void RenderWell(benchmark::State& state, int width, int height, int wellW, int wellH, int rows) {
+void RenderWell(benchmark::State& state, int width, int height, int wellW, int wellH, int rows,
+                int bits = 16, int threads = 1) {
     ResetSettings();  // the blocks take the default colours
     ka3D::Mesh block = BlockShape();
     ka3D::Frame* frames[ka3D::kDemoBlocks];
     ka3D::BuildDemoScene(block, width, height, wellW, wellH, rows, frames);
-    std::vector<uint16_t> color(static_cast<size_t>(width) * height);
+    ka3D::SetRenderThreads(threads);
+    ka3D::KeepPictures(true);
+    std::vector<uint32_t> color(static_cast<size_t>(width) * height);
     std::vector<uint16_t> depth(static_cast<size_t>(width) * height);
-    ka3D::RenderTarget t{color.data(), width * 2, width,  height,       16,
-                         0xF800,       0x07E0,    0x001F, depth.data(), width * 2};
+    const bool deep = bits == 32;
+    ka3D::RenderTarget t{color.data(),
+                         width * bits / 8,
+                         width,
+                         height,
+                         bits,
+                         deep ? 0xFF0000u : 0xF800u,
+                         deep ? 0x00FF00u : 0x07E0u,
+                         deep ? 0x0000FFu : 0x001Fu,
+                         depth.data(),
+                         width * 2};
     float angle = 0;
     for (auto _ : state) {
         angle += 1.3f;  // about 80 degrees per second at 60 frames per second
@@ -45,6 +60,8 @@ void RenderWell(benchmark::State& state, int width, int height, int wellW, int w
     }
     state.counters["triangles"] = static_cast<double>(block.triangles.size());
     ka3D::Release();
+    ka3D::KeepPictures(false);
+    ka3D::SetRenderThreads(0);
 }
 
 void BM_HalfWell640x480(benchmark::State& state) {
@@ -54,8 +71,21 @@ void BM_AllBlocks1600x1200(benchmark::State& state) {
     RenderWell(state, 1600, 1200, 30, 30, 30);
 }
 
+void BM_AllBlocks1600x1200x32(benchmark::State& state) {
+    RenderWell(state, 1600, 1200, 30, 30, 30, 32);
+}
+void BM_AllBlocks3840x2160x32(benchmark::State& state) {
+    RenderWell(state, 3840, 2160, 30, 30, 30, 32);
+}
+void BM_AllBlocks3840x2160x32EveryCore(benchmark::State& state) {
+    RenderWell(state, 3840, 2160, 30, 30, 30, 32, 0);
+}
+
 BENCHMARK(BM_HalfWell640x480)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AllBlocks1600x1200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AllBlocks1600x1200x32)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AllBlocks3840x2160x32)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AllBlocks3840x2160x32EveryCore)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

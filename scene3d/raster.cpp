@@ -97,9 +97,15 @@ struct Edge {
     int64_t a, b, x, y, bias;
 };
 
-Edge MakeEdge(const int64_t* X, const int64_t* Y, int i, int j) {
+// Written field by field where it is kept: a whole edge returned by value and copied on was
+// read back before its stores had landed, which stalled every set-up.
+void SetEdge(Edge* e, const int64_t* X, const int64_t* Y, int i, int j) {
     const bool topLeft = (Y[j] == Y[i] && X[j] > X[i]) || Y[j] < Y[i];
-    return Edge{Y[i] - Y[j], X[j] - X[i], X[i], Y[i], topLeft ? 0 : 1};
+    e->a = Y[i] - Y[j];
+    e->b = X[j] - X[i];
+    e->x = X[i];
+    e->y = Y[i];
+    e->bias = topLeft ? 0 : 1;
 }
 
 // The span bound a sloping edge sets on each row from `row` on: a left edge (a > 0) gives the
@@ -190,9 +196,10 @@ struct Chain {
 };
 
 // A polygon ready for its rows. Depth, red, green and blue are planes in fixed point: each
-// one's value at the centre of pixel (xRef, yStart), and its steps per pixel and per row.
+// one's value at the centre of pixel (xRef, yRef), and its steps per pixel and per row.
 struct Setup {
     int64_t yStart, yEnd;  // rows drawn
+    int64_t yRef;          // the polygon's first row in the clip rectangle, whatever the band
     Chain left, right;
     int64_t xRef;
     alignas(16) float origin[4];
@@ -219,7 +226,7 @@ struct Span {
 };
 
 KA3D_INLINE void SpanAt(const Setup& s, int64_t y, int lo, Span* span) {
-    const float fy = static_cast<float>(y - s.yStart), fx = static_cast<float>(lo - s.xRef);
+    const float fy = static_cast<float>(y - s.yRef), fx = static_cast<float>(lo - s.xRef);
 #if defined(__SSE2__)
     __m128 v = _mm_add_ps(_mm_load_ps(s.origin),
                           _mm_add_ps(_mm_mul_ps(_mm_load_ps(s.dy), _mm_set1_ps(fy)),
@@ -236,7 +243,7 @@ KA3D_INLINE void SpanAt(const Setup& s, int64_t y, int lo, Span* span) {
 }
 
 inline void CarefulSpanAt(const Setup& s, int64_t y, int lo, int hi, Span* span, int32_t* steps) {
-    const double dy = static_cast<double>(y - s.yStart), dx = static_cast<double>(lo - s.xRef);
+    const double dy = static_cast<double>(y - s.yRef), dx = static_cast<double>(lo - s.xRef);
     for (int k = 0; k < 4; ++k) {
         const double* e = s.exact[k];
         const double limit = s.maxValue[k];
@@ -357,14 +364,15 @@ struct Span16 {
     }
 };
 
-// Eight-bit channels in 32-bit pixels, red at bit 16, four pixels at a time.
+// Eight-bit channels in 32-bit pixels, red at bit 16, eight pixels at a time: the colour
+// channels step in 16-bit lanes as in Span16, and their top bytes make the pixels.
 struct Span32 {
     static constexpr int kBytes = 4;
     using Packer = FixedPacker<16, 8, 0>;
     static KA3D_INLINE void Draw(const RasterTarget& t, const Setup& setup, int64_t y, int lo,
                                  int hi, const Span& s) {
-        using Scalar = ScalarSpan<4, FixedPacker<16, 8, 0>>;
-        if (hi + 1 - lo < 2) {
+        using Scalar = ScalarSpan<4, Packer>;
+        if (hi + 1 - lo < 4) {  // short runs
             Scalar::Draw(t, setup, y, lo, hi, s);
             return;
         }
@@ -372,38 +380,53 @@ struct Span32 {
             reinterpret_cast<uint16_t*>(t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch);
         uint32_t* crow =
             reinterpret_cast<uint32_t*>(t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch);
-        __m128i v[4], step4[4];
-        for (int k = 0; k < 4; ++k) {
-            const int32_t a = s.value[k], d = s.step[k];
-            v[k] = _mm_setr_epi32(a, a + d, a + 2 * d, a + 3 * d);
-            step4[k] = _mm_set1_epi32(4 * s.step[k]);
+        const __m128i* lanes = reinterpret_cast<const __m128i*>(setup.lanes);
+        const __m128i z0 = _mm_set1_epi32(s.value[0]);
+        __m128i zLow = _mm_add_epi32(z0, _mm_load_si128(lanes)),
+                zHigh = _mm_add_epi32(z0, _mm_load_si128(lanes + 1));
+        __m128i colour[3];
+        for (int k = 0; k < 3; ++k) {
+            colour[k] = _mm_add_epi16(_mm_set1_epi16(static_cast<short>(s.value[k + 1])),
+                                      _mm_load_si128(lanes + 2 + k));
         }
+        const __m128i zStep = _mm_set1_epi32(8 * s.step[0]);
+        const __m128i* colourStep = lanes + 5;
         const __m128i bias32 = _mm_set1_epi32(0x8000), flip = _mm_set1_epi16(-0x8000);
+        const __m128i highByte = _mm_set1_epi16(static_cast<short>(0xFF00));
         int x = lo;
-        for (; x <= hi; x += 4) {
-            __m128i keep16 = _mm_setzero_si128();
-            if (hi - x < 3) {
-                if (x + 4 > t.clipX1) break;
-                keep16 = LanesFrom(hi - x + 1);
+        for (; x <= hi; x += 8) {
+            __m128i keep = _mm_setzero_si128();
+            if (hi - x < 7) {
+                if (x + 8 > t.clipX1) break;  // the rest goes the scalar way
+                keep = LanesFrom(hi - x + 1);
             }
-            const __m128i d32 = _mm_sub_epi32(_mm_srai_epi32(v[0], kFraction), bias32);
-            const __m128i depth = _mm_packs_epi32(d32, d32);
-            const __m128i oldDepth = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(zrow + x));
-            keep16 = _mm_or_si128(keep16, _mm_cmpgt_epi16(depth, _mm_xor_si128(oldDepth, flip)));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(zrow + x),
-                             Select(keep16, oldDepth, _mm_xor_si128(depth, flip)));
-            const __m128i keep = _mm_unpacklo_epi16(keep16, keep16);  // widened to 32 bits
-            const __m128i pixel =
-                _mm_or_si128(_mm_or_si128(_mm_slli_epi32(_mm_srli_epi32(v[1], 8), 16),
-                                          _mm_and_si128(v[2], _mm_set1_epi32(0xFF00))),
-                             _mm_srli_epi32(v[3], 8));
-            const __m128i oldPixel = _mm_loadu_si128(reinterpret_cast<const __m128i*>(crow + x));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(crow + x), Select(keep, oldPixel, pixel));
-            for (int k = 0; k < 4; ++k) v[k] = _mm_add_epi32(v[k], step4[k]);
+            const __m128i depth =
+                _mm_packs_epi32(_mm_sub_epi32(_mm_srai_epi32(zLow, kFraction), bias32),
+                                _mm_sub_epi32(_mm_srai_epi32(zHigh, kFraction), bias32));
+            const __m128i oldDepth = _mm_loadu_si128(reinterpret_cast<const __m128i*>(zrow + x));
+            keep = _mm_or_si128(keep, _mm_cmpgt_epi16(depth, _mm_xor_si128(oldDepth, flip)));
+            if (_mm_movemask_epi8(keep) != 0xFFFF) {  // some pixel is nearer
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(zrow + x),
+                                 Select(keep, oldDepth, _mm_xor_si128(depth, flip)));
+                const __m128i greenBlue =
+                    _mm_or_si128(_mm_and_si128(colour[1], highByte), _mm_srli_epi16(colour[2], 8));
+                const __m128i red = _mm_srli_epi16(colour[0], 8);
+                __m128i* out = reinterpret_cast<__m128i*>(crow + x);
+                const __m128i old0 = _mm_loadu_si128(out), old1 = _mm_loadu_si128(out + 1);
+                _mm_storeu_si128(out, Select(_mm_unpacklo_epi16(keep, keep), old0,
+                                             _mm_unpacklo_epi16(greenBlue, red)));
+                _mm_storeu_si128(out + 1, Select(_mm_unpackhi_epi16(keep, keep), old1,
+                                                 _mm_unpackhi_epi16(greenBlue, red)));
+            }
+            zLow = _mm_add_epi32(zLow, zStep);
+            zHigh = _mm_add_epi32(zHigh, zStep);
+            for (int k = 0; k < 3; ++k)
+                colour[k] = _mm_add_epi16(colour[k], _mm_load_si128(colourStep + k));
         }
         if (x <= hi) {
             Span rest;
-            for (int k = 0; k < 4; ++k) rest.value[k] = _mm_cvtsi128_si32(v[k]);
+            rest.value[0] = _mm_cvtsi128_si32(zLow);
+            for (int k = 0; k < 3; ++k) rest.value[k + 1] = _mm_cvtsi128_si32(colour[k]) & 0xFFFF;
             rest.step = s.step;
             Scalar::Draw(t, setup, y, x, hi, rest);
         }
@@ -421,17 +444,6 @@ void DrawSegment(const RasterTarget& t, const Setup& s, EdgeWalk* leftWalk, Edge
     for (int64_t y = first; y <= last; ++y) {
         const int lo = static_cast<int>(std::max<int64_t>(left.Ceil(), t.clipX0));
         const int hi = static_cast<int>(std::min<int64_t>(right.Floor(), t.clipX1 - 1));
-#if defined(__SSE2__)
-        // The buffers were cleared long ago: ask for the lines two rows on while this one is
-        // drawn.
-        if (y + 1 < last && lo <= hi) {
-            _mm_prefetch(reinterpret_cast<const char*>(t.depth + (y + 2) * t.depthPitch + lo * 2),
-                         _MM_HINT_T0);
-            _mm_prefetch(reinterpret_cast<const char*>(t.color + (y + 2) * t.colorPitch +
-                                                       lo * Writer::kBytes),
-                         _MM_HINT_T0);
-        }
-#endif
         if (lo <= hi) {
             Span span;
             if (Careful) {
@@ -634,22 +646,26 @@ void DrawConvex(const RasterTarget& t, const RasterVertex* const* v, int n, int6
     // Going on from the top corner, the clockwise edges run down the right side; going back
     // from it, they run up the left side. Horizontal edges bound only the rows.
     const int64_t unclippedStart = FloorDiv(Y[top] - kHalf + kSubPixel - 1, kSubPixel);
-    auto add = [&](Chain* c, const Edge& e, int64_t upperY) {
+    auto add = [&](Chain* c, int i, int j, int64_t upperY) {
+        Edge& e = c->edge[c->count];
+        SetEdge(&e, X, Y, i, j);
         if (e.a == 0) {
             LimitRows(e, &s.yStart, &s.yEnd);
             return;
         }
-        c->edge[c->count] = e;
         c->firstRow[c->count] =
             c->count == 0 ? unclippedStart : FloorDiv(upperY - kHalf + kSubPixel - 1, kSubPixel);
         ++c->count;
     };
-    for (int i = top; i != bottom; i = (i + 1) % n)
-        add(&s.right, MakeEdge(X, Y, i, (i + 1) % n), Y[i]);
+    for (int i = top; i != bottom; i = (i + 1) % n) add(&s.right, i, (i + 1) % n, Y[i]);
     for (int i = top; i != bottom; i = (i + n - 1) % n) {
-        add(&s.left, MakeEdge(X, Y, (i + n - 1) % n, i), Y[i]);
+        add(&s.left, (i + n - 1) % n, i, Y[i]);
     }
     if (s.yStart > s.yEnd || s.left.count == 0 || s.right.count == 0) return;
+    s.yRef = s.yStart;
+    s.yStart = std::max<int64_t>(s.yStart, t.bandY0);
+    s.yEnd = std::min<int64_t>(s.yEnd, t.bandY1 - 1);
+    if (s.yStart > s.yEnd) return;
 
     // Depth and colour as planes over the screen, in pixel units, relative to pixel xRef of
     // the first row. Depth keeps a level of headroom at both ends and colours stay within
@@ -664,10 +680,17 @@ void DrawConvex(const RasterTarget& t, const RasterVertex* const* v, int n, int6
     const float dx1 = (X[1] - X[0]) / float(kSubPixel), dy1 = (Y[1] - Y[0]) / float(kSubPixel);
     const float dx2 = (X[2] - X[0]) / float(kSubPixel), dy2 = (Y[2] - Y[0]) / float(kSubPixel);
     const float invDet = static_cast<float>(double(kSubPixel) * kSubPixel / area);
-    const float offX = s.xRef + 0.5f - x0, offY = s.yStart + 0.5f - y0;
-    // Steps so large that a span of the clip's width could leave the 32-bit range, or that
-    // single precision could err by a level: such slivers are set up again in double.
-    const float stepLimit = 1e9f / (t.clipX1 - t.clipX0 + 1.0f);
+    const float offX = s.xRef + 0.5f - x0, offY = s.yRef + 0.5f - y0;
+    // Steps so large that a value could leave the 32-bit range, or single precision err by a
+    // level, within the polygon's own width or height (the farthest any drawn pixel lies from
+    // the reference pixel): such slivers are set up again in double.
+    int64_t xLo = X[0], xHi = X[0];
+    for (int i = 1; i < n; ++i) {
+        xLo = std::min(xLo, X[i]);
+        xHi = std::max(xHi, X[i]);
+    }
+    const int64_t extent = std::max(xHi - xLo, Y[bottom] - Y[top]) / kSubPixel + 2;
+    const float stepLimit = 1e9f / static_cast<float>(extent);
     const float values[3][4] = {
         {v0.z, v0.r, v0.g, v0.b}, {v1.z, v1.r, v1.g, v1.b}, {v2.z, v2.r, v2.g, v2.b}};
     s.careful = false;
@@ -696,7 +719,7 @@ void DrawConvex(const RasterTarget& t, const RasterVertex* const* v, int n, int6
             const double c2 = Limit(values[2][k], kLow[k], kHigh[k]) - c0;
             const double gx = (c1 * qy2 - c2 * qy1) * inv, gy = (c2 * qx1 - c1 * qx2) * inv;
             s.exact[k][0] =
-                (c0 + gx * (s.xRef + 0.5 - px0) + gy * (s.yStart + 0.5 - py0)) * kScale[k];
+                (c0 + gx * (s.xRef + 0.5 - px0) + gy * (s.yRef + 0.5 - py0)) * kScale[k];
             s.exact[k][1] = gx * kScale[k];
             s.exact[k][2] = gy * kScale[k];
         }

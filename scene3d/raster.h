@@ -25,6 +25,10 @@ struct RasterTarget {
     uint8_t* depth = nullptr;
     int depthPitch = 0;
     int clipX0 = 0, clipY0 = 0, clipX1 = 0, clipY1 = 0;  // half-open pixel rectangle
+    // Rows bandY0 .. bandY1 - 1 of the clip rectangle are the only ones drawn. A polygon is set
+    // up over the whole clip rectangle whatever the band, so the bands of one picture drawn
+    // apart give the very pixels of the picture drawn whole.
+    int bandY0 = 0, bandY1 = kMaxTargetSize;
     // Channel c of a pixel is ((value >> rightShift[c]) << leftShift[c]) & mask[c], with value
     // the channel in 8.12 fixed point (0 .. 255 << 12).
     int rightShift[3] = {0, 0, 0};

@@ -5,8 +5,12 @@
 // its triangles clipped in camera space before the perspective divide.
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
+#include "scene3d/draw_list.h"
 #include "scene3d/raster.h"
+#include "scene3d/render_bands.h"
 #include "scene3d/scene.h"
 
 namespace ka3D {
@@ -224,8 +228,8 @@ int ClipPolygon(const PlaneEq& plane, const ClipVertex* in, int count, ClipVerte
     return n;
 }
 
-void DrawClippedTriangle(const View& view, const RasterTarget& t, const RenderMesh& m,
-                         const int* tri, unsigned planes) {
+void DrawClippedTriangle(const View& view, DrawList& list, const RenderMesh& m, const int* tri,
+                         unsigned planes) {
     ClipVertex poly[2][16];
     int count = 3;
     for (int k = 0; k < 3; ++k) {
@@ -253,10 +257,10 @@ void DrawClippedTriangle(const View& view, const RasterTarget& t, const RenderMe
         rv[k].g = v.g;
         rv[k].b = v.b;
     }
-    for (int k = 1; k + 1 < count; ++k) DrawTriangle(t, rv[0], rv[k], rv[k + 1]);
+    for (int k = 1; k + 1 < count; ++k) list.AddTriangle(rv[0], rv[k], rv[k + 1]);
 }
 
-void DrawFrame(const View& view, const RasterTarget& t, const Frame& f) {
+void DrawFrame(const View& view, DrawList& list, const Frame& f) {
     RenderMesh& m = *f.mesh;
     if (m.triangles.empty() && m.quads.empty()) return;
     // The frame's origin in camera space.
@@ -299,9 +303,9 @@ void DrawFrame(const View& view, const RasterTarget& t, const Frame& f) {
         const unsigned a = outside(tri[0]), b = outside(tri[1]), c3 = outside(tri[2]);
         if (a & b & c3) continue;  // wholly outside one plane
         if (a | b | c3) {
-            DrawClippedTriangle(view, t, m, tri, a | b | c3);
+            DrawClippedTriangle(view, list, m, tri, a | b | c3);
         } else {
-            DrawTriangle(t, Corner(m, tri[0]), Corner(m, tri[1]), Corner(m, tri[2]));
+            list.AddTriangle(Corner(m, tri[0]), Corner(m, tri[1]), Corner(m, tri[2]));
         }
     }
     // Quads are drawn whole unless they reach a clip plane; then as their two triangles.
@@ -312,10 +316,10 @@ void DrawFrame(const View& view, const RasterTarget& t, const Frame& f) {
         if (a & b & c3 & d4) continue;
         if (a | b | c3 | d4) {
             const int first[3] = {q[0], q[1], q[2]}, second[3] = {q[0], q[2], q[3]};
-            if (!(a & b & c3)) DrawClippedTriangle(view, t, m, first, a | b | c3);
-            if (!(a & c3 & d4)) DrawClippedTriangle(view, t, m, second, a | c3 | d4);
+            if (!(a & b & c3)) DrawClippedTriangle(view, list, m, first, a | b | c3);
+            if (!(a & c3 & d4)) DrawClippedTriangle(view, list, m, second, a | c3 | d4);
         } else {
-            DrawQuad(t, Corner(m, q[0]), Corner(m, q[1]), Corner(m, q[2]), Corner(m, q[3]));
+            list.AddQuad(Corner(m, q[0]), Corner(m, q[1]), Corner(m, q[2]), Corner(m, q[3]));
         }
     }
 }
@@ -331,6 +335,39 @@ void RotateMeshes(const View& view) {
                                 p.x * view.rot[2][0] + p.y * view.rot[2][1] + p.z * view.rot[2][2]};
         }
     }
+}
+
+DrawList drawList;
+
+// Twice the polygons of every frame, shown or not: room for a picture's front faces and the
+// triangles that clipping makes, so that the list does not grow as blocks are shown.
+size_t ListRoom() {
+    size_t room = 0;
+    for (const Frame& f : scene.frames) {
+        if (f.mesh) room += f.mesh->triangles.size() / 3 + f.mesh->quads.size() / 4;
+    }
+    return 2 * room;
+}
+
+// The shown frames with a mesh, nearest to the camera first: the pixels of blocks behind
+// others then fail the depth test and are never written. The order decides nothing else, as
+// no two blocks tie in depth.
+const std::vector<const Frame*>& NearestFirst(const View& view) {
+    static std::vector<std::pair<float, const Frame*>> byDistance;
+    static std::vector<const Frame*> order;
+    byDistance.clear();
+    order.clear();
+    byDistance.reserve(scene.frames.size());
+    order.reserve(scene.frames.size());
+    for (const Frame* f = scene.firstShown; f; f = f->next) {
+        if (!f->mesh) continue;
+        float c[3];
+        CentreInCamera(view, *f, c);
+        byDistance.emplace_back(c[2], f);
+    }
+    std::sort(byDistance.begin(), byDistance.end());
+    for (const auto& entry : byDistance) order.push_back(entry.second);
+    return order;
 }
 
 int ToByte(float v) {
@@ -354,14 +391,15 @@ void RenderInto(const RenderTarget& target) {
         t.clipX1 = std::min(cam.x2, target.width);
         t.clipY1 = std::min(cam.y2, target.height);
         if (t.clipX0 >= t.clipX1 || t.clipY0 >= t.clipY1) continue;
-        ClearClipRect(t, background);
         View view;
         if (!SetUpView(cam, t, &view)) continue;
         FitDepthRange(cam, &view);
         RotateMeshes(view);
-        for (const Frame* f = scene.firstShown; f; f = f->next) {
-            if (f->mesh) DrawFrame(view, t, *f);
-        }
+        // The geometry on this thread, into the list; the pixels in bands on every core.
+        drawList.Start(t);
+        drawList.Reserve(ListRoom());
+        for (const Frame* f : NearestFirst(view)) DrawFrame(view, drawList, *f);
+        DrawPicture(n, t, background, drawList);
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include "common/error_report.h"
 #include "common/program_directory.h"
+#include "scene3d/render_bands.h"
 
 namespace ka3D {
 
@@ -266,14 +267,18 @@ void BuildRenderMesh(const Mesh& mesh, RenderMesh* out) {
 
 int Init() {
     ResetScene();
+    ForgetLastPictures();
     scene.released = false;
     return 1;
 }
 
-// The device goes; frames and meshes stay allocated, so that a frame pointer the program still
-// holds never dangles. Nothing is drawn until the next Init, which frees them.
+// The device goes and the render threads end; frames and meshes stay allocated, so that a frame
+// pointer the program still holds never dangles. Nothing is drawn until the next Init, which frees
+// them.
 void Release() {
     scene.released = true;
+    StopRenderWorkers();
+    ForgetLastPictures();
 }
 
 void SetBackground(float red, float green, float blue) {

@@ -2,6 +2,7 @@
 // format the 3D sprite has.
 #include "display/win32/kadraw.h"
 #include "scene3d/ka3d.h"
+#include "scene3d/render_bands.h"
 
 namespace kaDraw {
 
@@ -10,6 +11,14 @@ bool LockRenderTarget(ka3D::RenderTarget& target) {
     DDSURFACEDESC* colorDesc = nullptr;
     DDSURFACEDESC* depthDesc = nullptr;
     if (!LockRenderSurfaces(colorDesc, depthDesc)) return false;
+    // Only the renderer writes into the 3D sprite and the Z-buffer, so a picture clears just
+    // what the last one and it cover; after a restore their contents are gone.
+    static unsigned long restoresSeen = 0;
+    if (restoreCount != restoresSeen) {
+        restoresSeen = restoreCount;
+        ka3D::ForgetLastPictures();
+    }
+    ka3D::KeepPictures(true);
     const DDSURFACEDESC& color = *colorDesc;
     const DDSURFACEDESC& depth = *depthDesc;
     const DDPIXELFORMAT& format = color.ddpfPixelFormat;
