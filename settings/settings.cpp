@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-const int resolutionTable[kResolutionCount][2] = {
+#include "settings/desktop_size.h"
+
+const int resolutionTable[kDesktopResolution][2] = {
     {640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1600, 1200}};
 
 namespace {
@@ -64,10 +66,10 @@ int XMAX = XMIN + 10 - 1;
 int YMAX = YMIN + 20 - 1;
 
 int DisplayWidth() {
-    return resolutionTable[ResolutionRow()][0];
+    return DesktopSizeInUse() ? DesktopWidth() : resolutionTable[ResolutionRow()][0];
 }
 int DisplayHeight() {
-    return resolutionTable[ResolutionRow()][1];
+    return DesktopSizeInUse() ? DesktopHeight() : resolutionTable[ResolutionRow()][1];
 }
 
 // ---- keys and conversions -----------------------------------------------------------------------

@@ -45,11 +45,14 @@ extern Config config;
 extern int XMAX;
 extern int YMAX;
 
-// Display size of each RESOLUTION row.
-constexpr int kResolutionCount = 5;
-extern const int resolutionTable[kResolutionCount][2];
+// Display size of each RESOLUTION row but the last; the last is the desktop's own size
+// (settings/desktop_size.h).
+constexpr int kResolutionCount = 6;
+constexpr int kDesktopResolution = kResolutionCount - 1;
+extern const int resolutionTable[kDesktopResolution][2];
 
-// Width and height of the row that config.RESOLUTION selects (held to 0..4).
+// Width and height of the row that config.RESOLUTION selects (held to 0..5), or the desktop's
+// size while it is in use.
 int DisplayWidth();
 int DisplayHeight();
 

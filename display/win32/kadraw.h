@@ -63,6 +63,10 @@ extern IDirectSoundBuffer* primaryBuffer;
 // True once Screen() has run every step; cleared by Release().
 extern bool screenReady;
 
+// True while the GDI present path stands in for DirectDraw's full screen (display/win32/
+// gdi_screen.cpp): the surfaces are our own, there is no front screen and no DirectDraw object.
+extern bool gdiScreen;
+
 // ---- set-up and release -----------------------------------------------------------------------
 
 // Opens the display once at start-up; 1 when the whole set-up has run, 0 when it stopped.
@@ -86,6 +90,16 @@ DWORD FreeVideoMemory();
 // Refresh rate of the display in Hz: what DirectDraw reports for the current mode, else what
 // GDI reports, else 60.
 int RefreshRate();
+
+// A surface of the description: DirectDraw's, or one of our own on the GDI present path.
+HRESULT CreateDisplaySurface(const DDSURFACEDESC& desc, IDirectDrawSurface** surface);
+
+// Gives up DirectDraw (cooperative level back to normal, object released) and turns to the GDI
+// present path at the desktop's size: the main window covers the desktop, topmost.
+void StartGdiScreen();
+
+// The GDI present path's presentation: the back screen copied into the main window.
+void PresentThroughGdi();
 
 // Desktop bits per pixel of mainWindow's screen (GetDeviceCaps BITSPIXEL).
 int ScreenDepth();

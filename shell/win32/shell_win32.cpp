@@ -10,6 +10,7 @@
 #include "display/win32/kadraw.h"
 #include "display/win32/title_screen.h"
 #include "game/win32/game_frame.h"
+#include "settings/desktop_size.h"
 #include "settings/settings.h"
 #include "settings/win32/dialogs.h"
 #include "settings/win32/settings_io.h"
@@ -127,6 +128,10 @@ bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand) {
     DerivePaths(GetCommandLineA());
     // Where that file cannot be written (the system folder), a per-user copy instead.
     ChooseSettingsFile(UserAppDataFolder());
+
+    // The size RESOLUTION 5 and the GDI present path use: the desktop's, in real pixels (the
+    // program is DPI-aware).
+    SetDesktopSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 
     // Step 6: every setting read, then at once written back.
     ReadSettings();
