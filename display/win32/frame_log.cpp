@@ -114,7 +114,8 @@ void WriteFrameLog() {
                           presentDest.bottom, presentSource.left, presentSource.top,
                           presentSource.right, presentSource.bottom, restoreCount);
     if (n > 0) Put(file, text, static_cast<DWORD>(n < (int)sizeof text ? n : sizeof text - 1));
-    n = std::snprintf(text, sizeof text, "max_gap_ms=%lu\r\n", static_cast<unsigned long>(maxGap));
+    n = std::snprintf(text, sizeof text, "max_gap_ms=%lu\r\npresent=%s\r\n",
+                      static_cast<unsigned long>(maxGap), gdiScreen ? "gdi" : "directdraw");
     if (n > 0) Put(file, text, static_cast<DWORD>(n));
     CloseTemp(file, logPath);
 }

@@ -166,7 +166,8 @@ extern unsigned long restoreCount;
 
 // Measuring the saver from outside. When the environment variable KORAVEN_FRAME_LOG names a
 // file, the display mode, the presentation rectangles, the number of presented frames, their
-// rate and the number of restoration passes are written there every 30 presents and at Release().
+// rate, the number of restoration passes and the present path (directdraw or gdi) are written
+// there every 30 presents and at Release().
 // When KORAVEN_FRAME_DUMP names a file, the presented part of the back screen is written there as a
 // 24-bit BMP every 30 presents. Without either variable nothing is written.
 void NoteFramePresented();

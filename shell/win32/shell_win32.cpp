@@ -8,6 +8,7 @@
 
 #include "display/program_directory.h"
 #include "display/win32/kadraw.h"
+#include "display/win32/monitor_covers.h"
 #include "display/win32/title_screen.h"
 #include "game/win32/game_frame.h"
 #include "settings/desktop_size.h"
@@ -177,6 +178,8 @@ void StartRun() {
         if (ShowConfigDialog(mainWindow) == -1) Shutdown();
     }
     kaDraw::Screen(DisplayWidth(), DisplayHeight(), 1);
+    // The other monitors go black once the mode has changed.
+    if (fullScreen) kaDraw::PlaceMonitorCovers();
     runState = 1;
     StartFramePacing();
 }

@@ -5,6 +5,7 @@
 #include "shell/win32/window_proc.h"
 
 #include "display/win32/kadraw.h"
+#include "display/win32/monitor_covers.h"
 #include "shell/handle_key.h"
 #include "shell/shell_state.h"
 #include "shell/win32/shell_win32.h"
@@ -87,6 +88,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             }
             DestroyWindow(window);
             return 0;
+
+        case WM_DISPLAYCHANGE:
+            // Monitors came, went or moved: the covers follow.
+            if (fullScreen) kaDraw::PlaceMonitorCovers();
+            break;
 
         case WM_ACTIVATEAPP:
             // A full-screen window that another program's turn in front minimised comes back
