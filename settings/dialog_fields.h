@@ -4,7 +4,7 @@
 // the limits of the texts read back. Portable; the dialog procedures walk these tables.
 
 constexpr int kTrackbarCount = 7;
-constexpr int kCheckBoxCount = 10;
+constexpr int kCheckBoxCount = 11;
 constexpr int kNewsFieldCount = 12;
 constexpr int kLabelTextSize = 16;
 

@@ -130,6 +130,7 @@ const SettingKey settingKeys[kSettingCount] = {
     TextKey("NI2_TAG", "http://news2.example/fc/", config.NI[1].tag),
     TextKey("NI2_REJECT", "...", config.NI[1].reject),
     TextKey("NI2_UPDATE", "700", config.NI[1].update),
+    IntKey("USEGDI", "0", &config.USEGDI, 0, 1),
 };
 
 int FindSetting(const char* key) {

@@ -37,6 +37,7 @@ struct Config {
     float COLOR[7][3];  // COLOR1 .. COLOR7 as red, green, blue in 0..1
     char TEXT[kSettingSize];
     NewsSource NI[2];  // NI1_ and NI2_ records
+    int USEGDI;        // 1: draw through GDI at the desktop's size, never through DirectDraw
 };
 
 extern Config config;
@@ -56,9 +57,9 @@ extern const int resolutionTable[kDesktopResolution][2];
 int DisplayWidth();
 int DisplayHeight();
 
-// ---- The 38 keys of section "Config" and their value conversions -------------------------------
+// ---- The 39 keys of section "Config" and their value conversions -------------------------------
 
-constexpr int kSettingCount = 38;
+constexpr int kSettingCount = 39;
 constexpr int kColourCount = 7;
 constexpr int kIntTextSize = 40;        // buffer of ReadIntSetting
 constexpr int kStringReadSize = 255;    // size given to the profile reader: 254 characters and NUL

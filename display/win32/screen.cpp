@@ -5,6 +5,7 @@
 #include "display/program_directory.h"
 #include "display/win32/kadraw.h"
 #include "settings/desktop_size.h"
+#include "settings/settings.h"
 #include "overlay/win32/fonts.h"
 #include "scene3d/ka3d.h"
 #include "shell/frame_pacer.h"
@@ -148,8 +149,10 @@ int Screen(int width, int height, int memoryMode) {
     displayHeight = height;
     clipRect = {0, 0, width, height};
 
-    // 2. Device choice: the first with 3D and textures, else the default display device.
-    if (!directDraw) {
+    // 2. Device choice: the first with 3D and textures, else the default display device. Where
+    // the settings choose GDI for full screen, DirectDraw is not opened at all.
+    const bool gdiChosen = fullScreen && config.USEGDI;
+    if (!directDraw && !gdiChosen) {
         DirectDrawEnumerateA(ChooseDevice, nullptr);
         if (!directDraw && (DirectDrawCreate(nullptr, &directDraw, nullptr) != DD_OK)) {
             directDraw = nullptr;
@@ -160,7 +163,7 @@ int Screen(int width, int height, int memoryMode) {
     // 3. Cooperative level; 4. the display mode in full screen. Where DirectDraw refuses full
     // screen, the GDI present path at the desktop's size instead.
     if (!fullScreen && directDraw->SetCooperativeLevel(mainWindow, DDSCL_NORMAL) != DD_OK) return 0;
-    if (fullScreen && !TakeFullScreen(width, height)) {
+    if (fullScreen && (gdiChosen || !TakeFullScreen(width, height))) {
         StartGdiScreen();
         width = DesktopWidth();
         height = DesktopHeight();

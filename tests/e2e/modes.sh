@@ -17,7 +17,7 @@ kv_check "the read-me is UTF-8 with a byte-order mark, Japanese and English" eva
 
 kv_check "/s: full screen, frames changing" kv_fullscreen "$d"
 first=$KV_PID
-kv_check "/s: the 38 settings written beside it" eval "[ \"\$(grep -c '^[A-Z0-9_]*=' '$d/koraven.ini')\" = 38 ]"
+kv_check "/s: the 39 settings written beside it" eval "[ \"\$(grep -c '^[A-Z0-9_]*=' '$d/koraven.ini')\" = 39 ]"
 ends_at_once() { kv_start "$@" && kv_wait_exit "$KV_PID" 15 && [ "$KV_RC" -eq 0 ]; }
 kv_check "a second /s ends at once with 0" ends_at_once "$d" /s
 kv_check "/c while it runs ends at once with 0" ends_at_once "$d" /c

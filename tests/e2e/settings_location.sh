@@ -22,8 +22,8 @@ run_saver() {
 d=$(kv_saver readonly)
 kv_readonly "$d"
 run_saver "$d" koraven.scr "read-only folder"
-kv_check "read-only folder: the per-user copy holds the 38 keys, the defaults (R_SPEED=3 WIDTH=10), none beside the program" \
-  test "$(grep -c '^[A-Z0-9_]*=' "$copy") $(kv_value "$copy" R_SPEED) $(kv_value "$copy" WIDTH) $(ls "$d" | xargs)" = "38 3 10 cube.x koraven.scr koraven.x round.x"
+kv_check "read-only folder: the per-user copy holds the 39 keys, the defaults (R_SPEED=3 WIDTH=10), none beside the program" \
+  test "$(grep -c '^[A-Z0-9_]*=' "$copy") $(kv_value "$copy" R_SPEED) $(kv_value "$copy" WIDTH) $(ls "$d" | xargs)" = "39 3 10 cube.x koraven.scr koraven.x round.x"
 
 # 2. A later start reads the copy and keeps what it holds.
 sed -i 's/^R_SPEED=3/R_SPEED=-9/' "$copy"

@@ -69,4 +69,18 @@ TEST_F(DesktopSize, TrackbarHasSixPositionsAndTheLastNamesTheDesktopsSize) {
     EXPECT_STREQ(label, "1920x1080");
 }
 
+// The GDI choice came after the 38 keys that were there before; older files lack it.
+TEST(GdiChoice, IsTheLastKeyAndOffByDefault) {
+    const SettingKey& key = settingKeys[kSettingCount - 1];
+    EXPECT_STREQ(key.key, "USEGDI");
+    EXPECT_STREQ(key.defaultText, "0");
+    EXPECT_EQ(FindSetting("NI2_UPDATE"), 37);
+}
+
+TEST(GdiChoice, ValueReadIsHeldToOnOrOff) {
+    StoreIntSetting(settingKeys[FindSetting("USEGDI")], 2);
+    EXPECT_EQ(config.USEGDI, 1);
+    config.USEGDI = 0;
+}
+
 }  // namespace
