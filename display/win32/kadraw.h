@@ -98,8 +98,12 @@ HRESULT CreateDisplaySurface(const DDSURFACEDESC& desc, IDirectDrawSurface** sur
 // present path at the desktop's size: the main window covers the desktop, topmost.
 void StartGdiScreen();
 
-// The GDI present path's presentation: the back screen copied into the main window.
+// The GDI present path's presentation: what changed on the back screen since the last present
+// copied into the main window; the whole back screen after ForgetPresentedPicture().
 void PresentThroughGdi();
+
+// The window's picture was drawn over (WM_PAINT): the next present copies the whole picture.
+void ForgetPresentedPicture();
 
 // Desktop bits per pixel of mainWindow's screen (GetDeviceCaps BITSPIXEL).
 int ScreenDepth();

@@ -89,6 +89,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             DestroyWindow(window);
             return 0;
 
+        case WM_PAINT:
+            // Uncovered or redrawn: the GDI path presents the whole picture next time.
+            kaDraw::ForgetPresentedPicture();
+            break;
+
         case WM_DISPLAYCHANGE:
             // Monitors came, went or moved: the covers follow.
             if (fullScreen) kaDraw::PlaceMonitorCovers();
