@@ -13,8 +13,8 @@
 # path=directdraw runs in Wine's virtual desktop on a 1600 x 1200 X screen, where DirectDraw
 # changes the display mode (RESOLUTION 0 to 4) or, for RESOLUTION 5, keeps the desktop's own mode
 # (the virtual desktop is then 1024 x 768). path=gdi runs on a bare X screen of the resolution's
-# size (no virtual desktop) with RESOLUTION 0 in the settings: DirectDraw refuses that 16-bit mode
-# there, and the saver presents through GDI at the desktop's size. xvfb is the X server's share over the same run.
+# size (no virtual desktop) with USEGDI=1 in the settings: the saver presents through GDI at the
+# desktop's size without opening DirectDraw. xvfb is the X server's share over the same run.
 #
 # fps comes from the saver's own frame log (KORAVEN_FRAME_LOG: frames presented over the run),
 # cpu is the saver process's user + system time over the run divided by the run's wall time
@@ -104,9 +104,9 @@ one_run() {
   fi
   set_csmt "$csmt"
   rm -f "$log" "$log.new"
-  local asked="$res"
-  [ "$path" = gdi ] && asked=0
-  printf '[Config]\r\nRESOLUTION=%s\r\nTITLE=0\r\nWIDTH=10\r\nHEIGHT=20\r\n' "$asked" >"$work/koraven.ini"
+  local gdi=0
+  [ "$path" = gdi ] && gdi=1
+  printf '[Config]\r\nRESOLUTION=%s\r\nUSEGDI=%s\r\nTITLE=0\r\nWIDTH=10\r\nHEIGHT=20\r\n' "$res" "$gdi" >"$work/koraven.ini"
   (cd "$work" && KORAVEN_FRAME_LOG="$(printf 'Z:%s' "${log//\//\\}")" exec "$WINE64" \
     "$work/koraven.scr" /s) >"$work/saver.log" 2>&1 &
   saver_pid=$!
