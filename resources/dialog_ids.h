@@ -37,6 +37,7 @@
 #define IDC_SHOW_NEWS1 1033
 #define IDC_SHOW_NEWS2 1034
 #define IDC_NEWS_SETTINGS 1035
+#define IDC_USEGDI 1050
 
 // News settings dialog: the twelve edits (ids shared with the other dialog's controls are
 // separate windows).

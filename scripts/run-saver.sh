@@ -27,7 +27,8 @@
 # default 64) and four PNG pictures at full size, out/NAME-1.png to out/NAME-4.png, taken evenly
 # over the run; NAME is koraven, koraven-config or koraven-preview after the mode. The bench (prefix, Xvfb) is
 # scripts/wine-env.sh's, in BUILD_DIR/run; the saver runs from BUILD_DIR/run/saver, where its
-# koraven.ini is written.
+# koraven.ini is written. Full screen runs through GDI (USEGDI=1) unless that file sets USEGDI,
+# and Wine's Direct3D command thread is off for koraven.scr (the light way under Wine).
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -110,6 +111,15 @@ set_config() {
   ' "$file" >"$file.new"
   mv "$file.new" "$file"
 }
+
+# The light way to run under Wine (README, "Present paths under Wine"): full screen through GDI
+# unless the settings file says otherwise, and, for a DirectDraw run, Wine's Direct3D command
+# thread off for this program alone.
+"$WINE64" reg add 'HKCU\Software\Wine\AppDefaults\koraven.scr\Direct3D' /v csmt /t REG_DWORD /d 0 /f \
+  >/dev/null 2>&1
+if [ "$mode" = fullscreen ] && ! grep -aq '^USEGDI=' "$saver/koraven.ini" 2>/dev/null; then
+  set_config "$saver/koraven.ini" USEGDI=1
+fi
 
 if [ "${NEWS:-}" = 1 ]; then
   rm -f "$bench/news.port"

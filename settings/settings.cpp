@@ -6,8 +6,9 @@
 
 #include "common/sjis.h"
 #include "resources/dialog_ids.h"
+#include "settings/desktop_size.h"
 
-const int resolutionTable[kResolutionCount][2] = {
+const int resolutionTable[kDesktopResolution][2] = {
     {640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1600, 1200}};
 
 namespace {
@@ -23,10 +24,10 @@ int ResolutionRow() {
 Config config;
 
 int DisplayWidth() {
-    return resolutionTable[ResolutionRow()][0];
+    return DesktopSizeInUse() ? DesktopWidth() : resolutionTable[ResolutionRow()][0];
 }
 int DisplayHeight() {
-    return resolutionTable[ResolutionRow()][1];
+    return DesktopSizeInUse() ? DesktopHeight() : resolutionTable[ResolutionRow()][1];
 }
 
 // ---- keys and conversions -----------------------------------------------------------------------
@@ -97,6 +98,7 @@ const SettingKey settingKeys[kSettingCount] = {
     NewsKey("NI2_TAG", "http://news2.example/fc/", config.NI[1].tag, IDC_NI2_TAG),
     NewsKey("NI2_REJECT", "...", config.NI[1].reject, IDC_NI2_REJECT),
     NewsKey("NI2_UPDATE", "700", config.NI[1].update, IDC_NI2_UPDATE),
+    FlagKey("USEGDI", "0", &config.USEGDI, IDC_USEGDI),
 };
 
 int FindSetting(const char* key) {

@@ -47,21 +47,25 @@ struct Config {
     float COLOR[kColourCount][3];  // COLOR1 .. COLOR7 as red, green, blue in 0..1
     char TEXT[kSettingSize];
     NewsSource NI[2];  // NI1_ and NI2_ records
+    int USEGDI;        // 1: draw through GDI at the desktop's size, never through DirectDraw
 };
 
 extern Config config;
 
-// Display size of each RESOLUTION row.
-constexpr int kResolutionCount = 5;
-extern const int resolutionTable[kResolutionCount][2];
+// Display size of each RESOLUTION row but the last; the last is the desktop's own size
+// (settings/desktop_size.h).
+constexpr int kResolutionCount = 6;
+constexpr int kDesktopResolution = kResolutionCount - 1;
+extern const int resolutionTable[kDesktopResolution][2];
 
-// Width and height of the row that config.RESOLUTION selects (held to 0..4).
+// Width and height of the row that config.RESOLUTION selects (held to 0..5), or the desktop's
+// size while it is in use.
 int DisplayWidth();
 int DisplayHeight();
 
-// ---- The 38 keys of section "Config" and their value conversions -------------------------------
+// ---- The 39 keys of section "Config" and their value conversions -------------------------------
 
-constexpr int kSettingCount = 38;       // the keys of section "Config"
+constexpr int kSettingCount = 39;  // the keys of section "Config"
 constexpr int kIntTextSize = 40;        // buffer of ReadIntSetting
 constexpr int kStringReadSize = 255;    // size given to the profile reader: 254 characters and NUL
 extern const char kSettingsSection[];   // "Config"

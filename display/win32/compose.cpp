@@ -108,6 +108,10 @@ void Blit3DSprite(int x, int y, int left, int top, int right, int bottom) {
 }
 
 void Present() {
+    if (gdiScreen) {
+        PresentThroughGdi();
+        return;
+    }
     if (!directDraw || !frontScreen || !backScreen) return;
     // Some drivers (Wine's among them) go on accepting blits to surfaces that have been lost and
     // only say so when asked; asking the front screen costs no trip to the driver.

@@ -115,9 +115,11 @@ void WriteFrameLog() {
                           presentDest.bottom, presentSource.left, presentSource.top,
                           presentSource.right, presentSource.bottom, restoreCount);
     if (n > 0) Put(file, text, static_cast<DWORD>(n < (int)sizeof text ? n : sizeof text - 1));
-    n = std::snprintf(text, sizeof text, "max_gap_ms=%lu\r\nkeys=%lu\r\nmouse=%lu\r\n",
+    n = std::snprintf(text, sizeof text,
+                      "max_gap_ms=%lu\r\nkeys=%lu\r\nmouse=%lu\r\npresent=%s\r\n",
                       static_cast<unsigned long>(maxGap), static_cast<unsigned long>(keysReceived),
-                      static_cast<unsigned long>(mouseInputsReceived));
+                      static_cast<unsigned long>(mouseInputsReceived),
+                      gdiScreen ? "gdi" : "directdraw");
     if (n > 0) Put(file, text, static_cast<DWORD>(n));
     CloseTemp(file, logPath);
 }

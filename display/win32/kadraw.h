@@ -61,6 +61,10 @@ extern bool soundAvailable;
 extern IDirectSound* directSound;
 extern IDirectSoundBuffer* primaryBuffer;
 
+// True while the GDI present path stands in for DirectDraw's full screen (display/win32/
+// gdi_screen.cpp): the surfaces are our own, there is no front screen and no DirectDraw object.
+extern bool gdiScreen;
+
 // ---- set-up and release -----------------------------------------------------------------------
 
 // Opens the display once at start-up; 1 when the whole set-up has run, 0 when it stopped.
@@ -84,6 +88,23 @@ DWORD FreeVideoMemory();
 // Refresh rate of the display in Hz: what DirectDraw reports for the current mode, else what
 // GDI reports, else 60.
 int RefreshRate();
+
+// A surface of the description: DirectDraw's, or one of our own on the GDI present path.
+HRESULT CreateDisplaySurface(const DDSURFACEDESC& desc, IDirectDrawSurface** surface);
+
+// Gives up DirectDraw (cooperative level back to normal, object released) and turns to the GDI
+// present path at the desktop's size: the main window covers the desktop, topmost.
+void StartGdiScreen();
+
+// The GDI present path's presentation: what changed on the back screen since the last present
+// copied into the main window; the whole back screen after ForgetPresentedPicture().
+void PresentThroughGdi();
+
+// The window's picture was drawn over (WM_PAINT): the next present copies the whole picture.
+void ForgetPresentedPicture();
+
+// Desktop bits per pixel of mainWindow's screen (GetDeviceCaps BITSPIXEL).
+int ScreenDepth();
 
 // Keeps the presentation destination in step with the window's client origin (WM_MOVE).
 void SetPresentDestination(int x, int y);
@@ -151,7 +172,8 @@ extern unsigned long restoreCount;
 
 // Measuring the saver from outside. When the environment variable KORAVEN_FRAME_LOG names a
 // file, the display mode, the presentation rectangles, the number of presented frames, their
-// rate and the number of restoration passes are written there every 30 presents and at Release().
+// rate, the number of restoration passes and the present path (directdraw or gdi) are written
+// there every 30 presents and at Release().
 // When KORAVEN_FRAME_DUMP names a file, the presented part of the back screen is written there as a
 // 24-bit BMP every 30 presents. Without either variable nothing is written.
 void NoteFramePresented();

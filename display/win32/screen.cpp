@@ -6,6 +6,8 @@
 #include "common/program_directory.h"
 #include "common/sjis.h"
 #include "display/win32/kadraw.h"
+#include "settings/desktop_size.h"
+#include "settings/settings.h"
 #include "scene3d/ka3d.h"
 #include "common/frame_pacer.h"
 #include "common/shell_state.h"
@@ -49,7 +51,17 @@ HRESULT CreatePlain(DWORD caps, int width, int height, IDirectDrawSurface** surf
     desc.ddsCaps.dwCaps = caps;
     desc.dwWidth = static_cast<DWORD>(width);
     desc.dwHeight = static_cast<DWORD>(height);
-    return directDraw->CreateSurface(&desc, surface, nullptr);
+    return CreateDisplaySurface(desc, surface);
+}
+
+// Exclusive full screen in the 16-bit mode of the RESOLUTION row, or in the desktop's own mode
+// unchanged; false where DirectDraw refuses either.
+bool TakeFullScreen(int width, int height) {
+    if (!directDraw) return false;
+    const DWORD level = DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE;
+    if (directDraw->SetCooperativeLevel(mainWindow, level) != DD_OK) return false;
+    if (DesktopSizeInUse()) return true;
+    return directDraw->SetDisplayMode(width, height, 16) == DD_OK;
 }
 
 void ClearRecord(SpriteRecord& record) {
@@ -137,20 +149,28 @@ int Screen(int width, int height, int memoryMode) {
     displayHeight = height;
     clipRect = {0, 0, width, height};
 
-    // 2. Device choice: the first with 3D and textures, else the default display device.
-    if (!directDraw) {
+    // 2. Device choice: the first with 3D and textures, else the default display device. Where
+    // the settings choose GDI for full screen, DirectDraw is not opened at all.
+    const bool gdiChosen = fullScreen && config.USEGDI;
+    if (!directDraw && !gdiChosen) {
         DirectDrawEnumerateA(ChooseDevice, nullptr);
         if (!directDraw && (DirectDrawCreate(nullptr, &directDraw, nullptr) != DD_OK)) {
             directDraw = nullptr;
-            return 0;
+            if (!fullScreen) return 0;
         }
     }
 
-    // 3. Cooperative level; 4. the 16-bit display mode in full screen.
-    DWORD level =
-        fullScreen ? (DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE) : DDSCL_NORMAL;
-    if (directDraw->SetCooperativeLevel(mainWindow, level) != DD_OK) return 0;
-    if (fullScreen && directDraw->SetDisplayMode(width, height, 16) != DD_OK) return 0;
+    // 3. Cooperative level; 4. the display mode in full screen. Where DirectDraw refuses full
+    // screen, the GDI present path at the desktop's size instead.
+    if (!fullScreen && directDraw->SetCooperativeLevel(mainWindow, DDSCL_NORMAL) != DD_OK) return 0;
+    if (fullScreen && (gdiChosen || !TakeFullScreen(width, height))) {
+        StartGdiScreen();
+        width = DesktopWidth();
+        height = DesktopHeight();
+        displayWidth = width;
+        displayHeight = height;
+        clipRect = {0, 0, width, height};
+    }
 
     // 5., 6. Front and back screens.
     const DWORD memory = MemoryCaps(memoryMode);
@@ -158,7 +178,7 @@ int Screen(int width, int height, int memoryMode) {
     desc.dwSize = sizeof desc;
     desc.dwFlags = DDSD_CAPS;
     desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | memory;
-    if (directDraw->CreateSurface(&desc, &frontScreen, nullptr) != DD_OK) {
+    if (!gdiScreen && CreateDisplaySurface(desc, &frontScreen) != DD_OK) {
         frontScreen = nullptr;
         return Fail("表画面が生成できません");
     }
@@ -214,7 +234,7 @@ int Screen(int width, int height, int memoryMode) {
     desc.dwHeight = static_cast<DWORD>(height);
     desc.ddckCKSrcBlt.dwColorSpaceLowValue = 0;
     desc.ddckCKSrcBlt.dwColorSpaceHighValue = 0;
-    if (directDraw->CreateSurface(&desc, &sprite3D, nullptr) != DD_OK) {
+    if (CreateDisplaySurface(desc, &sprite3D) != DD_OK) {
         sprite3D = nullptr;
         return Fail("3Dスプライトが生成できません");
     }
@@ -230,7 +250,7 @@ int Screen(int width, int height, int memoryMode) {
     desc.dwWidth = static_cast<DWORD>(width);
     desc.dwHeight = static_cast<DWORD>(height);
     desc.dwZBufferBitDepth = static_cast<DWORD>(ka3D::ZBufferDepth());
-    if (directDraw->CreateSurface(&desc, &zBuffer, nullptr) != DD_OK) {
+    if (CreateDisplaySurface(desc, &zBuffer) != DD_OK) {
         zBuffer = nullptr;
         return Fail("Z Bufferが生成できません");
     }
@@ -268,7 +288,7 @@ void ReleaseSound() {
 }
 
 void Release() {
-    if (!directDraw) return;
+    if (!directDraw && !gdiScreen) return;
     UnlockRenderSurfaces();
     WriteFrameLog();
     for (SpriteRecord& record : sprites) {
@@ -281,11 +301,12 @@ void Release() {
     ReleaseObject(backScreen);
     ReleaseObject(sprite3D);
     ReleaseObject(zBuffer);
-    if (fullScreen) {
+    if (fullScreen && directDraw) {
         directDraw->RestoreDisplayMode();
         directDraw->SetCooperativeLevel(mainWindow, DDSCL_NORMAL);
     }
     ReleaseObject(directDraw);
+    gdiScreen = false;
 }
 
 int RefreshRate() {

@@ -10,6 +10,7 @@
 #include "common/shell_state.h"
 #include "common/well_grid.h"
 #include "common/win32/frame_clock.h"
+#include "display/four_by_three.h"
 #include "display/win32/kadraw.h"
 #include "scene3d/ka3d.h"
 #include "settings/settings.h"
@@ -24,8 +25,13 @@ int Scaled(int value, int w) {
     return value * w / 640;
 }
 
+// The layout is for a 640-wide 4:3 screen; on a wider one it keeps to the 4:3 area in the
+// middle, so the text stays on screen and as high as the screen allows.
 TitleTextPlace PlaceAt(int left, int w, int h) {
-    return TitleTextPlace{Scaled(left, w), Scaled(216, w), w, h, Scaled(24, w)};
+    const HorizontalSpan area = FourByThreeArea(w, h);
+    const int a = area.width;
+    return TitleTextPlace{area.left + Scaled(left, a), Scaled(216, a), area.left + a, h,
+                          Scaled(24, a)};
 }
 
 // One picture: the text in the given GDI colour on a cleared back screen, presented.

@@ -10,10 +10,12 @@
 #include "common/hooks.h"
 #include "common/program_directory.h"
 #include "display/win32/kadraw.h"
+#include "display/win32/monitor_covers.h"
 #include "display/win32/title_screen.h"
 #include "game/win32/game_frame.h"
 #include "overlay/win32/compose_text.h"
 #include "overlay/win32/fonts.h"
+#include "settings/desktop_size.h"
 #include "settings/settings.h"
 #include "settings/win32/dialogs.h"
 #include "settings/win32/settings_io.h"
@@ -117,6 +119,10 @@ bool StartUp(HINSTANCE instance, const char* commandLine, int showCommand) {
     // Where that file cannot be written (the system folder), a per-user copy instead.
     ChooseSettingsFile(UserAppDataFolder());
 
+    // The size RESOLUTION 5 and the GDI present path use: the desktop's, in real pixels (the
+    // program is DPI-aware).
+    SetDesktopSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+
     // Every setting read, then at once written back.
     ReadSettings();
     WriteSettings();
@@ -159,6 +165,8 @@ void StartRun() {
         if (ShowConfigDialog(mainWindow) == -1) Shutdown();
     }
     kaDraw::Screen(DisplayWidth(), DisplayHeight(), 1);
+    // The other monitors go black once the mode has changed.
+    if (fullScreen) kaDraw::PlaceMonitorCovers();
     runState = RUN_TITLE;
     StartFramePacing(kaDraw::RefreshRate());
 }

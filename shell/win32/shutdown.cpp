@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include "display/win32/kadraw.h"
+#include "display/win32/monitor_covers.h"
 #include "news/win32/fetch_news.h"
 #include "overlay/win32/fonts.h"
 #include "scene3d/ka3d.h"
@@ -45,6 +46,7 @@ bool Shutdown() {
     //    modes, front and back screens, 3D sprite, Z-buffer, in full screen the display mode
     //    and the normal cooperative level, then the DirectDraw object.
     kaDraw::Release();
+    kaDraw::RemoveMonitorCovers();
 
     // 7. In full screen the window is minimised, display or not.
     if (fullScreen) CloseWindow(mainWindow);

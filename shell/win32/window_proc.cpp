@@ -5,6 +5,7 @@
 #include "shell/win32/window_proc.h"
 
 #include "display/win32/kadraw.h"
+#include "display/win32/monitor_covers.h"
 #include "shell/handle_key.h"
 #include "common/keys.h"
 #include "common/shell_state.h"
@@ -90,6 +91,16 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             }
             DestroyWindow(window);
             return 0;
+
+        case WM_PAINT:
+            // Uncovered or redrawn: the GDI path presents the whole picture next time.
+            kaDraw::ForgetPresentedPicture();
+            break;
+
+        case WM_DISPLAYCHANGE:
+            // Monitors came, went or moved: the covers follow.
+            if (fullScreen) kaDraw::PlaceMonitorCovers();
+            break;
 
         case WM_ACTIVATEAPP:
             // A full-screen window that another program's turn in front minimised comes back

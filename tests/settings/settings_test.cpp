@@ -42,7 +42,7 @@ TEST(Settings, TextValuesClampsAndTheDialogsView) {
     const struct {
         const char* key;
         int in, out;
-    } cases[] = {{"RESOLUTION", 7, 4},   {"RESOLUTION", -1, 0}, {"WIDTH", 30, 30},
+    } cases[] = {{"RESOLUTION", 7, 5},   {"RESOLUTION", -1, 0}, {"WIDTH", 30, 30},
                  {"HEIGHT", 4, 5},       {"R_SPEED", -19, -18}, {"R_SPEED", 18, 18},
                  {"D_SPEED", 11, 10},    {"MOUSESENSE", 2, 1},  {"WIDTH", INT_MIN, 1},
                  {"HEIGHT", INT_MAX, 30}};
@@ -52,7 +52,7 @@ TEST(Settings, TextValuesClampsAndTheDialogsView) {
         EXPECT_EQ(*key.intValue, c.out) << c.key << " " << c.in;
     }
     EXPECT_EQ((XMAX - XMIN + 1) * 100 + YMAX - YMIN + 1, 130);
-    EXPECT_EQ((config.RESOLUTION = 5, DisplayWidth()), 1600);  // held to the table
+    EXPECT_EQ((config.RESOLUTION = 4, DisplayWidth()), 1600);
     // A trackbar range packs a negative minimum in 16 bits; the speed label is in degrees.
     EXPECT_EQ(TrackbarRange(-18, 18), (18L << 16) | 0xFFEE);
     char label[kLabelTextSize];
