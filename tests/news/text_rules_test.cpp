@@ -1,0 +1,95 @@
+// The text rules of the headline extraction: markers and the reject text matched at whole
+// Shift-JIS characters only, and an EUC-JP page whose stray bytes are mended.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "news/euc_to_sjis.h"
+#include "news/headlines.h"
+#include "news/sjis_text.h"
+
+namespace {
+
+char slots[kNewsSlots][kHeadlineSize];
+
+// Narrow literals here are Shift-JIS: "転" is 0x93 0x5D, and 0x5D is "]".
+TEST(TextRules, RejectBracketInsideAKanjiKeepsTheHeadline) {
+    std::string page = "@S@<a ?a=1>運転再開</a>";
+    int count = 0;
+    EXPECT_EQ(ExtractHeadlines(&page[0], "@S@", "?a=", "]", slots, &count), kNewsOk);
+    EXPECT_EQ(count, 1);
+    EXPECT_STREQ(slots[0], "運転再開");
+}
+
+TEST(TextRules, RejectBracketOfItsOwnStillRejects) {
+    std::string page = "@S@<a ?a=1>[PR]評価</a><a ?a=2>アマゾン</a>";
+    int count = 0;
+    EXPECT_EQ(ExtractHeadlines(&page[0], "@S@", "?a=", "]", slots, &count), kNewsOk);
+    EXPECT_EQ(count, 1);
+    EXPECT_STREQ(slots[0], "アマゾン");
+}
+
+TEST(TextRules, StartMarkerFoundOnlyAcrossACharacterIsNotFound) {
+    // "]<a" occurs only from the second byte of 転.
+    std::string page = "運転<a ?a=1>見出し</a>";
+    int count = 0;
+    EXPECT_EQ(ExtractHeadlines(&page[0], "]<a", "?a=", "", slots, &count), kNewsNoStartMarker);
+    EXPECT_EQ(count, 0);
+}
+
+TEST(TextRules, LinkMarkerFoundOnlyAcrossACharacterStartsNoCandidate) {
+    std::string page = "@S@ 転>偽</a> <a x]>本物</a>";
+    int count = 0;
+    EXPECT_EQ(ExtractHeadlines(&page[0], "@S@", "]>", "", slots, &count), kNewsOk);
+    EXPECT_EQ(count, 1);
+    EXPECT_STREQ(slots[0], "本物");
+}
+
+TEST(TextRules, EmptyRejectTextRejectsNothing) {
+    std::string page = "<a ?a=1>one</a>";
+    int count = 0;
+    EXPECT_EQ(ExtractHeadlines(&page[0], "", "?a=", "", slots, &count), kNewsOk);
+    EXPECT_EQ(count, 1);
+}
+
+TEST(FindWholeSjis, FindsTheNeedleRightAfterATwoByteCharacter) {
+    const char* text = "転]";
+    EXPECT_EQ(FindWholeSjis(text, "]"), text + 2);
+}
+
+TEST(FindWholeSjis, LoneLeadByteAtTheEndIsOneCharacter) {
+    const char* text = "ab\x93";
+    EXPECT_EQ(FindWholeSjis(text, "\x93"), text + 2);
+    EXPECT_EQ(FindWholeSjis(text, "x"), nullptr);
+}
+
+TEST(EucToSjis, StrayByteBecomesAQuestionMarkAndConversionGoesOn) {
+    char out[16];
+    // 0x80, then "あい" in EUC-JP.
+    EXPECT_EQ(EucToSjis("\x80\xA4\xA2\xA4\xA4", out, sizeof out), 6);
+    EXPECT_STREQ(out, "?あい");
+}
+
+TEST(EucToSjis, CharacterCutByTheEndBecomesAQuestionMark) {
+    char out[16];
+    EXPECT_EQ(EucToSjis("\xA4\xA2\xA4", out, sizeof out), 4);
+    EXPECT_STREQ(out, "あ?");
+}
+
+TEST(EucToSjis, LeadByteBeforeAsciiMendsOnlyItself) {
+    char out[16];
+    EXPECT_EQ(EucToSjis("\xB0<a>", out, sizeof out), 5);
+    EXPECT_STREQ(out, "?<a>");
+}
+
+TEST(EucToSjis, StrayByteBeforeTheHeadlinesLosesNone) {
+    // "@S@", a stray 0xFF, then a link whose text is "運転" in EUC-JP.
+    std::string page = "@S@\xFF<a ?a=1>\xB1\xBF\xC5\xBE</a>";
+    ASSERT_EQ(EucToSjis(page.c_str(), &page[0], page.size() + 1), 21);
+    int count = 0;
+    EXPECT_EQ(ExtractHeadlines(&page[0], "@S@", "?a=", "]", slots, &count), kNewsOk);
+    EXPECT_EQ(count, 1);
+    EXPECT_STREQ(slots[0], "運転");
+}
+
+}  // namespace
