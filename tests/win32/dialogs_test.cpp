@@ -80,15 +80,28 @@ TEST_F(Dialogs, ReadingFillsEveryDefaultWritesEveryKeyInOrderAndCutsLongValuesWh
     // Other sections stay; long values are cut, a text never inside a character.
     std::ofstream(ini, std::ios::binary)
         << "[Other]\r\nA=1\r\n[Config]\r\nSUKIMA=99999999999999999999\r\nNI1_TAG=\r\nTEXT="
-        << std::string(253, 'a') << "\x93\x60\x93\x60\r\nBLOCKFILE=" << std::string(400, 'b')
+        << std::string(254, 'a') << "\x93\x60\x93\x60\r\nBLOCKFILE=" << std::string(400, 'b')
         << "\r\n[Tail]\r\nB=2\r\n";
     ReadSettings();
     EXPECT_STREQ(config.NI[0].tag, "");
-    EXPECT_EQ(std::string(config.TEXT), std::string(253, 'a'));  // the lead byte alone dropped
-    EXPECT_EQ(std::string(config.BLOCKFILE), std::string(254, 'b'));
+    EXPECT_EQ(std::string(config.TEXT), std::string(254, 'a'));  // the lead byte alone dropped
+    EXPECT_EQ(std::string(config.BLOCKFILE), std::string(255, 'b'));
     WriteSettings();
     for (const char* kept : {"[Other]\r\nA=1\r\n[Config]\r\nSUKIMA=10\r\n", "[Tail]\r\nB=2"})
         EXPECT_NE(File().find(kept), std::string::npos) << kept << "\n" << File();
+}
+
+TEST_F(Dialogs, EveryTextSettingOf255BytesIsReadBackWhole) {
+    const std::string value = std::string(253, 'x') + "漢";  // as long as the dialogs store
+    for (const SettingKey& k : settingKeys) {
+        if (k.type == kStringSetting) CopyBounded(k.text, kSettingSize, value.c_str());
+    }
+    WriteSettings();
+    ResetSettings();
+    ReadSettings();
+    for (const SettingKey& k : settingKeys) {
+        if (k.type == kStringSetting) EXPECT_EQ(std::string(k.text), value) << k.key;
+    }
 }
 
 TEST_F(Dialogs, ShowTheSettingsAndCancelOrEscapeWritesNothing) {
