@@ -1,0 +1,141 @@
+// The portable half of feeds: telling a feed by its root element, and a title made one line.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "news/feed.h"
+
+namespace {
+
+bool IsFeed(const std::u16string& text) {
+    return IsFeedDocument(text.data(), text.size());
+}
+
+TEST(IsFeedDocument, RssAfterDeclarationCommentAndInstruction) {
+    EXPECT_TRUE(
+        IsFeed(u"\uFEFF<?xml version=\"1.0\"?>\n<!-- <feed> -->"
+               u"<?xml-stylesheet href=\"s.xsl\"?>\n<rss version=\"2.0\">"));
+}
+
+TEST(IsFeedDocument, RdfAndAtomRoots) {
+    EXPECT_TRUE(IsFeed(u"<rdf:RDF xmlns:rdf=\"x\">"));
+    EXPECT_TRUE(IsFeed(u"<feed xmlns=\"http://www.w3.org/2005/Atom\">"));
+}
+
+TEST(IsFeedDocument, DocumentTypeWithAnInternalSubsetIsPassedOver) {
+    EXPECT_TRUE(IsFeed(u"<!DOCTYPE rss [<!ENTITY a \"<b>\">]><rss>"));
+}
+
+TEST(IsFeedDocument, HtmlAndLookAlikeNamesAreNoFeeds) {
+    EXPECT_FALSE(IsFeed(u"<!DOCTYPE html><html><body><rss>"));
+    EXPECT_FALSE(IsFeed(u"<rss2>"));
+    EXPECT_FALSE(IsFeed(u"rss"));
+}
+
+struct Title {
+    std::u16string text;
+    bool html;
+};
+
+// The titles ReadFeedTitles passes, at most limit of them; *read gets its result.
+std::vector<Title> Titles(const std::u16string& text, bool* read = nullptr, size_t limit = 100) {
+    std::vector<Title> titles;
+    const bool ok = ReadFeedTitles(text.data(), text.size(), [&](const std::u16string& t, bool h) {
+        titles.push_back({t, h});
+        return titles.size() < limit;
+    });
+    if (read) *read = ok;
+    return titles;
+}
+
+TEST(ReadFeedTitles, ItemTitlesInOrderNotTheChannelsOrTheImages) {
+    const auto t = Titles(
+        u"<rss><channel><title>局</title><image><title>絵</title></image>"
+        u"<item><title>一</title></item><item><title>二</title></item>"
+        u"</channel></rss>");
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_EQ(t[0].text, u"一");
+    EXPECT_EQ(t[1].text, u"二");
+    EXPECT_TRUE(t[0].html);
+}
+
+TEST(ReadFeedTitles, AtomEntryTitlesWithTheirTypeAndNotTheSources) {
+    const auto t = Titles(
+        u"<feed><entry><source><title>元</title></source>"
+        u"<title type=\"html\" x=\"a>b\">&lt;b&gt;x</title></entry>"
+        u"<entry><title>y</title></entry></feed>");
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_EQ(t[0].text, u"<b>x");
+    EXPECT_TRUE(t[0].html);
+    EXPECT_EQ(t[1].text, u"y");
+    EXPECT_FALSE(t[1].html);
+}
+
+TEST(ReadFeedTitles, CdataAsWrittenReferencesReadAndInnerElementsText) {
+    const auto t = Titles(
+        u"<rdf:RDF><rss:item><rss:title>a&amp;b<![CDATA[ &amp; ]]>"
+        u"<!-- c --><i>&#x3042;</i></rss:title></rss:item></rdf:RDF>");
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(t[0].text, u"a&b &amp; あ");
+}
+
+TEST(ReadFeedTitles, DocumentTypeDeclarationIsRefused) {
+    bool read = true;
+    const auto t = Titles(
+        u"<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY a \"b\">]>"
+        u"<rss><item><title>&a;</title></item></rss>",
+        &read);
+    EXPECT_FALSE(read);
+    EXPECT_EQ(t.size(), 0u);
+}
+
+TEST(ReadFeedTitles, DocumentCutInsideATitleKeepsTheTitlesBeforeIt) {
+    bool read = false;
+    const auto t = Titles(u"<rss><item><title>a</title></item><item><title>b c", &read);
+    EXPECT_TRUE(read);
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(t[0].text, u"a");
+}
+
+TEST(ReadFeedTitles, StopsWhenTheCallerHasEnough) {
+    const auto t = Titles(
+        u"<rss><item><title>a</title></item><item><title>b</title></item>"
+        u"<item><title>c</title></item></rss>",
+        nullptr, 2);
+    EXPECT_EQ(t.size(), 2u);
+}
+
+TEST(CleanFeedTitle, WhiteSpaceRunsBecomeOneSpaceAndEndsAreTrimmed) {
+    EXPECT_EQ(CleanFeedTitle(u"\n  速報\t\r\n 地震  ", false), u"速報 地震");
+}
+
+TEST(CleanFeedTitle, ControlCharactersAreDropped) {
+    EXPECT_EQ(CleanFeedTitle(u"a\u0001b\u007F\u0085c", false), u"abc");
+}
+
+TEST(CleanFeedTitle, PlainTitleKeepsWhatLooksLikeATag) {
+    EXPECT_EQ(CleanFeedTitle(u"a <b> &amp; c", false), u"a <b> &amp; c");
+}
+
+TEST(CleanFeedTitle, HtmlTitleLosesItsTags) {
+    EXPECT_EQ(CleanFeedTitle(u"<b>大雨</b>警報<br/>解除", true), u"大雨警報解除");
+}
+
+TEST(CleanFeedTitle, HtmlTitleReadsItsReferences) {
+    EXPECT_EQ(CleanFeedTitle(u"AT&amp;T &lt;3 &#x3042;&#12354;&nbsp;x", true), u"AT&T <3 ああ x");
+}
+
+TEST(CleanFeedTitle, ReferenceBeyondTheBasicPlaneBecomesASurrogatePair) {
+    EXPECT_EQ(CleanFeedTitle(u"&#128512;", true), u"\U0001F600");
+}
+
+TEST(CleanFeedTitle, ReferenceToNoCharacterBecomesTheReplacement) {
+    EXPECT_EQ(CleanFeedTitle(u"&#x110000;&#0;&#xD800;", true), u"\uFFFD\uFFFD\uFFFD");
+}
+
+TEST(CleanFeedTitle, LoneLessThanAndUnknownEntityStayAsWritten) {
+    EXPECT_EQ(CleanFeedTitle(u"1 < 2 &foo; &", true), u"1 < 2 &foo; &");
+}
+
+}  // namespace
