@@ -10,6 +10,7 @@
 // kaDraw::ReportError with the operation's name as caption.
 
 #include <cstdint>
+#include <cstdio>
 
 namespace ka3D {
 
@@ -73,6 +74,10 @@ struct Mesh;
 // LoadObject with the shape handed over directly instead of read from a file: the frames are
 // made the same way and share one copy of the mesh. Used by tests and tools.
 Frame* LoadObjectFromMesh(const Mesh& mesh, int count, Frame** frames);
+
+// LoadObject with the file opened by the caller (null when it could not be), read and closed
+// here: the Win32 layer opens block files by their wide names.
+Frame* LoadObjectFromFile(std::FILE* file, int count, Frame** frames);
 
 // Number of frames attached to the scene.
 int ShownFrameCount();

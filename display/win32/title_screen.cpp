@@ -10,6 +10,7 @@
 #include "overlay/win32/compose_text.h"
 #include "overlay/win32/fonts.h"
 #include "scene3d/ka3d.h"
+#include "scene3d/win32/block_file.h"
 #include "settings/settings.h"
 #include "shell/random.h"
 #include "shell/shell_state.h"
@@ -47,7 +48,7 @@ void PrepareScene(int w, int h) {
     ka3D::SetAmbient(0.35f);
     ka3D::CreateLight(1, 0.7f, 3);
     ka3D::UseFrameColor();
-    ka3D::LoadObject(config.BLOCKFILE, kBlockCount, blockFrames);
+    ka3D::LoadObjectFromFile(OpenBlockFile(config.BLOCKFILE), kBlockCount, blockFrames);
     PlaceBlocks();
 }
 
