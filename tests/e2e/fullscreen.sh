@@ -101,10 +101,10 @@ lose_and_return "$log" "during the game"
 kv_focus_desktop
 kv_end "$pid" "hostile input" key Return
 # Sound: each of the 38 keys once, every number a number and every colour a colour (the other
-# values are texts), TEXT cut to 253 bytes, a whole Shift-JIS character (380 in UTF-8), the
+# values are texts), TEXT cut to 255 bytes, a whole Shift-JIS character (383 in UTF-8), the
 # other sections kept.
 config="$(awk '/^\[/ { s = $0 } s ~ /^\[Config\]/' "$ini" | tr -d '\r' | grep -aE '^[A-Z][A-Z0-9_]*=')"
 kv_check "the settings file is sound" test "$(cut -d= -f1 <<<"$config" | sort -u | wc -l) $(wc -l <<<"$config") \
 $(grep -avE '^(TEXT|BLOCKFILE|NI[12]_[A-Z]+)=' <<<"$config" | grep -acvE '=(-?[0-9]+|[0-9a-f]{6})$') \
-$(kv_value <(echo "$config") TEXT | iconv -f CP932 -t UTF-8 | wc -c) $(grep -ac '^Keep=[12]' "$ini")" = "38 38 0 380 2"
+$(kv_value <(echo "$config") TEXT | iconv -f CP932 -t UTF-8 | wc -c) $(grep -ac '^Keep=[12]' "$ini")" = "38 38 0 383 2"
 kv_finish
