@@ -41,27 +41,28 @@ int EucToSjis(const char* src, char* dst, size_t capacity) {
             bytes[0] = c;
             n = 1;
             i += 1;
-        } else if (c == 0x8E) {
-            if (in[i + 1] < 0xA1 || in[i + 1] > 0xDF) return kEucBadSequence;
+        } else if (c == 0x8E && in[i + 1] >= 0xA1 && in[i + 1] <= 0xDF) {
             bytes[0] = in[i + 1];
             n = 1;
             i += 2;
-        } else if (c == 0x8F) {
+        } else if (c == 0x8F && InGr(in[i + 1]) && InGr(in[i + 2])) {
             // The third byte is read only when the second is no terminator.
-            if (!InGr(in[i + 1]) || !InGr(in[i + 2])) return kEucBadSequence;
             bytes[0] = 0x81;
             bytes[1] = 0x40;
             n = 2;
             i += 3;
-        } else if (InGr(c)) {
-            if (!InGr(in[i + 1])) return kEucBadSequence;
+        } else if (InGr(c) && InGr(in[i + 1])) {
             const unsigned s = JisToSjis(c - 0xA0, in[i + 1] - 0xA0);
             bytes[0] = static_cast<unsigned char>(s >> 8);
             bytes[1] = static_cast<unsigned char>(s);
             n = 2;
             i += 2;
         } else {
-            return kEucBadSequence;
+            // A byte that starts no character here (a stray byte, or a character cut by the end
+            // of the page): one "?" for it, and the next byte is read afresh.
+            bytes[0] = '?';
+            n = 1;
+            i += 1;
         }
         if (capacity - o < static_cast<size_t>(n)) return kEucNoRoom;
         // Writing never overtakes reading: every input character is at least as long as its

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/sjis.h"
+#include "news/sjis_text.h"
 
 void BeginPage(PageReceive& r, char* page) {
     r.page = page;
@@ -31,12 +32,12 @@ bool AddIdlePoll(PageReceive& r) {
 int ExtractHeadlines(char* page, const char* ignore, const char* tag, const char* reject,
                      char (*headlines)[kHeadlineSize], int* count) {
     *count = 0;
-    char* p = std::strstr(page, ignore);
+    char* p = const_cast<char*>(FindWholeSjis(page, ignore));
     if (!p) return kNewsNoStartMarker;
     for (;;) {
-        char* found = std::strstr(p, tag);
+        const char* found = FindWholeSjis(p, tag);
         if (!found) return kNewsOk;
-        char* open = std::strchr(found, '>');
+        char* open = std::strchr(p + (found - p), '>');
         if (!open) return kNewsOk;
         if (open[1] == '<') {
             // The link text starts with another tag (an image link): no candidate here.
@@ -47,7 +48,7 @@ int ExtractHeadlines(char* page, const char* ignore, const char* tag, const char
         if (!close) return kNewsOk;
         *close = '\0';
         CopyBounded(headlines[*count], kHeadlineSize, open + 1);
-        if (!std::strstr(open + 1, reject)) ++*count;
+        if (reject[0] == '\0' || !FindWholeSjis(open + 1, reject)) ++*count;
         if (*count >= kNewsSlots) return kNewsOk;
         p = close + 1;
     }

@@ -47,10 +47,10 @@ bool AddIdlePoll(PageReceive& r);
 // NUL). From the first occurrence of ignore on, every occurrence of tag starts a candidate: the
 // text between the next ">" and the "<" after it, unless that text starts with "<" (the search
 // then goes on from there). A candidate is stored in headlines[*count], cut to 199 bytes at a
-// whole Shift-JIS character; it is kept (*count grows) unless reject occurs in the whole
-// candidate. Stops at
-// kNewsSlots kept headlines. *count starts at 0. Returns kNewsOk, or kNewsNoStartMarker when
-// ignore does not occur (then *count stays 0).
+// whole Shift-JIS character; it is kept (*count grows) unless reject (when not empty) occurs in
+// the whole candidate. ignore, tag and reject are found only where they start on a whole
+// character (news/sjis_text.h). Stops at kNewsSlots kept headlines. *count starts at 0. Returns
+// kNewsOk, or kNewsNoStartMarker when ignore does not occur (then *count stays 0).
 int ExtractHeadlines(char* page, const char* ignore, const char* tag, const char* reject,
                      char (*headlines)[kHeadlineSize], int* count);
 

@@ -30,6 +30,9 @@ void ApplyFetch(int source) {
         NewsCurrent[source] = Rand() % job.count;
         CopyHeadline(text, source, NewsCurrent[source]);
     } else {
+        // The failure text takes slot 0 too, so that stepping the line shows it again rather
+        // than what the failed fetch left there (a candidate the reject text removed).
+        CopyBounded(NewsHeadlines[source][0], kHeadlineSize, kNewsFailureText);
         CopyBounded(text, kOverlayTextSize, kNewsFailureText);
         NewsCount[source] = 1;
     }

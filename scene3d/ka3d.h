@@ -10,6 +10,7 @@
 // ReportError with the operation's name as caption.
 
 #include <cstdint>
+#include <cstdio>
 
 namespace ka3D {
 
@@ -81,6 +82,10 @@ struct Mesh;
 // LoadObject with the shape handed over directly instead of read from a file: the frames are
 // made the same way and share one copy of the mesh. Used by tests and tools.
 Frame* LoadObjectFromMesh(const Mesh& mesh, int count, Frame** frames);
+
+// LoadObject with the file opened by the caller (null when it could not be), read and closed
+// here: the Win32 layer opens block files by their wide names.
+Frame* LoadObjectFromFile(std::FILE* file, int count, Frame** frames);
 
 // Device descriptions for Config. Colour models and depth flags keep the values of the
 // platform's own enumeration so the Win32 layer could feed a real table unchanged.

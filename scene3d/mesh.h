@@ -5,6 +5,7 @@
 // clockwise on screen, as in the file.
 
 #include <cstddef>
+#include <cstdio>
 #include <vector>
 
 namespace ka3D {
@@ -32,5 +33,8 @@ struct Mesh {
 // the loader cannot read; the mesh is then left empty.
 bool LoadXFile(const char* path, Mesh* mesh);
 bool ParseXText(const char* data, size_t size, Mesh* mesh);
+
+// The same from a file already open for reading (binary); it is read to its end and closed.
+bool ReadXFile(std::FILE* file, Mesh* mesh);
 
 }  // namespace ka3D

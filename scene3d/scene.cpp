@@ -4,6 +4,7 @@
 #include "scene3d/scene.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <utility>
@@ -348,9 +349,18 @@ Frame* LoadObject(const char* file, int count, Frame** frames) {
         std::memcpy(path, dir, dirLen);
         std::memcpy(path + dirLen, name, nameLen + 1);
     }
+    return LoadObjectFromFile(fits && nameLen > 0 ? std::fopen(path, "rb") : nullptr, count,
+                              frames);
+}
+
+Frame* LoadObjectFromFile(std::FILE* file, int count, Frame** frames) {
+    if (count < 0) {  // no frames to make
+        if (file) std::fclose(file);
+        return nullptr;
+    }
     Frame* first = CreateFrames(count, frames);
     Mesh mesh;
-    if (!fits || nameLen == 0 || !LoadXFile(path, &mesh)) {
+    if (!file || !ReadXFile(file, &mesh)) {
         scene.useFrameColor = false;  // the option holds for one load, read or not
         ReportError("ka3D::LoadObject", kLoadError);
         return nullptr;

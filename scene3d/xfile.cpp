@@ -508,6 +508,11 @@ bool LoadXFile(const char* path, Mesh* mesh) {
     if (!path) return false;
     std::FILE* f = std::fopen(path, "rb");
     if (!f) return false;
+    return ReadXFile(f, mesh);
+}
+
+bool ReadXFile(std::FILE* f, Mesh* mesh) {
+    *mesh = Mesh{};
     std::vector<char> bytes;
     char chunk[16384];
     bool ok = true;

@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix
   wine64 wine xvfb xdotool x11-utils imagemagick zip unzip
   fonts-ipafont-gothic fonts-ipafont-mincho
+  locales
 )
 
 missing=()
@@ -19,13 +20,20 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
-echo "Installing: ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The locales the Wine bench runs under: without them Wine stores file names as ASCII, and a
+# block file with a Japanese name cannot be made or opened.
+for l in ja_JP en_US; do
+  if ! locale -a 2>/dev/null | grep -qx "$l.utf8"; then
+    $sudo localedef -i "$l" -f UTF-8 "$l.UTF-8"
+  fi
+done

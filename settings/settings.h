@@ -67,7 +67,7 @@ int DisplayHeight();
 
 constexpr int kSettingCount = 39;  // the keys of section "Config"
 constexpr int kIntTextSize = 40;        // buffer of ReadIntSetting
-constexpr int kStringReadSize = 255;    // size given to the profile reader: 254 characters and NUL
+constexpr int kStringReadSize = 256;    // size given to the profile reader: 255 bytes and NUL
 extern const char kSettingsSection[];   // "Config"
 extern const char kSettingsFileName[];  // "koraven.ini"
 

@@ -13,6 +13,7 @@
 #include "display/four_by_three.h"
 #include "display/win32/kadraw.h"
 #include "scene3d/ka3d.h"
+#include "scene3d/win32/block_file.h"
 #include "settings/settings.h"
 
 const char kTitleLine[] = "KORAVEN  by KORAVEN Project  2002/12/3";
@@ -47,7 +48,7 @@ void PrepareScene(int w, int h) {
     ka3D::SetAmbient(0.35f);
     ka3D::CreateLight(1, 0.7f, 3);
     ka3D::UseFrameColor();
-    ka3D::LoadObject(config.BLOCKFILE, kBlockCount, blockFrames);
+    ka3D::LoadObjectFromFile(OpenBlockFile(config.BLOCKFILE), kBlockCount, blockFrames);
     SetWellBounds(config.WIDTH, config.HEIGHT);
     LayBlockGrid();
     ka3D::PlaceFrames(blockFrames, blockPositions, kBlockCount);

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <new>
 
-#include "news/euc_to_sjis.h"
 #include "news/news_jobs.h"
+#include "news/win32/page_headlines.h"
 
 namespace {
 
@@ -241,9 +241,8 @@ int FetchNewsInto(const NewsSource& source, const FetchTarget& target) {
     // Each start is matched by a clean-up, so nothing of Winsock outlives the fetch.
     WSACleanup();
     if (result != kNewsOk) return result;
-    EucToSjis(target.page, target.page, kPageSize);
-    return ExtractHeadlines(target.page, source.ignore, source.tag, source.reject, target.headlines,
-                            target.count);
+    return PageHeadlines(target.page, std::strlen(target.page), "", source, target.headlines,
+                         target.count);
 }
 
 int FetchNews(int index, NewsSource source) {

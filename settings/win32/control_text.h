@@ -7,12 +7,7 @@
 #include <cstddef>
 #include <string>
 
-// Shift-JIS bytes to UTF-16.
-std::wstring SjisToWide(const char* text);
-
-// UTF-16 to Shift-JIS bytes; usedDefault (when given) tells whether a character had no Shift-JIS
-// form and became '?'.
-std::string WideToSjis(const std::wstring& text, bool* usedDefault = nullptr);
+#include "common/win32/sjis_wide.h"
 
 // A control's text, read whole.
 std::wstring ControlText(HWND control);

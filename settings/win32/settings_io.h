@@ -12,7 +12,7 @@ void WriteSettings();
 // GetPrivateProfileStringA with a 40-character buffer, then atol.
 int ReadIntSetting(const char* key, const char* defaultText);
 
-// GetPrivateProfileStringA into buffer (256 bytes) with size 255: at most 254 characters, cut at
+// GetPrivateProfileStringA into buffer (256 bytes) with size 256: at most 255 bytes, cut at
 // a whole Shift-JIS character.
 void ReadStringSetting(const char* key, const char* defaultText, char* buffer);
 

@@ -112,6 +112,6 @@ kv_check "every number is a number and every colour a colour" \
   test "$(grep -avE '^(TEXT|BLOCKFILE|NI[12]_[A-Z]+)=' <<<"$config" | grep -acvE '=(-?[0-9]+|[0-9a-f]{6})$')" -eq 0
 text="$(kv_value <(echo "$config") TEXT)"
 kv_check "TEXT is cut to whole characters (${#text} bytes)" iconv -f CP932 -t UTF-8 <<<"$text" -o /dev/null
-kv_check "TEXT keeps the most whole characters that fit" test "$(printf '%s' "$text" | wc -c)" -ge 253
+kv_check "TEXT keeps the most whole characters that fit" test "$(printf '%s' "$text" | wc -c)" -eq 255
 kv_check "the sections before and after [Config] are kept" test "$(grep -ac '^Keep=[12]' "$ini")" -eq 2
 kv_finish

@@ -109,6 +109,21 @@ struct Recorder {
 };
 
 // A line from x 100 to 160 holds five double-byte characters (100 buffer pixels).
+TEST_F(OverlayStep, FailedFetchAfterARejectedCandidateShowsOnlyTheFailureText) {
+    config.SHOW[SLOT_NEWS1] = 1;
+    EXPECT_TRUE(StepNewsLines(0.25f));
+    ASSERT_EQ(TakeNewsJob(), 0);
+    // The fetch wrote a candidate that the reject text removed, then failed.
+    std::strcpy(newsJobs[0].headlines[0], "[PR] rejected");
+    FinishNewsJob(0, 3);
+    StepNewsLines(0.25f);
+    EXPECT_EQ(Text(SLOT_NEWS1), kNewsFailureText);
+    // Risen past the top, the line re-enters with its source's next headline.
+    overlayLines[SLOT_NEWS1].y = -100.0f;
+    MoveOverlayLines(0.0f, 480);
+    EXPECT_EQ(Text(SLOT_NEWS1), kNewsFailureText);
+}
+
 TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStopAndDarkTextTurnsGrey) {
     const struct {
         const char* text;

@@ -13,6 +13,8 @@
 
 #include "main_window_fixture.h"
 #include "resources/dialog_ids.h"
+#include "scene3d/ka3d.h"
+#include "scene3d/win32/block_file.h"
 #include "settings/dialog_fields.h"
 #include "settings/win32/control_text.h"
 #include "settings/win32/dialogs.h"
@@ -81,15 +83,29 @@ TEST_F(Dialogs, ReadingFillsEveryDefaultWritesEveryKeyInOrderAndCutsLongValuesWh
     // Other sections stay; long values are cut, a text never inside a character.
     std::ofstream(ini, std::ios::binary)
         << "[Other]\r\nA=1\r\n[Config]\r\nSUKIMA=99999999999999999999\r\nNI1_TAG=\r\nTEXT="
-        << std::string(253, 'a') << "\x93\x60\x93\x60\r\nBLOCKFILE=" << std::string(400, 'b')
+        << std::string(254, 'a') << "\x93\x60\x93\x60\r\nBLOCKFILE=" << std::string(400, 'b')
         << "\r\n[Tail]\r\nB=2\r\n";
     ReadSettings();
     EXPECT_STREQ(config.NI[0].tag, "");
-    EXPECT_EQ(std::string(config.TEXT), std::string(253, 'a'));  // the lead byte alone dropped
-    EXPECT_EQ(std::string(config.BLOCKFILE), std::string(254, 'b'));
+    EXPECT_EQ(std::string(config.TEXT), std::string(254, 'a'));  // the lead byte alone dropped
+    EXPECT_EQ(std::string(config.BLOCKFILE), std::string(255, 'b'));
     WriteSettings();
     for (const char* kept : {"[Other]\r\nA=1\r\n[Config]\r\nSUKIMA=10\r\n", "[Tail]\r\nB=2"})
         EXPECT_NE(File().find(kept), std::string::npos) << kept << "\n" << File();
+}
+
+TEST_F(Dialogs, EveryTextSettingOf255BytesIsReadBackWhole) {
+    const std::string value = std::string(253, 'x') + "漢";  // as long as the dialogs store
+    for (const SettingKey& k : settingKeys) {
+        if (k.type == kStringSetting) CopyBounded(k.text, kSettingSize, value.c_str());
+    }
+    WriteSettings();
+    ResetSettings();
+    ReadSettings();
+    for (const SettingKey& k : settingKeys) {
+        if (k.type != kStringSetting) continue;
+        EXPECT_EQ(std::string(k.text), value) << k.key;
+    }
 }
 
 TEST_F(Dialogs, ShowTheSettingsAndCancelOrEscapeWritesNothing) {
@@ -209,6 +225,29 @@ TEST_F(Dialogs, OkWritesWhatBothDialogsHoldOnTheSystemsCodePage) {
         EXPECT_EQ(Value("NI2_REJECT") + Value("NI2_HTML"), reject + "news2.example");
         DestroyWindow(dialog);
     }
+}
+
+// Run under code page 932 and again under 1252, as above.
+TEST_F(Dialogs, JapaneseBlockFileNameLoadsOnTheSystemsCodePage) {
+    std::ifstream in(KORAVEN_SOURCE_DIR "/resources/cube.x", std::ios::binary);
+    const std::string shape{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_FALSE(shape.empty());
+    wchar_t module[MAX_PATH];
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring path = module;
+    path.erase(path.find_last_of(L"\\/") + 1);
+    path += L"角丸ブロック.x";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << GetLastError() << " " << WideToSjis(path);
+    DWORD written = 0;
+    WriteFile(file, shape.data(), DWORD(shape.size()), &written, nullptr);
+    CloseHandle(file);
+    // One frame asked for: the load returns it only when the file was read.
+    ka3D::Frame* first = ka3D::LoadObjectFromFile(OpenBlockFile("角丸ブロック.x"), 0, nullptr);
+    DeleteFileW(path.c_str());
+    EXPECT_NE(first, nullptr);
+    EXPECT_TRUE(errors.empty());
+    ka3D::Release();
 }
 
 TEST(Resources, CommonControlsSixAndDpiAwareness) {
