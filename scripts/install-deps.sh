@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix
   wine64 wine xvfb xdotool x11-utils imagemagick zip unzip
   fonts-ipafont-gothic fonts-ipafont-mincho
+  python3 openssl
 )
 
 missing=()

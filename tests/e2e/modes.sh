@@ -10,8 +10,8 @@ zip="$("$KORAVEN_SOURCE_DIR/scripts/make-dist.sh" "$KORAVEN_BIN/.." "$KV_WORK/di
 d="$KV_WORK/unpacked"
 unzip -q "$zip" -d "$d"
 names="$(basename "$zip") $(ls "$d" | xargs)"
-kv_check "the package holds the program, the shapes and the read-me ($names)" \
-  test "$names" = "koraven-1.7-win64.zip cube.x koraven.scr koraven.x readme.txt round.x"
+kv_check "the package holds the program, the probe, the shapes and the read-me ($names)" \
+  test "$names" = "koraven-1.7-win64.zip cube.x koraven.scr koraven.x newsprobe.exe readme.txt round.x"
 kv_check "the read-me is UTF-8 with a byte-order mark, Japanese and English" eval \
   "head -c 3 '$d/readme.txt' | od -An -tx1 | grep -q 'ef bb bf' && grep -q インストール '$d/readme.txt' && grep -q Installing '$d/readme.txt'"
 
