@@ -10,6 +10,7 @@ and exits with CMD's exit code, the servers stopped.
   KV_WRONGHOST_PORT HTTPS, for other.test   KV_STALL_PORT      accepts and never answers (a TLS
                                                                handshake that stalls)
   KV_PROXY_PORT    a proxy that tunnels CONNECT to 127.0.0.1 and logs each one to DIR/proxy.log
+  KV_REFUSED_PORT  a port that was free a moment ago (a refused connection)
   KV_TLS_CA        the authority's certificate (DER) as a Windows path (Z:...)
 
 The HTTP(S) servers answer, with every request line logged to DIR/requests.log:
@@ -19,6 +20,7 @@ The HTTP(S) servers answer, with every request line logged to DIR/requests.log:
   /trickle          a byte every four seconds
   /silent           headers, then nothing for 20 s
   /big              a page of 1 MB whose headlines come first
+  /close            the connection closed without an answer
   other paths       404
 """
 import http.server
@@ -120,6 +122,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.end_headers()
                 self.wfile.flush()
                 time.sleep(20)
+            elif p == "/close":
+                self.close_connection = True
+                self.connection.shutdown(socket.SHUT_RDWR)
             elif p == "/big":
                 self.send_page(page(b"x" * (1 << 20)))
             else:
@@ -224,6 +229,10 @@ def main():
     held = []
     env["KV_STALL_PORT"] = str(stall_server(held))
     env["KV_PROXY_PORT"] = str(proxy_server(os.path.join(d, "proxy.log")))
+    free = socket.socket()
+    free.bind(("127.0.0.1", 0))
+    env["KV_REFUSED_PORT"] = str(free.getsockname()[1])
+    free.close()
     env["KV_TLS_CA"] = "Z:" + os.path.join(d, "ca.der").replace("/", "\\")
     env["KV_TLS_DIR"] = "Z:" + d.replace("/", "\\")
     sys.exit(subprocess.run(sys.argv[2:], env=env).returncode)

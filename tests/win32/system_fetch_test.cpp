@@ -177,6 +177,8 @@ TEST(SystemFetch, FailuresGiveTheirResultCodes) {
         {"TLS handshake that stalls", Url("https", "KV_STALL_PORT", "/page"), 7},
         {"a byte every 4 s", Url("https", "KV_HTTPS_PORT", "/trickle"), 6},
         {"silent after the headers", Url("https", "KV_HTTPS_PORT", "/silent"), 6},
+        {"closes without an answer", Url("https", "KV_HTTPS_PORT", "/close"), 6},
+        {"refused port", Url("https", "KV_REFUSED_PORT", "/page"), 4},
         {"name that does not resolve", "https://256.1.1.1/page", 3},
     };
     std::vector<Fetch> fetches;
