@@ -30,7 +30,7 @@ std::wstring UserProxy(std::wstring* bypass) {
 // on another thread may still use it).
 HINTERNET Session() {
     static CRITICAL_SECTION lock;
-    static LONG ready = 0;
+    static volatile LONG ready = 0;
     static HINTERNET session = nullptr;
     static std::wstring* sessionProxy = nullptr;
     if (InterlockedCompareExchange(&ready, 1, 0) == 0) {
