@@ -83,8 +83,9 @@ int ResultOf(DWORD error, int fallback) {
     }
 }
 
+// A host or path of the settings, which are Shift-JIS, as WinHTTP's UTF-16.
 bool Widen(const char* text, wchar_t* out, int capacity) {
-    return MultiByteToWideChar(CP_UTF8, 0, text, -1, out, capacity) > 0;
+    return MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, text, -1, out, capacity) > 0;
 }
 
 // A header of the response as ASCII text (empty when absent or too long).
