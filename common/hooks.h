@@ -3,8 +3,9 @@
 // Each is set once, before the run starts, by the shell's RegisterHooks (which knows every
 // layer); a hook that is not set does nothing. Two more hand-overs of the same kind sit with the
 // data they carry: errorBox (common/error_report.h), the message box the display installs for
-// the error report, and the 3D layer's render target (ka3D::SetRenderTargetSource), which the
-// display set-up gives before it creates the 3D device.
+// the error report, the 3D layer's render target (ka3D::SetRenderTargetSource), which the
+// display set-up gives before it creates the 3D device, and the news dialog's try buttons
+// (RegisterNewsTry, settings/win32/news_try.h), which RegisterHooks points at the news fetch.
 #include <cstdint>
 
 struct Hooks {

@@ -13,16 +13,20 @@ void BeginPage(PageReceive& r, char* page) {
     page[0] = '\0';
 }
 
-bool AddChunk(PageReceive& r, char* chunk, size_t n) {
-    chunk[n] = '\0';
-    size_t add = std::strlen(chunk);
+bool AddChunk(PageReceive& r, const char* chunk, size_t n) {
+    size_t add = n;
     // The page keeps its first kPageSize - 1 bytes; what does not fit is dropped.
     if (add > kPageSize - 1 - r.length) add = kPageSize - 1 - r.length;
     std::memcpy(r.page + r.length, chunk, add);
     r.length += add;
     r.page[r.length] = '\0';
     r.idle = 0;
-    return std::strstr(chunk, "</html>") != nullptr;
+    static const char kClose[] = "</html>";
+    const size_t closeLength = sizeof kClose - 1;
+    for (size_t i = 0; i + closeLength <= n; ++i) {
+        if (std::memcmp(chunk + i, kClose, closeLength) == 0) return true;
+    }
+    return false;
 }
 
 bool AddIdlePoll(PageReceive& r) {

@@ -33,12 +33,12 @@ struct PageReceive {
 // Empties the page and the idle count.
 void BeginPage(PageReceive& r, char* page);
 
-// One received chunk of n bytes (n <= kChunkSize; chunk has room for a terminator at n, which is
-// written). Appends the chunk as a string: a NUL inside it ends what is appended. A page that
+// One received chunk of n bytes (n <= kChunkSize), appended as bytes: a NUL inside it is kept
+// (a UTF-16 page holds many), and the page stays NUL-terminated after its length. A page that
 // would grow past kPageSize - 1 bytes keeps its first kPageSize - 1 and the rest is dropped, so
 // a long page is still read to its end and its closing tag ends the receive. Resets the idle
 // count. True when the chunk holds "</html>" (as written, in this one chunk): the page is whole.
-bool AddChunk(PageReceive& r, char* chunk, size_t n);
+bool AddChunk(PageReceive& r, const char* chunk, size_t n);
 
 // One poll that found nothing waiting. True when kIdlePolls such polls came in a row.
 bool AddIdlePoll(PageReceive& r);

@@ -53,3 +53,6 @@
 #define IDC_NI2_TAG 1038
 #define IDC_NI2_REJECT 1042
 #define IDC_NI2_UPDATE 1044
+// Its two "試す" buttons.
+#define IDC_NI1_TRY 1045
+#define IDC_NI2_TRY 1046

@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix
   wine64 wine xvfb xdotool x11-utils imagemagick zip unzip
   fonts-ipafont-gothic fonts-ipafont-mincho
-  locales
+  locales python3 openssl
 )
 
 missing=()

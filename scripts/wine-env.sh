@@ -130,6 +130,9 @@ write_reg() {
       '[HKEY_CURRENT_USER\Software\Wine\AppDefaults\wtest_dialogs.exe\Explorer]' \
       '"Desktop"="Dialogs"' \
       '' \
+      '[HKEY_CURRENT_USER\Software\Wine\AppDefaults\wtest_news_try.exe\Explorer]' \
+      '"Desktop"="Dialogs"' \
+      '' \
       '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' \
       '"ShowCrashDialog"=dword:00000000' \
       '' | iconv -f UTF-8 -t UTF-16LE
@@ -137,7 +140,7 @@ write_reg() {
 }
 
 # Bumped whenever the prefix's set-up changes, so an older prefix is made anew.
-PREFIX_VERSION=4
+PREFIX_VERSION=5
 
 make_prefix() {
   local stamp="$WINEPREFIX/.koraven-ready"

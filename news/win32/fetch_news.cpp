@@ -11,7 +11,9 @@
 #include <new>
 
 #include "news/news_jobs.h"
+#include "news/news_url.h"
 #include "news/win32/page_headlines.h"
+#include "news/win32/system_fetch.h"
 
 namespace {
 
@@ -26,11 +28,7 @@ HANDLE wake = nullptr;
 volatile LONG stopping = 0;
 volatile LONG abandonedLookups = 0;
 
-struct Clock {
-    DWORD start;
-    const volatile LONG* stop;
-    bool Over() const { return (stop && *stop) || GetTickCount() - start >= kFetchLimitMs; }
-};
+using Clock = FetchClock;
 
 // ---- name lookup ------------------------------------------------------------------------------
 
@@ -146,7 +144,7 @@ int WaitReadable(SOCKET s) {
 }
 
 // Steps 3 to 9 of the fetch, between the start and the clean-up of Winsock.
-int FetchPage(const NewsSource& source, char* page, const Clock& clock) {
+int FetchPage(const NewsSource& source, char* page, size_t* pageLength, const Clock& clock) {
     const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
     if (s == INVALID_SOCKET) return kNewsNoSocket;
     // Every wait below relies on a socket that never blocks.
@@ -213,6 +211,7 @@ int FetchPage(const NewsSource& source, char* page, const Clock& clock) {
         if (AddChunk(r, chunk, static_cast<size_t>(n))) break;
     }
     closesocket(s);
+    *pageLength = r.length;
     return kNewsOk;
 }
 
@@ -233,16 +232,23 @@ DWORD WINAPI Worker(void*) {
 }  // namespace
 
 int FetchNewsInto(const NewsSource& source, const FetchTarget& target) {
-    const Clock clock = {GetTickCount(), target.stop};
+    const Clock clock = {GetTickCount(), kFetchLimitMs, target.stop};
     *target.count = 0;
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return kNewsNoWinsock;
-    const int result = FetchPage(source, target.page, clock);
-    // Each start is matched by a clean-up, so nothing of Winsock outlives the fetch.
-    WSACleanup();
+    ReceivedPage received = {target.page, 0, ""};
+    int result;
+    NewsUrl url;
+    if (ChooseRequestForm(source) == kSystemClient && ParseNewsUrl(source.file, &url)) {
+        result = SystemFetch(url, clock, &received);
+    } else {
+        WSADATA data;
+        if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return kNewsNoWinsock;
+        result = FetchPage(source, target.page, &received.length, clock);
+        // Each start is matched by a clean-up, so nothing of Winsock outlives the fetch.
+        WSACleanup();
+    }
     if (result != kNewsOk) return result;
-    return PageHeadlines(target.page, std::strlen(target.page), "", source, target.headlines,
-                         target.count);
+    return PageHeadlines(received.page, received.length, received.contentType, source,
+                         target.headlines, target.count);
 }
 
 int FetchNews(int index, NewsSource source) {

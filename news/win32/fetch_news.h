@@ -19,10 +19,12 @@ struct FetchTarget {
     const volatile LONG* stop;
 };
 
-// One fetch: Winsock started (1), a stream socket (2), the host looked up (3), connected to it on
+// One fetch. A source whose file is an https:// URL, or an http:// one whose host field is empty
+// or names the URL's own host, goes through the system's HTTP client (news/win32/system_fetch.h);
+// every other one is the one-line request: Winsock started (1), a stream socket (2), the host looked up (3), connected to it on
 // port 80 or the field's ":port" (4), "GET <file>\n" sent (5), the page received until the peer
 // closes, 5 s pass without data, or a chunk holds "</html>" (asking how much is waiting failing:
-// 7), converted from EUC-JP and cut into headlines (6 without the start marker, else 0).
+// 7). The page is then turned into headlines by PageHeadlines (6 when it has none to give).
 // Every step waits at most until kFetchLimitMs after the start, and none past a stop: the name
 // is looked up on a thread of its own that is left to finish alone when the wait ends.
 int FetchNewsInto(const NewsSource& source, const FetchTarget& target);

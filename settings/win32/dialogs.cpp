@@ -8,6 +8,7 @@
 #include "settings/dialog_fields.h"
 #include "settings/settings.h"
 #include "settings/win32/control_text.h"
+#include "settings/win32/news_try.h"
 #include "settings/win32/settings_io.h"
 #include "common/shell_state.h"
 #include "common/hooks.h"
@@ -141,20 +142,29 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     return 0;
 }
 
-INT_PTR CALLBACK NewsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK NewsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         for (const SettingKey& k : settingKeys) {
             if (k.control == kNewsEditControl)
                 SetControlText(GetDlgItem(dialog, k.controlId), k.text);
         }
+        InitNewsTry(dialog);
     } else if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
         for (const SettingKey& k : settingKeys) {
             if (k.control != kNewsEditControl) continue;
             ReadControlText(GetDlgItem(dialog, k.controlId), k.text, kNewsReadSize);
         }
+        AbandonNewsTries();
         EndDialog(dialog, 0);
     } else if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+        AbandonNewsTries();
         EndDialog(dialog, 0);
+    } else if (message == WM_COMMAND && LOWORD(wParam) == IDC_NI1_TRY) {
+        StartNewsTry(dialog, 0);
+    } else if (message == WM_COMMAND && LOWORD(wParam) == IDC_NI2_TRY) {
+        StartNewsTry(dialog, 1);
+    } else if (message == kNewsTryDone) {
+        FinishNewsTry(dialog, static_cast<int>(wParam), lParam);
     }
     return 0;
 }

@@ -25,5 +25,6 @@ void UpdateConfigControls(HWND dialog);
 void PickBlockColour(int index);
 
 // The news dialog: the twelve edits from the two news sources; OK copies them back, Cancel and
-// the close box leave them. Writes nothing to the file. 0 for every message.
+// the close box leave them; each source's "試す" button tries its fields as typed
+// (settings/win32/news_try.h). Writes nothing to the file. 0 for every message.
 INT_PTR CALLBACK NewsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -13,11 +13,13 @@
 #include "display/win32/monitor_covers.h"
 #include "display/win32/title_screen.h"
 #include "game/win32/game_frame.h"
+#include "news/win32/news_try_fetch.h"
 #include "overlay/win32/compose_text.h"
 #include "overlay/win32/fonts.h"
 #include "settings/desktop_size.h"
 #include "settings/settings.h"
 #include "settings/win32/dialogs.h"
+#include "settings/win32/news_try.h"
 #include "settings/win32/settings_io.h"
 #include "settings/win32/settings_location.h"
 #include "shell/command_line.h"
@@ -47,6 +49,8 @@ void RegisterHooks() {
     hooks.allocateFonts = InitFonts;
     hooks.showTextPicture = ShowTextPicture;
     hooks.endSaver = Shutdown;
+    // The news dialog's try buttons run the news fetch, which sits above the dialogs.
+    RegisterNewsTry(TryNewsSource);
 }
 
 bool CheckSingleInstance(const char* name) {

@@ -10,10 +10,10 @@ zip="$("$KORAVEN_SOURCE_DIR/scripts/make-dist.sh" "$KORAVEN_BIN/.." "$KV_WORK/di
 d="$KV_WORK/unpacked"
 unzip -q "$zip" -d "$d"
 kv_check "the package is named for the version" test "$(basename "$zip")" = "koraven-$KORAVEN_VERSION-win64.zip"
-for f in koraven.scr koraven.x cube.x round.x readme.txt; do
+for f in koraven.scr newsprobe.exe koraven.x cube.x round.x readme.txt; do
   kv_check "the package holds $f" test -f "$d/$f"
 done
-kv_check "the package holds nothing else" test "$(ls "$d" | wc -l)" -eq 5
+kv_check "the package holds nothing else" test "$(ls "$d" | wc -l)" -eq 6
 kv_check "the read-me starts with a UTF-8 byte-order mark" test "$(head -c 3 "$d/readme.txt" | od -An -tx1 | xargs)" = "ef bb bf"
 kv_check "the read-me is in Japanese" grep -q インストール "$d/readme.txt"
 kv_check "the read-me is in English" grep -q Installing "$d/readme.txt"

@@ -1,0 +1,93 @@
+// Which request form a source gets, and the URLs the system's client is given.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "news/news_url.h"
+
+namespace {
+
+NewsSource Source(const char* host, const char* file) {
+    NewsSource s = {};
+    std::strcpy(s.html, host);
+    std::strcpy(s.file, file);
+    return s;
+}
+
+TEST(RequestForm, HttpsAlwaysGoesThroughTheSystemClient) {
+    EXPECT_EQ(ChooseRequestForm(Source("proxy.test:8080", "https://news.test/rss")), kSystemClient);
+}
+
+TEST(RequestForm, HttpWithAnEmptyHostFieldGoesThroughTheSystemClient) {
+    EXPECT_EQ(ChooseRequestForm(Source("", "http://news.test/rss")), kSystemClient);
+}
+
+TEST(RequestForm, HttpWhoseOwnHostAndPortAreInTheHostFieldGoesThroughTheSystemClient) {
+    EXPECT_EQ(ChooseRequestForm(Source("News.Test:8080", "HTTP://news.test:8080/rss")),
+              kSystemClient);
+    EXPECT_EQ(ChooseRequestForm(Source("news.test", "http://news.test:80/rss")), kSystemClient);
+}
+
+TEST(RequestForm, HttpWithAnotherHostOrPortInTheHostFieldKeepsTheOneLineRequest) {
+    EXPECT_EQ(ChooseRequestForm(Source("127.0.0.1:8000", "http://news.test/rss")), kOneLineRequest);
+    EXPECT_EQ(ChooseRequestForm(Source("news.test", "http://news.test:8080/rss")), kOneLineRequest);
+}
+
+TEST(RequestForm, ABarePathKeepsTheOneLineRequest) {
+    EXPECT_EQ(ChooseRequestForm(Source("", "/news/index.html")), kOneLineRequest);
+}
+
+TEST(NewsUrl, PortsAndPathsAreTakenApart) {
+    NewsUrl url;
+    ASSERT_TRUE(ParseNewsUrl("https://news.test:8443/a/feed?x=1#top", &url));
+    EXPECT_TRUE(url.secure);
+    EXPECT_STREQ(url.host, "news.test");
+    EXPECT_EQ(url.port, 8443);
+    EXPECT_STREQ(url.path, "/a/feed?x=1");
+}
+
+TEST(NewsUrl, TheSchemeGivesTheDefaultPortAndAMissingPathIsTheRoot) {
+    NewsUrl url;
+    ASSERT_TRUE(ParseNewsUrl("http://news.test?q", &url));
+    EXPECT_FALSE(url.secure);
+    EXPECT_EQ(url.port, 80);
+    EXPECT_STREQ(url.path, "/?q");
+    ASSERT_TRUE(ParseNewsUrl("https://[::1]", &url));
+    EXPECT_STREQ(url.host, "::1");
+    EXPECT_EQ(url.port, 443);
+}
+
+TEST(NewsUrl, MalformedAddressesAreRefused) {
+    NewsUrl url;
+    EXPECT_FALSE(ParseNewsUrl("ftp://news.test/", &url));
+    EXPECT_FALSE(ParseNewsUrl("http:///path", &url));
+    EXPECT_FALSE(ParseNewsUrl("http://user@news.test/", &url));
+    EXPECT_FALSE(ParseNewsUrl("http://news.test:0/", &url));
+    EXPECT_FALSE(ParseNewsUrl("http://news.test:65536/", &url));
+    EXPECT_FALSE(ParseNewsUrl("http://news.test:8x/", &url));
+    EXPECT_FALSE(ParseNewsUrl("http://[::1/", &url));
+}
+
+TEST(Redirect, LocationsResolveAgainstThePageTheyCameFrom) {
+    NewsUrl base, next;
+    ASSERT_TRUE(ParseNewsUrl("https://news.test:8443/a/b/feed?x=1", &base));
+    ASSERT_TRUE(ResolveLocation(base, "other.xml", &next));
+    EXPECT_STREQ(next.path, "/a/b/other.xml");
+    EXPECT_EQ(next.port, 8443);
+    ASSERT_TRUE(ResolveLocation(base, "/top", &next));
+    EXPECT_STREQ(next.path, "/top");
+    ASSERT_TRUE(ResolveLocation(base, "//mirror.test/f", &next));
+    EXPECT_STREQ(next.host, "mirror.test");
+    EXPECT_TRUE(next.secure);
+    ASSERT_TRUE(ResolveLocation(base, "http://plain.test/f", &next));
+    EXPECT_FALSE(next.secure);
+}
+
+TEST(Redirect, ALocationOfAnotherSchemeIsRefused) {
+    NewsUrl base, next;
+    ASSERT_TRUE(ParseNewsUrl("http://news.test/", &base));
+    EXPECT_FALSE(ResolveLocation(base, "javascript:alert(1)", &next));
+    EXPECT_FALSE(ResolveLocation(base, "file:///etc/passwd", &next));
+}
+
+}  // namespace
