@@ -69,10 +69,11 @@ void StartNewsTry(HWND dialog, int source) {
     // into the same place of a copy of the source's settings.
     char* settings = reinterpret_cast<char*>(&config.NI[source]);
     char* copy = reinterpret_cast<char*>(&job->fields);
-    for (const NewsField& f : newsFields) {
-        const std::ptrdiff_t at = f.text - settings;
+    for (const SettingKey& k : settingKeys) {
+        if (k.control != kNewsEditControl) continue;
+        const std::ptrdiff_t at = k.text - settings;
         if (at < 0 || at >= static_cast<std::ptrdiff_t>(sizeof(NewsSource))) continue;
-        ReadControlText(GetDlgItem(dialog, f.id), copy + at, kNewsReadSize);
+        ReadControlText(GetDlgItem(dialog, k.controlId), copy + at, kNewsReadSize);
     }
     HANDLE thread = CreateThread(nullptr, 0, TryThread, job, 0, nullptr);
     if (!thread) {
