@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -10,46 +11,85 @@
 #include "display/pixel_copy.h"
 #include "display/pixel_format.h"
 
+namespace kaDraw {
+bool operator==(const BlitRect& a, const BlitRect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+std::ostream& operator<<(std::ostream& os, const BlitRect& r) {
+    return os << "(" << r.left << ", " << r.top << ") to (" << r.right << ", " << r.bottom << ")";
+}
+}  // namespace kaDraw
+
 using namespace kaDraw;
 
-TEST(BlitClip, EdgesMoveTheSourceAndDrawNothingBeyondTheScreen) {
-    // x, y, source left, top, right, bottom, then what is drawn; 640 x 480, none: all zero.
-    const int cases[][12] = {{640, 0, 0, 0, 64, 48, 640, 0, 0, 0, 0, 48},  // zero width
-                             {600, 470, 16, 4, 80, 52, 600, 470, 16, 4, 56, 14},
-                             {-10, -5, 0, 0, 700, 500, 0, 0, 10, 5, 650, 485},
-                             {-64, -20, 0, 5, 64, 48, 0, 0, 64, 25, 64, 48},
-                             {641, 0, 0, 0, 64, 48},
-                             {0, 481, 0, 0, 64, 48},
-                             {0, -60, 0, 0, 64, 48},
-                             {-100, 0, 0, 0, 64, 48}};
-    for (const auto& c : cases) {
-        int x = c[0], y = c[1];
-        BlitRect s = {c[2], c[3], c[4], c[5]};
-        const bool draws = ClipBlit(x, y, s, {0, 0, 640, 480});
-        const int got[6] = {x, y, s.left, s.top, s.right, s.bottom}, none[6] = {};
-        EXPECT_EQ(std::memcmp(draws ? got : none, &c[6], sizeof got), 0) << c[0] << "," << c[1];
+namespace {
+
+TEST(BlitClip, EdgesMoveTheSourceAndNothingBeyondTheScreenIsDrawn) {
+    const struct {
+        const char* name;
+        int x, y;
+        BlitRect source;
+        bool drawn;
+        int clippedX, clippedY;
+        BlitRect clipped;
+    } rows[] = {
+        {"bottom right", 600, 470, {16, 4, 80, 52}, true, 600, 470, {16, 4, 56, 14}},
+        {"top left", -64, -20, {0, 5, 64, 48}, true, 0, 0, {64, 25, 64, 48}},
+        {"larger than the screen", -10, -5, {0, 0, 700, 500}, true, 0, 0, {10, 5, 650, 485}},
+        {"past the right", 641, 0, {0, 0, 64, 48}, false, 0, 0, {}},
+        {"past the bottom", 0, 481, {0, 0, 64, 48}, false, 0, 0, {}},
+        {"above the top", 0, -60, {0, 0, 64, 48}, false, 0, 0, {}}};
+    for (const auto& row : rows) {
+        int x = row.x, y = row.y;
+        BlitRect s = row.source;
+        ASSERT_EQ(ClipBlit(x, y, s, {0, 0, 640, 480}), row.drawn) << row.name;
+        if (!row.drawn) continue;
+        EXPECT_EQ(x, row.clippedX) << row.name;
+        EXPECT_EQ(y, row.clippedY) << row.name;
+        EXPECT_EQ(s, row.clipped) << row.name;
     }
 }
 
-TEST(PixelFormat, ShiftsFiveBitShiftsAndChannelsOfEachLayout) {
-    // Masks; shift and 5-bit shift of red, green and blue; a pixel and its 8-bit channels.
-    const int64_t cases[][13] = {
-        {0xF800, 0x07E0, 0x001F, 11, 11, 5, 6, 0, 0, 0x0400, 0, 130, 0},
-        {0x7C00, 0x03E0, 0x001F, 10, 10, 5, 5, 0, 0, 0x7FFF, 255, 255, 255},
-        {0xFF0000, 0xFF00, 0xFF, 16, 16, 8, 8, 0, 0, 0xFF123456, 0x12, 0x34, 0x56}};
-    for (const auto& c : cases) {
-        PixelFormatRecord f;
-        ASSERT_TRUE(ComputePixelFormat(c[0] > 0xFFFF ? 32 : 16, c[0], c[1], c[2], f));
-        uint8_t rgb[3];
-        PixelToRgb(c[9], f, rgb);
-        const int64_t got[] = {f.redShift,   f.red5Shift, f.greenShift, f.green5Shift, f.blueShift,
-                               f.blue5Shift, c[9],        rgb[0],       rgb[1],        rgb[2]};
-        EXPECT_EQ(std::memcmp(got, &c[3], sizeof got), 0) << std::hex << c[0];
-    }
+TEST(PixelFormat, ASixBitGreenChannelShiftsOneMoreForFiveBitValues) {
     PixelFormatRecord f;
-    EXPECT_FALSE(ComputePixelFormat(8, 0, 0, 0, f) || ComputePixelFormat(16, 0xF800, 0, 0x1F, f));
+    ASSERT_TRUE(ComputePixelFormat(16, 0xF800, 0x07E0, 0x001F, f));
+    EXPECT_EQ(f.redShift, 11);
+    EXPECT_EQ(f.red5Shift, 11);
+    EXPECT_EQ(f.greenShift, 5);
+    EXPECT_EQ(f.green5Shift, 6);
+    EXPECT_EQ(f.blueShift, 0);
+    EXPECT_EQ(f.blue5Shift, 0);
+}
+
+TEST(PixelFormat, PixelsGiveTheirEightBitChannels) {
+    const struct {
+        int bits;
+        uint32_t red, green, blue, pixel;
+        uint8_t rgb[3];
+    } rows[] = {{16, 0xF800, 0x07E0, 0x001F, 0x0400, {0, 130, 0}},
+                {16, 0x7C00, 0x03E0, 0x001F, 0x7FFF, {255, 255, 255}},
+                {32, 0xFF0000, 0xFF00, 0xFF, 0xFF123456, {0x12, 0x34, 0x56}}};
+    for (const auto& row : rows) {
+        PixelFormatRecord f;
+        ASSERT_TRUE(ComputePixelFormat(row.bits, row.red, row.green, row.blue, f));
+        uint8_t rgb[3];
+        PixelToRgb(row.pixel, f, rgb);
+        EXPECT_EQ(rgb[0], row.rgb[0]) << std::hex << row.red;
+        EXPECT_EQ(rgb[1], row.rgb[1]) << std::hex << row.red;
+        EXPECT_EQ(rgb[2], row.rgb[2]) << std::hex << row.red;
+    }
+}
+
+TEST(PixelFormat, PaletteDepthsAndGapsInTheMasksAreRefused) {
+    PixelFormatRecord f;
+    EXPECT_FALSE(ComputePixelFormat(8, 0, 0, 0, f));
+    EXPECT_FALSE(ComputePixelFormat(16, 0xF800, 0, 0x1F, f));
+}
+
+TEST(PixelFormat, RawPixelsReadOnlyTheirOwnBytes) {
     const unsigned char bytes[4] = {0x34, 0x92, 0xAB, 0xCD};
-    EXPECT_EQ(ReadRawPixel(bytes, 15) + ReadRawPixel(bytes, 24), 0x1234u + 0xAB9234u);
+    EXPECT_EQ(ReadRawPixel(bytes, 15), 0x1234u);
+    EXPECT_EQ(ReadRawPixel(bytes, 24), 0xAB9234u);
     EXPECT_EQ(ReadRawPixel(bytes, 32), 0xCDAB9234u);
     EXPECT_EQ(ReadRawPixel(bytes + 2, 16), 0xCDABu);  // the last two bytes: no read past them
 }
@@ -72,8 +112,10 @@ TEST(PixelCopy, KeyedOpaqueAndClearMatchAPixelByPixelCopy) {
             for (uint8_t& b : *v) b = uint8_t((seed = seed * 214013u + 2531011u) >> 16);
         // A third of the source black, but of those a third keep their first byte and a third
         // their last: a colour, except in the unused top byte of a 32-bit pixel.
-        for (int i = 0, k = 0; i < 41 * 13; i += 3, k = i / 3 % 3)
+        for (int i = 0; i < 41 * 13; i += 3) {
+            const int k = i / 3 % 3;
             std::memset(&src[i / 41 * pitch + i % 41 * bytes + (k == 1)], 0, bytes - (k > 0));
+        }
         for (bool keyed : {true, false}) {  // 30 x 9 pixels from (5, 1) to (3, 2)
             std::vector<uint8_t> got = dst, want = dst;
             for (int p = 0; p < 30 * 9; ++p) {
@@ -93,3 +135,5 @@ TEST(PixelCopy, KeyedOpaqueAndClearMatchAPixelByPixelCopy) {
         EXPECT_EQ(dst, want) << bytes;
     }
 }
+
+}  // namespace
