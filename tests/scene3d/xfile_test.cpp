@@ -81,17 +81,20 @@ TEST(XFile, FansFlatNormalsNestedFramesAndWhatIsSkipped) {
         ASSERT_TRUE(Parses(text, &m));
         const int fans[7][3] = {{0, 1, 2}, {0, 2, 3},   {4, 5, 6},   {4, 6, 7},
                                 {4, 7, 8}, {9, 10, 11}, {12, 13, 14}};
+        const int normals[7] = {0, 0, 1, 1, 1, 2, 3};  // one flat normal a polygon
         ASSERT_EQ(m.triangles.size(), 7u);
         for (int t = 0; t < 7; ++t) {
             for (int k = 0; k < 3; ++k) EXPECT_EQ(m.triangles[t].corner[k].position, fans[t][k]);
-            EXPECT_EQ(m.triangles[t].corner[2].normal, "\0\0\1\1\1\2\3"[t]) << t;
+            EXPECT_EQ(m.triangles[t].corner[2].normal, normals[t]) << t;
             // Turned, unit length when scaled.
             EXPECT_TRUE(Near(m.normals[m.triangles[t].corner[0].normal], {0, 0, -1})) << t;
         }
-        const Vec3 moved[6] = {{1, 1, 0},  {1, 0, 0},  {10, 2, -2},
-                               {10, 4, 0}, {12, 2, 0}, {5, 5, 5}};
-        for (int i = 0; i < 6; ++i)
-            EXPECT_TRUE(Near(m.positions[i < 2 ? i + 2 : i + 7], moved[i])) << i;
+        const struct {
+            int index;
+            Vec3 at;
+        } moved[] = {{2, {1, 1, 0}},   {3, {1, 0, 0}},   {9, {10, 2, -2}},
+                     {10, {10, 4, 0}}, {11, {12, 2, 0}}, {12, {5, 5, 5}}};
+        for (const auto& p : moved) EXPECT_TRUE(Near(m.positions[p.index], p.at)) << p.index;
     }
 }
 
