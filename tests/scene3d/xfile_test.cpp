@@ -55,47 +55,25 @@ TEST(XFile, ShippedShapesAreClosedOutwardFacingBlocks) {
     }
 }
 
-TEST(XFile, FansFlatNormalsNestedFramesAndWhatIsSkipped) {
-    // Templates, materials, animations, references, comments, both list styles: read past, in
-    // either header and line end. Polygons without normals: fans, one flat normal each. Inner
-    // frame: 90 degrees about Y (x -> -z, z -> x), up 1; outer: scaled 2, 10 along x.
-    const std::string body =
-        "template Mesh { <3D82AB44-62DA-11cf-AB39-0020AF71E433>\n DWORD n; array Vector v[n]; "
-        "[...] }\nHeader { 1; 0; 1; }\n# a comment\nMaterial Red { 1.0;0.0;0.0;1.0;; 5.0; "
-        "1;1;1;; 0;0;0;; TextureFilename { \"a{b}.bmp\"; } }\nAnimationSet { Animation { {Box} "
-        "AnimationKey { 0; 1; 0;3; 0,0,0;;; } } }\n"
-        "Mesh Shapes <00000000-0000-0000-0000-000000000000> { 9\n 0.0 0 0, 0 1E+0 0, 1e0 1 0, "
-        "1000e-3 0 -0.0, 2;0;0;, 2;1;0;, 3;1.5;0;, 4;1;0;, 4;0;0;; 2; 4;0,1,2,3;, 5;4,5,6,7,8;;\n"
-        " MeshTextureCoords { 4; 0;0;, 0;1;, 1;1;, 1;0;; } MeshMaterialList { 1; 2; 0,0;; {Red} } "
-        "VertexDuplicationIndices { 4; 4; 0, 1, 2, 3; } }\n"
-        "Frame Outer { Frame{} {SomethingElsewhere} // a reference\n"
-        " FrameTransformMatrix { 2,0,0,0, 0,2,0,0, 0,0,2,0, 10,0,0,1;; }\n"
-        " Frame Inner { FrameTransformMatrix { 0,0,-1,0, 0,1,0,0, 1,0,0,0, 0,1,0,1;; }\n"
-        "  Mesh { 3; 1;0;0;, 0;1;0;, 0;0;1;; 1; 3;0,1,2;; MeshNormals { 1; 1;0;0;; 1; 3;0,0,0;; "
-        "} } } }\nMesh Loose { 3; 5;5;5;, 5;6;5;, 6;5;5;; 1; 3;0,1,2;; }\n";
-    std::string crlf = body;
-    for (size_t i = 0; (i = crlf.find('\n', i)) != std::string::npos; i += 2)
-        crlf.replace(i, 1, "\r\n");
-    for (const std::string& text : {kHeader + body, "xof 0303txt 0064\r\n" + crlf}) {
-        Mesh m;
-        ASSERT_TRUE(Parses(text, &m));
-        const int fans[7][3] = {{0, 1, 2}, {0, 2, 3},   {4, 5, 6},   {4, 6, 7},
-                                {4, 7, 8}, {9, 10, 11}, {12, 13, 14}};
-        const int normals[7] = {0, 0, 1, 1, 1, 2, 3};  // one flat normal a polygon
-        ASSERT_EQ(m.triangles.size(), 7u);
-        for (int t = 0; t < 7; ++t) {
-            for (int k = 0; k < 3; ++k) EXPECT_EQ(m.triangles[t].corner[k].position, fans[t][k]);
-            EXPECT_EQ(m.triangles[t].corner[2].normal, normals[t]) << t;
-            // Turned, unit length when scaled.
-            EXPECT_TRUE(Near(m.normals[m.triangles[t].corner[0].normal], {0, 0, -1})) << t;
-        }
-        const struct {
-            int index;
-            Vec3 at;
-        } moved[] = {{2, {1, 1, 0}},   {3, {1, 0, 0}},   {9, {10, 2, -2}},
-                     {10, {10, 4, 0}}, {11, {12, 2, 0}}, {12, {5, 5, 5}}};
-        for (const auto& p : moved) EXPECT_TRUE(Near(m.positions[p.index], p.at)) << p.index;
+// A pentagon without normals; a triangle in a frame turned 90 degrees about Y (x -> -z,
+// z -> x) and raised 1, inside one scaled 2 and moved 10 along x.
+TEST(XFile, PolygonsAreFannedWithAFlatNormalAndFramesMoveTheirMeshes) {
+    const std::string text =
+        kHeader + "Mesh { 5; 2;0;0;, 2;1;0;, 3;1.5;0;, 4;1;0;, 4;0;0;; 1; 5;0,1,2,3,4;; }\n" +
+        "Frame { FrameTransformMatrix { 2,0,0,0, 0,2,0,0, 0,0,2,0, 10,0,0,1;; }\n Frame { " +
+        "FrameTransformMatrix { 0,0,-1,0, 0,1,0,0, 1,0,0,0, 0,1,0,1;; }\n  Mesh { 3; 1;0;0;, " +
+        "0;1;0;, 0;0;1;; 1; 3;0,1,2;; } } }\n";
+    Mesh m;
+    ASSERT_TRUE(Parses(text, &m));
+    ASSERT_EQ(m.triangles.size(), 4u);
+    const int fans[3][3] = {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}};
+    for (int t = 0; t < 3; ++t) {
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(m.triangles[t].corner[k].position, fans[t][k]) << t;
+        EXPECT_TRUE(Near(m.normals[m.triangles[t].corner[0].normal], {0, 0, -1})) << t;
     }
+    EXPECT_TRUE(Near(m.positions[5], {10, 2, -2}));
+    EXPECT_TRUE(Near(m.positions[6], {10, 4, 0}));
+    EXPECT_TRUE(Near(m.positions[7], {12, 2, 0}));
 }
 
 TEST(XFile, BadFilesAreRefusedWithoutAllocatingAndFramesNestOnlySoDeep) {
