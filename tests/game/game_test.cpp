@@ -18,7 +18,6 @@
 #include "scene3d/ka3d.h"
 #include "settings/settings.h"
 #include "shell/process_state.h"
-#include "tests/alloc_count.h"
 
 namespace {
 
@@ -240,13 +239,6 @@ TEST_F(GameKeys, PageUpBringsTheCameraOnePercentCloserAndPageDownFarther) {
     EXPECT_NEAR(cameraDistance, 65.650f, 1e-3f);
 }
 
-TEST_F(GameKeys, EndDropsFastAndHomeStopsIt) {
-    Press(0x23);
-    EXPECT_TRUE(fastDrop);
-    Press(0x24);
-    EXPECT_FALSE(fastDrop);
-}
-
 // AcceptGap for the square at (XMIN, y), checking that the well is left as it was.
 bool Square(int y) {
     int32_t before[kGridColumns][kGridRows];
@@ -254,15 +246,6 @@ bool Square(int y) {
     const bool r = AcceptGap(XMIN, y, 0, 0);
     EXPECT_EQ(std::memcmp(before, wellCells, sizeof before), 0);
     return r;
-}
-
-TEST(Player, AGapUnderACoverIsRefusedWithoutADraw) {
-    StartWell(4, 6);
-    Settle(XMAX, YMAX - 1);  // covers the empty (XMAX, YMAX)
-    config.SUKIMA = 0;
-    const uint32_t state = randomState;
-    EXPECT_FALSE(Square(YMAX - 1));
-    EXPECT_EQ(randomState, state);
 }
 
 TEST(Player, AGapThatCompletesARowIsAlwaysTaken) {
@@ -305,45 +288,5 @@ TEST(Player, WithoutHesitationEveryPieceStartsStraightAboveItsTarget) {
     }
     EXPECT_EQ(pieces, 300);
 }
-
-// A corner of the settings (WIDTH, HEIGHT, MAYOI, SUKIMA, D_SPEED) played for 6000 frames of
-// varied length, pieces dropping fast at times.
-class GameRun : public testing::TestWithParam<std::tuple<int, int, int, int, int>> {};
-
-TEST_P(GameRun, TheSceneShowsTheWellAndNoFrameAllocates) {
-    const auto [width, height, mayoi, sukima, dSpeed] = GetParam();
-    StartWell(width, height, 1000u + width * 31u + height * 7u + mayoi);
-    config.MAYOI = mayoi;
-    config.SUKIMA = sukima;
-    config.D_SPEED = dSpeed;
-    const float deltas[] = {0.1f, 1 / 60.0f, 0.05f, 0.0f, 0.2f};
-    int games = 0;
-    long allocations = 0;
-    for (int frame = 0; frame < 6000; ++frame) {
-        heldKey = frame % 1500 < 300 ? 0x23 : (frame % 1500 < 310 ? 0x24 : 0);  // End, then Home
-        const int before = gameState, settled = CountCells(CELL_SETTLED);
-        const auto kept = Playfield(true);
-        const long news = newCallCount;
-        PlayFrame(frame % 1000 == 999 ? 20.3f : deltas[frame % 5]);  // or long
-        allocations += newCallCount - news;
-        ASSERT_TRUE(SceneMatchesWell()) << "frame " << frame;
-        if (before == GAME_REMOVE) {  // the full rows gone, the others down in their order
-            ASSERT_EQ(Playfield(false), kept) << "frame " << frame;
-        }
-        if (gameState == GAME_MOVE) {  // the falling piece on free cells, the settled ones kept
-            ASSERT_EQ(CountCells(CELL_SETTLED), settled) << "frame " << frame;
-            ASSERT_FALSE(PieceCollides(piece.x, piece.y, piece.kind, piece.state));
-        }
-        games += before == GAME_OVER_FADE && gameState == GAME_CHOOSE;
-    }
-    EXPECT_EQ(allocations, 0);
-    EXPECT_GT(games, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Corners, GameRun,
-                         testing::Values(std::make_tuple(1, 5, 0, 0, 1),
-                                         std::make_tuple(30, 5, 10, 10, 10),
-                                         std::make_tuple(1, 30, 10, 0, 10),
-                                         std::make_tuple(10, 5, 5, 5, 5)));
 
 }  // namespace

@@ -35,22 +35,6 @@ TEST(CommandLine, ModeFromTheSecondCharacterPreviewWindowFromTheFourth) {
     }
 }
 
-TEST(CommandLine, SettingsAndShapesAreFoundBesideTheProgramLowerCaseNameFirst) {
-    const struct {
-        const char* line;
-        const char* settings;
-        const char* pattern;
-    } rows[] = {{"\"C:\\Dir\\KORAVEN.SCR\" /s", "C:\\Dir\\koraven.ini", "C:\\Dir\\*.x"},
-                {"\"C:\\Dir\\Koraven.scr\" /s", "koraven.ini", "*.x"},  // neither spelling
-                {"C:\\KORAVEN.SCR\\koraven.scr /s C:\\b\\koraven.scr",
-                 "C:\\KORAVEN.SCR\\koraven.ini", "C:\\KORAVEN.SCR\\*.x"}};
-    for (const auto& row : rows) {
-        DerivePaths(row.line);
-        EXPECT_STREQ(settingsPath, row.settings) << row.line;
-        EXPECT_STREQ(blockPattern, row.pattern) << row.line;
-    }
-}
-
 TEST(CommandLine, ANameEndingAtTheLastByteThatFitsStillCounts) {
     const std::string folder(kPathCapacity - 12, 'B');
     DerivePaths((folder + "koraven.scr /s").c_str());
@@ -73,10 +57,6 @@ TEST(CopyBounded, CutsAtAWholeShiftJisCharacterLeavingRoomForTheTerminator) {
         EXPECT_EQ(CopyBounded(out, row.capacity, row.text), row.copied) << row.text;
         EXPECT_STREQ(out, row.copy);
     }
-}
-
-TEST(FrameClock, DeltaAcrossTheWrapOfTheMillisecondClock) {
-    EXPECT_FLOAT_EQ(FrameDeltaSeconds(10u, 0xFFFFFFF0u), 0.026f);
 }
 
 TEST(FrameClock, ADeadlinePassesOnlyWhenTheReadingIsLaterAcrossTheWrapToo) {
@@ -166,15 +146,6 @@ TEST_F(Keys, KeypadMinusFromTheFirstHeadlineGoesToTheLast) {
     HandleKey(KEY_SUBTRACT);
     EXPECT_EQ(Line(SLOT_NEWS1), "a2");
     EXPECT_EQ(Line(SLOT_NEWS2), "b4");
-}
-
-TEST_F(Keys, IndexAndCountOutsideTheStoreAreBroughtIntoIt) {
-    StoreHeadlines();
-    NewsCurrent[0] = -7;
-    NewsCount[1] = 1000;
-    HandleKey(KEY_SUBTRACT);
-    EXPECT_EQ(NewsCurrent[0], 1);
-    EXPECT_EQ(NewsCurrent[1], kNewsSlots - 1);
 }
 
 TEST_F(Keys, AHeadlineWithoutTerminatorIsCutAtAWholeCharacterWithinTheLine) {
