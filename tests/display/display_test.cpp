@@ -73,37 +73,50 @@ TEST(ErrorReport, JoinsMethodAndMessageAndCutsAtAWholeCharacter) {
     EXPECT_EQ(std::strlen(lastErrorText), 254u);
 }
 
-TEST(PixelCopy, KeyedOpaqueAndClearMatchAPixelByPixelCopy) {
-    for (int bytes : {2, 3, 4}) {
-        const int pitch = 41 * bytes + 6;  // 41 x 13 pixels, rows padded, filled with noise
-        std::vector<uint8_t> src(pitch * 13), dst(pitch * 13);
-        uint32_t seed = 1;
-        for (auto* v : {&src, &dst})
-            for (uint8_t& b : *v) b = uint8_t((seed = seed * 214013u + 2531011u) >> 16);
-        // A third of the source black, but of those a third keep their first byte and a third
-        // their last: a colour, except in the unused top byte of a 32-bit pixel.
-        for (int i = 0; i < 41 * 13; i += 3) {
-            const int k = i / 3 % 3;
-            std::memset(&src[i / 41 * pitch + i % 41 * bytes + (k == 1)], 0, bytes - (k > 0));
-        }
-        for (bool keyed : {true, false}) {  // 30 x 9 pixels from (5, 1) to (3, 2)
-            std::vector<uint8_t> got = dst, want = dst;
-            for (int p = 0; p < 30 * 9; ++p) {
-                const uint8_t* s = &src[(1 + p / 30) * pitch + (5 + p % 30) * bytes];
-                if (!keyed || s[0] || s[1] || (bytes > 2 && s[2]))
-                    std::memcpy(&want[(2 + p / 30) * pitch + (3 + p % 30) * bytes], s, bytes);
-            }
-            CopyPixels({&got[2 * pitch + 3 * bytes], pitch}, {&src[pitch + 5 * bytes], pitch}, 30,
-                       9, bytes, keyed);
-            EXPECT_EQ(got, want) << bytes << " bytes, keyed " << keyed;
-        }
-        std::vector<uint8_t> want = dst;
-        for (int y = 4; y < 10; ++y) std::memset(&want[y * pitch + 2 * bytes], 0, 20 * bytes);
-        ClearPixels({&dst[4 * pitch + 2 * bytes], pitch}, 20, 6, bytes);
-        CopyPixels({dst.data(), pitch}, {&src[pitch], pitch}, 0, 5, bytes, true);
-        ClearPixels({dst.data(), pitch}, 5, 0, bytes);  // empty rectangles: no change
-        EXPECT_EQ(dst, want) << bytes;
-    }
+// One row of pixels of `bytes` each, from their values (the low byte first in memory).
+std::vector<uint8_t> Row(int bytes, std::vector<uint32_t> pixels) {
+    std::vector<uint8_t> row;
+    for (uint32_t p : pixels)
+        for (int i = 0; i < bytes; ++i) row.push_back(uint8_t(p >> (8 * i)));
+    return row;
+}
+
+// The source row copied with the colour key over a row of 0x55 bytes.
+std::vector<uint8_t> KeyedCopy(int bytes, std::vector<uint32_t> pixels) {
+    std::vector<uint8_t> s = Row(bytes, pixels), d(s.size(), 0x55);
+    const int n = static_cast<int>(pixels.size());
+    CopyPixels({d.data(), n * bytes}, {s.data(), n * bytes}, n, 1, bytes, true);
+    return d;
+}
+
+TEST(PixelCopy, AKeyedCopyKeepsTheTargetWhereTheSourceIsBlack) {
+    EXPECT_EQ(KeyedCopy(2, {0, 0x0001, 0x8000}), Row(2, {0x5555, 0x0001, 0x8000}));
+    EXPECT_EQ(KeyedCopy(3, {0, 0x01, 0x010000}), Row(3, {0x555555, 0x01, 0x010000}));
+}
+
+TEST(PixelCopy, TheUnusedTopByteOfAThirtyTwoBitPixelIsNoColour) {
+    EXPECT_EQ(KeyedCopy(4, {0xFF000000, 0x01}), Row(4, {0x55555555, 0x01}));
+}
+
+// 2 x 2 pixels of 2 bytes from a source of 3 pixels a row to (1, 1) of a target of 5 a row.
+TEST(PixelCopy, AnUnkeyedCopyTakesEveryPixelRowByRow) {
+    uint8_t src[12] = {1, 2, 3, 4, 0, 0, 7, 8, 0, 0, 0, 0};
+    std::vector<uint8_t> dst(30, 0x55);
+    CopyPixels({&dst[12], 10}, {src, 6}, 2, 2, 2, false);
+    const std::vector<uint8_t> want = {
+        0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55,  //
+        0x55, 0x55, 1,    2,    3,    4,    0x55, 0x55, 0x55, 0x55,  //
+        0x55, 0x55, 7,    8,    0,    0,    0x55, 0x55, 0x55, 0x55};
+    EXPECT_EQ(dst, want);
+}
+
+TEST(PixelCopy, ClearBlackensOnlyItsRectangle) {
+    std::vector<uint8_t> dst(24, 0x55);
+    ClearPixels({&dst[11], 8}, 1, 2, 3);  // 1 x 2 pixels of 3 bytes at (1, 1), 8 bytes a row
+    const std::vector<uint8_t> want = {0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55,  //
+                                       0x55, 0x55, 0x55, 0,    0,    0,    0x55, 0x55,  //
+                                       0x55, 0x55, 0x55, 0,    0,    0,    0x55, 0x55};
+    EXPECT_EQ(dst, want);
 }
 
 }  // namespace

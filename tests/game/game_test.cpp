@@ -210,18 +210,6 @@ class GameKeys : public testing::Test {
     }
 };
 
-TEST_F(GameKeys, OtherKeysEndTheSaverButDigitsAndKeypadKeysDoNot) {
-    const struct {
-        int key;
-        bool goesOn;
-    } rows[] = {{0, true},     {'5', true},  {0x65, true},  {0x6B, true},  {0x6E, true},
-                {0x1B, false}, {'A', false}, {0x0D, false}, {0x2C, false}, {0x70, false}};
-    for (const auto& row : rows) {
-        heldKey = row.key;
-        EXPECT_EQ(GameKeyStep(), row.goesOn) << "key " << row.key;
-    }
-}
-
 TEST_F(GameKeys, ArrowsShiftTheWellOneUnitAPress) {
     const int x0 = blockPositions[0][0], y0 = blockPositions[0][1];
     Press(0x25, 7);  // left
