@@ -147,14 +147,36 @@ TEST_F(Well, FadedRowsGoAndTheRestFallsInItsOrder) {
     EXPECT_TRUE(SceneMatchesWell());
 }
 
-TEST(GameOver, WaitsTwoSecondsThenEndsWhenTheBottomRowIsDark) {
-    StartWell(4, 6);
-    for (int y = YMIN; y <= YMAX; ++y) Settle(XMIN, y, 2);
-    firstGameFrame = false;
-    gameState = GAME_OVER;
-    PlayFrame(0.1f);
+// A full column: the game is over; its first frame has run.
+class GameOver : public testing::Test {
+  protected:
+    void SetUp() override {
+        StartWell(4, 6);
+        for (int y = YMIN; y <= YMAX; ++y) Settle(XMIN, y, 2);
+        firstGameFrame = false;
+        gameState = GAME_OVER;
+        PlayFrame(0.1f);
+    }
+};
+
+TEST_F(GameOver, TheWellWaitsTwoSecondsBeforeDarkening) {
     for (int i = 0; i < 19; ++i) PlayFrame(0.1f);
     EXPECT_EQ(gameOverLevel[YMIN], 1.0f);
+    PlayFrame(0.1f);
+    PlayFrame(0.1f);
+    EXPECT_LT(gameOverLevel[YMIN], 1.0f);
+}
+
+TEST_F(GameOver, ARowDarkensOnceTheRowAboveIsBelowSevenTenths) {
+    gameOverDelay = 0.0f;
+    PlayFrame(0.25f);
+    PlayFrame(0.25f);
+    EXPECT_EQ(gameOverLevel[YMIN + 1], 1.0f);  // the top row at 0.75 before this frame
+    PlayFrame(0.25f);
+    EXPECT_EQ(gameOverLevel[YMIN + 1], 0.75f);
+}
+
+TEST_F(GameOver, TheGameEndsWhenTheBottomRowIsDarkWithTheWellEmptied) {
     int frames = 0;
     while (gameState == GAME_OVER_FADE && frames < 1000) {
         PlayFrame(0.1f);

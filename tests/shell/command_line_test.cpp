@@ -72,7 +72,10 @@ TEST(FramePacer, TheFirstPlausibleRefreshRateIsUsedElseSixty) {
     EXPECT_EQ(ChooseRefreshRate(75, 60), 75);
     EXPECT_EQ(ChooseRefreshRate(0, 85), 85);  // 0 and 1: the hardware's default
     EXPECT_EQ(ChooseRefreshRate(0, 0), 60);
-    EXPECT_EQ(ChooseRefreshRate(23, 501), 60);
+    EXPECT_EQ(ChooseRefreshRate(24, 60), 24);
+    EXPECT_EQ(ChooseRefreshRate(23, 0), 60);
+    EXPECT_EQ(ChooseRefreshRate(500, 60), 500);
+    EXPECT_EQ(ChooseRefreshRate(501, 0), 60);
 }
 
 TEST(FramePacer, WaitsUntilTheFrameIsDueSleepingWholeMillisecondsRoundedUp) {
