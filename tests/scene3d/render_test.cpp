@@ -41,6 +41,7 @@ TEST(Config, HardwareRGBThenHardwareMonoThenTheLastSoftwareMonoWithTheSmallestZB
         {{Sw(kMono), Hw(kMono), Hw(kRGB)}, 2, true},
         {{Hw(kMono), Sw(kMono)}, 0, true},
         {{Hw(kRGB, k16, ka3D::kDepth8), Sw(kMono)}, 1},  // cannot draw 16 to 32 bits
+        {{Hw(kRGB, k16 | k24)}, 0, true},                // the smallest Z-buffer
         {{Hw(kRGB, k24 | k32)}, 0, true, 24},
         {{}, -1},
         {{Sw(kRGB)}, -1},  // a software RGB device alone is dropped by the mono pass

@@ -7,6 +7,7 @@
 #include <climits>
 #include <string>
 
+#include "common/sjis.h"
 #include "settings/dialog_fields.h"
 #include "shell/process_state.h"
 
@@ -62,6 +63,13 @@ TEST_F(Settings, ColourTextsAreReadAsHexadecimalAndWrittenInLowerCase) {
                 {"long", "abcdef0123", "abcdef"},
                 {"double-byte", "\x81\x40\xff\x80 -", "000000"}};
     for (const auto& row : rows) EXPECT_EQ(Colour(row.text), row.written) << row.name;
+}
+
+// A text read is cut at 254 bytes: a lead byte left alone at its end goes.
+TEST_F(Settings, OnlyALoneLeadByteAtTheEndOfATextReadIsTrimmed) {
+    char text[] = "\x93\x60 \xb1\xb2 \x93\x60\xe0";
+    TrimPartialSjis(text);
+    EXPECT_STREQ(text, "\x93\x60 \xb1\xb2 \x93\x60");
 }
 
 TEST_F(Settings, ValuesReadAreHeldToTheDialogRanges) {
