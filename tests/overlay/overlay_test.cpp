@@ -123,23 +123,20 @@ TEST_F(Overlay, ShownLinesAreDrawnFarthestLastEqualDepthsInSlotOrder) {
 // A chunk blended: pen x and y, width and height.
 using Chunk = std::array<int, 4>;
 
-// Single-byte characters 9 wide (rounded to 10), double-byte ones 20, all `height` high; "■" is
-// 61 high, "＿" 500 wide. Records the chunks blended.
+// Single-byte characters 9 wide (rounded to 10), double-byte ones 20, all 48 high but "■", 61
+// high. Records the chunks blended.
 struct Recorder {
-    int height = 48;
     std::vector<Chunk> chunks;
 
-    static TextExtent Draw(void* ctx, int, const char* bytes, int length) {
-        auto* r = static_cast<Recorder*>(ctx);
-        const std::string ch(bytes, length);
-        return {ch == "＿" ? 500 : length == 2 ? 20 : 9, ch == "■" ? 61 : r->height};
+    static TextExtent Draw(void*, int, const char* bytes, int length) {
+        return {length == 2 ? 20 : 9, std::string(bytes, length) == "■" ? 61 : 48};
     }
     static void Blend(void* ctx, int penX, int penY, int w, int h, bool) {
         static_cast<Recorder*>(ctx)->chunks.push_back({penX, penY, w, h});
     }
     // A line from x 100 to 160 holds five double-byte characters (100 buffer pixels).
-    TextBox LayOut(const char* text, int bottom = 400, int bufferWidth = 1000, int font = 48) {
-        return LayOutText({100, 50, 160, bottom}, font, bufferWidth, text,
+    TextBox LayOut(const char* text, int bottom, int bufferWidth) {
+        return LayOutText({100, 50, 160, bottom}, 48, bufferWidth, text,
                           TextLayoutOps{this, Draw, Blend});
     }
 };
