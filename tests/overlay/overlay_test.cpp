@@ -1,115 +1,148 @@
-// The overlay's frame step on the real process-wide state, the title's line breaking and blending.
+// The overlay lines on the real process-wide state: first layout, news schedule, motion and
+// drawing order; the title's line breaking and the text's blending.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <array>
 #include <cstring>
-#include <ctime>
 #include <string>
 #include <vector>
 
+#include "common/random.h"
 #include "news/news_jobs.h"
 #include "overlay/news_lines.h"
+#include "overlay/overlay_layout.h"
 #include "overlay/overlay_step.h"
 #include "overlay/text_blend.h"
 #include "overlay/text_layout.h"
 #include "settings/settings.h"
-#include "common/random.h"
+#include "shell/process_state.h"
 
 namespace {
 
-class OverlayStep : public ::testing::Test {
+class Overlay : public ::testing::Test {
   protected:
-    void SetUp() override { ResetSettings(), ResetShellState(), ResetNewsStore(), ResetOverlay(); }
+    void SetUp() override { ResetProcessState(); }
     static std::string Text(int slot) { return overlayLines[slot].text; }
+    // Only `slot` shown, at depth 16 (39 for the frame-rate line) and height y.
+    static OverlayLine& ShowOnly(int slot, float y) {
+        for (int& shown : config.SHOW) shown = 0;
+        config.SHOW[slot] = 1;
+        overlayLines[slot] = OverlayLine{{}, slot == SLOT_FPS ? 39 : 16, 33, y};
+        return overlayLines[slot];
+    }
 };
 
-TEST_F(OverlayStep, NewsFetchedInTurnAndAppliedLaterLinesRiseWrapAndDrawByDepth) {
-    // Due together, source 2 is fetched first; results apply on a later frame.
-    config.SHOW[SLOT_NEWS1] = config.SHOW[SLOT_NEWS2] = 1;
-    std::strcpy(config.NI[1].update, "7");  // below the floor: 30 s
-    std::strcpy(NewsHeadlines[0][1], "old second");
-    EXPECT_TRUE(StepNewsLines(0.25f));
-    EXPECT_FLOAT_EQ(NewsCountdown[0] + NewsCountdown[1], 599.75f + 29.75f);
-    EXPECT_FALSE(StepNewsLines(0.25f));  // under way: not wanted twice
-    ASSERT_EQ(TakeNewsJob(), 1);         // the worker's side: "a", "b", "c" read
-    for (int i = 0; i < 3; ++i) newsJobs[1].headlines[i][0] = char('a' + i);
-    newsJobs[1].count = 3, FinishNewsJob(1, 0);
-    ASSERT_EQ(TakeNewsJob(), 0);
-    FinishNewsJob(0, 3);              // failed (no host), nothing kept
-    EXPECT_EQ(Text(SLOT_NEWS2), "");  // nothing applied before the next frame
-    SeedRand(7);                      // the next Rand() is 61: "b" shown first
-    NewsCountdown[0] = 0.0f;          // the refresh key while the fetch ran: fetched again at once
-    EXPECT_TRUE(StepNewsLines(0.25f));
-    EXPECT_EQ(Text(SLOT_NEWS2) + std::to_string(NewsCount[1] * 10 + NewsCurrent[1]), "b31");
-    EXPECT_FLOAT_EQ(NewsCountdown[1], 29.75f);  // restarted after the fetch, then the frame's dt
-    EXPECT_EQ(Text(SLOT_NEWS1) + std::to_string(NewsCount[0]), kNewsFailureText + std::string("1"));
-    EXPECT_STREQ(NewsHeadlines[0][1], "old second");  // slots the fetch did not write are kept
-    EXPECT_EQ(TakeNewsJob(), 0);
-    for (const char* text : {"29.9", "-5", "nan"}) EXPECT_EQ(NewsInterval(text), 30.0f) << text;
-    SetUp();
-    // Up depth * H / 480 pixels a second; above -H/12 back 53H/48 lower with a new depth and x, a
-    // news line at x 0 with its source's next headline (none before the first fetch).
-    const int slots[] = {SLOT_INFO, SLOT_FPS, SLOT_INFO,  SLOT_DATE,
-                         SLOT_TIME, SLOT_MSG, SLOT_NEWS1, SLOT_NEWS2};
-    const float ys[] = {300, 300, 500, 300, -40, -40.5f, -40.5f, -41},
-                dts[] = {1, 1, 0.3f, 1, 0, 0, 0, 0},
-                after[] = {284, 261, 492.32f, 300, -40, 489.5f, 489.5f, 489};  // the date hidden
-    std::strcpy(NewsHeadlines[0][0], "first");
-    NewsCount[0] = 2, NewsCurrent[0] = 1;
-    for (int i = 0; i < 8; ++i) {
-        const int slot = slots[i];
-        for (int& shown : config.SHOW) shown = 0;
-        OverlayLine& line = overlayLines[slot];
-        config.SHOW[slot] = slot != SLOT_DATE;
-        line = OverlayLine{{}, slot == SLOT_FPS ? 39 : 16, 33, ys[i]};
-        MoveOverlayLines(dts[i], i == 2 ? 768 : 480);
-        EXPECT_FLOAT_EQ(line.y, after[i]) << i;
-        EXPECT_EQ(Text(slot), slot == SLOT_NEWS1 ? "first" : "") << i;
-        EXPECT_TRUE(line.depth >= 16 && line.depth < 40 && (slot < SLOT_NEWS1 || line.x == 0));
+TEST_F(Overlay, FirstLayoutStacksTheLinesFortyEightPixelsApartFromFifty) {
+    LayOutOverlayLines();
+    EXPECT_EQ(overlayLines[0].y, 50.0f);
+    EXPECT_EQ(overlayLines[3].y, 194.0f);
+    EXPECT_EQ(overlayLines[SLOT_NEWS1].x, 0);
+}
+
+TEST_F(Overlay, DepthsRunFromSixteenToThirtyNineAndXWithinFourFifthsOfTheWidth) {
+    int lowest = 99, highest = 0, right = 0;
+    for (int i = 0; i < 2000; ++i) {
+        RandomizeOverlayLine(SLOT_INFO);
+        lowest = std::min(lowest, overlayLines[SLOT_INFO].depth);
+        highest = std::max(highest, overlayLines[SLOT_INFO].depth);
+        right = std::max(right, overlayLines[SLOT_INFO].x);
     }
-    const int depths[7] = {20, 16, 20, 39, 16, 25, 20};  // equal depths keep the slot order
-    for (int slot = 0; slot < 7; ++slot)
-        config.SHOW[slot] = slot != 5, overlayLines[slot].depth = depths[slot];
+    EXPECT_EQ(lowest, 16);
+    EXPECT_EQ(highest, 39);
+    EXPECT_EQ(right, 511);  // 640 wide
+}
+
+TEST_F(Overlay, DueTogetherSourceTwoIsFetchedFirst) {
+    config.SHOW[SLOT_NEWS1] = config.SHOW[SLOT_NEWS2] = 1;
+    EXPECT_TRUE(StepNewsLines(0.25f));
+    EXPECT_FALSE(StepNewsLines(0.25f));  // under way: not wanted twice
+    EXPECT_EQ(TakeNewsJob(), 1);
+    EXPECT_EQ(TakeNewsJob(), 0);
+}
+
+TEST_F(Overlay, UpdateIntervalIsTheNumberButNeverBelowThirtySeconds) {
+    EXPECT_EQ(NewsInterval("45"), 45.0f);
+    for (const char* text : {"7", "29.9", "-5", "nan", ""})
+        EXPECT_EQ(NewsInterval(text), 30.0f) << '"' << text << '"';
+}
+
+TEST_F(Overlay, AFailedFetchShowsTheFailureTextAsItsOnlyHeadline) {
+    config.SHOW[SLOT_NEWS1] = 1;
+    StepNewsLines(0.25f);
+    TakeNewsJob();
+    FinishNewsJob(0, 3);
+    StepNewsLines(0.25f);
+    EXPECT_EQ(Text(SLOT_NEWS1), kNewsFailureText);
+    EXPECT_EQ(NewsCount[0], 1);
+}
+
+TEST_F(Overlay, LinesRiseByDepthTimesHeightOver480PixelsASecond) {
+    OverlayLine& near = ShowOnly(SLOT_INFO, 300);
+    MoveOverlayLines(1, 480);
+    EXPECT_FLOAT_EQ(near.y, 284);
+    OverlayLine& far = ShowOnly(SLOT_FPS, 300);
+    MoveOverlayLines(1, 480);
+    EXPECT_FLOAT_EQ(far.y, 261);
+    OverlayLine& tall = ShowOnly(SLOT_INFO, 500);
+    MoveOverlayLines(0.3f, 768);
+    EXPECT_FLOAT_EQ(tall.y, 492.32f);
+}
+
+TEST_F(Overlay, ALinePastATwelfthAboveTheTopReentersBelowTheBottom) {
+    OverlayLine& at = ShowOnly(SLOT_TIME, -40);
+    MoveOverlayLines(0, 480);
+    EXPECT_EQ(at.y, -40);
+    OverlayLine& past = ShowOnly(SLOT_MSG, -40.5f);
+    MoveOverlayLines(0, 480);
+    EXPECT_FLOAT_EQ(past.y, 489.5f);
+    EXPECT_GE(past.depth, 16);
+    EXPECT_LE(past.depth, 39);
+}
+
+TEST_F(Overlay, AWrappedNewsLineShowsItsSourcesNextHeadlineAtTheLeftEdge) {
+    std::strcpy(NewsHeadlines[0][0], "first");
+    NewsCount[0] = 2;
+    NewsCurrent[0] = 1;
+    OverlayLine& line = ShowOnly(SLOT_NEWS1, -41);
+    MoveOverlayLines(0, 480);
+    EXPECT_EQ(Text(SLOT_NEWS1), "first");
+    EXPECT_EQ(line.x, 0);
+}
+
+TEST_F(Overlay, ShownLinesAreDrawnFarthestLastEqualDepthsInSlotOrder) {
+    const int depths[kShownLines] = {20, 16, 20, 39, 16, 25, 20};
+    for (int slot = 0; slot < kShownLines; ++slot) {
+        config.SHOW[slot] = slot != SLOT_NEWS1;
+        overlayLines[slot].depth = depths[slot];
+    }
     int order[kOverlaySlots];
     ASSERT_EQ(OverlayDrawOrder(order), 6);
     EXPECT_EQ(std::vector<int>(order, order + 6), std::vector<int>({1, 4, 0, 2, 6, 3}));
-    // The text lines take the C library's local time (read before and after the step) and the rate.
-    char clock[2][32];
-    for (int i = 0; i < 2; ++i) {
-        const std::time_t t = std::time(nullptr);
-        std::strftime(clock[i], 32, "TIME %H:%M DATE %m/%d 50.0 FPS", std::localtime(&t));
-        if (i == 0) StepTextLines(0.02f);
-    }
-    const std::string shown = Text(SLOT_TIME) + " " + Text(SLOT_DATE) + " " + Text(SLOT_FPS);
-    EXPECT_TRUE(shown == clock[0] || shown == clock[1]) << shown;
 }
 
-// Single-byte characters 9 wide (rounded to 10), double-byte ones 20, all `height` high; "■" is
-// 61 high, "＿" 500 wide. Records the draws' x and the chunks as "penX,penY WxH".
-struct Recorder {
-    int height = 48;
-    std::vector<int> draws;
-    std::string chunks;
+// A chunk blended: pen x and y, width and height.
+using Chunk = std::array<int, 4>;
 
-    static TextExtent Draw(void* ctx, int x, const char* bytes, int length) {
-        auto* r = static_cast<Recorder*>(ctx);
-        const std::string ch(bytes, length);
-        r->draws.push_back(x);
-        return {ch == "＿" ? 500 : length == 2 ? 20 : 9, ch == "■" ? 61 : r->height};
+// Single-byte characters 9 wide (rounded to 10), double-byte ones 20, all 48 high but "■", 61
+// high. Records the chunks blended.
+struct Recorder {
+    std::vector<Chunk> chunks;
+
+    static TextExtent Draw(void*, int, const char* bytes, int length) {
+        return {length == 2 ? 20 : 9, std::string(bytes, length) == "■" ? 61 : 48};
     }
     static void Blend(void* ctx, int penX, int penY, int w, int h, bool) {
-        char chunk[64];
-        std::snprintf(chunk, sizeof chunk, " %d,%d %dx%d", penX, penY, w, h);
-        static_cast<Recorder*>(ctx)->chunks += chunk;
+        static_cast<Recorder*>(ctx)->chunks.push_back({penX, penY, w, h});
     }
-    TextBox LayOut(const char* text, TextBox box = {100, 50, 160, 400}, int bufferWidth = 1000,
-                   int fontHeight = 48) {
-        return LayOutText(box, fontHeight, bufferWidth, text, TextLayoutOps{this, Draw, Blend});
+    // A line from x 100 to 160 holds five double-byte characters (100 buffer pixels).
+    TextBox LayOut(const char* text, int bottom, int bufferWidth) {
+        return LayOutText({100, 50, 160, bottom}, 48, bufferWidth, text,
+                          TextLayoutOps{this, Draw, Blend});
     }
 };
 
 // A line from x 100 to 160 holds five double-byte characters (100 buffer pixels).
-TEST_F(OverlayStep, FailedFetchAfterARejectedCandidateShowsOnlyTheFailureText) {
+TEST_F(Overlay, FailedFetchAfterARejectedCandidateShowsOnlyTheFailureText) {
     config.SHOW[SLOT_NEWS1] = 1;
     EXPECT_TRUE(StepNewsLines(0.25f));
     ASSERT_EQ(TakeNewsJob(), 0);
@@ -124,38 +157,37 @@ TEST_F(OverlayStep, FailedFetchAfterARejectedCandidateShowsOnlyTheFailureText) {
     EXPECT_EQ(Text(SLOT_NEWS1), kNewsFailureText);
 }
 
-TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStopAndDarkTextTurnsGrey) {
+TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStop) {
     const struct {
         const char* text;
         int bottom, bufferWidth;
-        const char* chunks;
-    } cases[] = {
-        {"あいうえお。か", 400, 1000, " 100,50 120x48 100,74 20x48"},  // a full stop stays
-        {"あいうえおかき", 400, 1000, " 100,50 100x48 100,74 40x48"},  // others go on
-        {"あい\nう\n\nえ", 400, 1000, " 100,50 40x48 100,74 20x48 100,98 0x48 100,122 20x48"},
-        {"\x82\x81\x42ソ\x82", 400, 1000, " 100,50 50x48"},   // 82 81 42 is no "。"; a lone lead
-        {"あいうえ", 400, 50, " 100,50 40x48 120,50 40x48"},  // the buffer width splits
-        {"あ■いうえおか", 400, 1000, " 100,50 100x62 100,81 40x48"},  // the tallest: step
-        {"あいうえおかきくけこさし", 80, 1000, " 100,50 100x48 100,74 100x12"}};  // cut
-    for (const auto& c : cases) {
+        std::vector<Chunk> chunks;
+    } rows[] = {
+        {"あいうえお。か", 400, 1000, {{100, 50, 120, 48}, {100, 74, 20, 48}}},
+        {"あいうえおかき", 400, 1000, {{100, 50, 100, 48}, {100, 74, 40, 48}}},
+        {"あい\nう\n\nえ",
+         400,
+         1000,
+         {{100, 50, 40, 48}, {100, 74, 20, 48}, {100, 98, 0, 48}, {100, 122, 20, 48}}},
+        {"あいうえ", 400, 50, {{100, 50, 40, 48}, {120, 50, 40, 48}}},          // the buffer splits
+        {"あ■いうえおか", 400, 1000, {{100, 50, 100, 62}, {100, 81, 40, 48}}},  // the tallest
+        {"あいうえおかきくけこさし", 80, 1000, {{100, 50, 100, 48}, {100, 74, 100, 12}}}};
+    for (const auto& row : rows) {
         Recorder r;
-        r.LayOut(c.text, {100, 50, 160, c.bottom}, c.bufferWidth);
-        EXPECT_EQ(r.chunks, c.chunks) << c.text;
+        r.LayOut(row.text, row.bottom, row.bufferWidth);
+        EXPECT_EQ(r.chunks, row.chunks) << row.text;
     }
-    Recorder once;  // a character carried over is drawn again at x 0
-    const TextBox covered = once.LayOut("あいうえおかき");
-    EXPECT_EQ(std::vector<int>({covered.right, covered.bottom, once.draws[5], once.draws[6]}),
-              std::vector<int>({150, 98, 100, 0}));
-    // A character wider than the line is drawn once, not retried forever (even at height 0).
-    Recorder wide{0, {}, {}};
-    wide.LayOut("＿あ", {100, 50, 160, 400}, 1000, 0);
-    EXPECT_TRUE(wide.chunks.substr(0, 11) == " 100,50 500" && wide.draws.size() <= 3)
-        << wide.chunks;
-    // The characters that may not start a line.
-    for (const char* p = "、。，．・…‥”’（」　"; *p; p += 2) EXPECT_TRUE(LineStartForbidden(p, 2));
+}
+
+TEST(LayOutText, PunctuationAndClosingMarksMayNotStartALine) {
+    for (const char* p = "、。，．・…‥”’（」　"; *p; p += 2)
+        EXPECT_TRUE(LineStartForbidden(p, 2)) << p;
     for (const char* p = "あ）「ソ"; *p; p += 2) EXPECT_FALSE(LineStartForbidden(p, 2)) << p;
-    for (char c : std::string(",. A\x81")) EXPECT_EQ(LineStartForbidden(&c, 1), c < '0' && c > 0);
-    // Near-black text would vanish in a sprite keyed on black: it becomes 16 grey.
+    for (char c : {',', '.', ' '}) EXPECT_TRUE(LineStartForbidden(&c, 1)) << c;
+    for (char c : {'A', '\x81'}) EXPECT_FALSE(LineStartForbidden(&c, 1)) << c;
+}
+
+TEST(LayOutText, NearBlackTextTurnsSixteenGreySoTheKeyDoesNotHideIt) {
     for (uint32_t c : {0x080808u, 0u, 0x0F0F0Fu}) EXPECT_EQ(TextColorForSprite(c), 0x101010u) << c;
     for (uint32_t c : {0x100808u, 0xFFFFFFu}) EXPECT_EQ(TextColorForSprite(c), c);
 }
@@ -192,46 +224,62 @@ uint32_t Blended(const TextPixelLayout& l, std::vector<std::vector<uint32_t>> sq
     return dst.Get(x, y);
 }
 
-TEST(BlendTextPixels, EighthsOfTheSamplesOverTheBackgroundNeverOutsideThePicturesAndClipping) {
-    const auto Rgb565 = [](uint32_t r, uint32_t g, uint32_t b) { return r << 11 | g << 6 | b; };
+const auto Rgb565 = [](uint32_t r, uint32_t g, uint32_t b) { return r << 11 | g << 6 | b; };
+
+TEST(BlendTextPixels, EachPixelIsEighthsOfItsSamplesOverTheBackground) {
     // One sample at the centre of (1, 1): (31 + 31) / 8 over black; no sample leaves a pixel.
     EXPECT_EQ(Blended(k565, {{2, 2, 1, 0xFFFF}}, 0, 1, 1), Rgb565(7, 7, 7));
     EXPECT_EQ(Blended(k565, {{2, 2, 1, 0xFFFF}}, 0, 2, 2), 0u);
     // Nine samples leave the background out: (9 s + 31) / 8, at most 31.
     EXPECT_EQ(Blended(k565, {{1, 1, 3, Rgb565(31, 10, 5)}}, 0xFFFF, 1, 1), Rgb565(31, 15, 9));
-    // (0, 0) has no left column and no upper row: four samples, the background weighs 4;
-    // (1, 0) sees only two of them, the background weighs 6.
+    // (0, 0) has no left column and no upper row: four samples, the background weighs 4
+    // (red (4 * 31 + 31) / 8); (1, 0) sees only two of them, the background weighs 6.
     const uint32_t red = Rgb565(31, 0, 0), back = Rgb565(0, 16, 31);
-    EXPECT_EQ(Blended(k565, {{0, 0, 2, red}}, back, 0, 0), Rgb565(155 / 8, 95 / 8, 155 / 8));
-    EXPECT_EQ(Blended(k565, {{0, 0, 2, red}}, back, 1, 0), Rgb565(93 / 8, 127 / 8, 217 / 8));
-    // The unused byte of X8R8G8B8 set (everywhere here) is still black: one sample, not nine.
-    EXPECT_EQ(Blended(k888, {{2, 2, 1, ~0u}}, 0xFF000000, 1, 1), 0x3F3F3Fu);
+    EXPECT_EQ(Blended(k565, {{0, 0, 2, red}}, back, 0, 0), Rgb565(19, 11, 19));
+    EXPECT_EQ(Blended(k565, {{0, 0, 2, red}}, back, 1, 0), Rgb565(11, 15, 27));
     // Three bytes, a channel each in memory order: (255 + 255 + 6 * 128) / 8, ...
     EXPECT_EQ(Blended(k24, {{2, 2, 1, 0xFF}, {3, 3, 1, 0x010000}}, 0x80, 1, 1), 0x201F9Fu);
-    // A source starting at column 2 (after clipping): x = 0 still leaves out column 1.
+}
+
+// A source starting at column 2 (after clipping): x = 0 still leaves out column 1.
+TEST(BlendTextPixels, AClippedSourceStartsAtItsOwnColumn) {
     for (int x : {0, 1})
         EXPECT_EQ(
             Blended(k565, {{1, 0, 1, 0xFFFF}, {3, 0, 1, 0xFFFF}}, 0, x, 0, {0, 0, 2, 0, 3, 2}),
             Rgb565(7, 7, 7));
-    // Placements reaching outside any of the three pictures.
+}
+
+// Placements reaching outside any of the three pictures: the sanitizer sees any overrun.
+TEST(BlendTextPixels, NoPlacementReadsOrWritesOutsideThePictures) {
     const int placements[][6] = {
         {0, 0, 0, 0, 100, 100}, {3, 3, 0, 0, 10, 10}, {-5, -5, 0, 0, 10, 10}, {0, 0, 6, 6, 10, 10},
         {0, 0, -4, -4, 4, 4},   {2, 1, 100, 0, 2, 2}, {40, 40, 0, 0, 2, 2}};
     for (const TextPixelLayout& l : {k565, k888, k24})
         for (const auto& p : placements)
             Blended(l, {{0, 0, 8, ~0u}}, 0, 0, 0, {p[0], p[1], p[2], p[3], p[4], p[5]});
-    // Clipping to 640 x 480: a chunk, then what is left (none: not drawn), two source pixels each.
-    const std::vector<int> cases[] = {{630, 470, 0, 0, 20, 20, 630, 470, 0, 0, 10, 10},
-                                      {-10, -3, 0, 0, 30, 30, 0, 0, 20, 6, 20, 27},
-                                      {640, 0, 0, 0, 10, 10, 640, 0, 0, 0, 0, 10},
-                                      {650, 0, 0, 0, 10, 10},
-                                      {-20, 0, 0, 0, 10, 10}};
-    for (const auto& k : cases) {
-        TextChunkPlacement c{k[0], k[1], k[2], k[3], k[4], k[5]};
-        std::vector<int> got(k.begin(), k.begin() + 6);
-        if (ClipTextChunk(TextClip{0, 0, 640, 480}, c))
-            got.insert(got.end(), {c.dx, c.dy, c.sx, c.sy, c.width, c.height});
-        EXPECT_EQ(got, k);
+}
+
+std::array<int, 6> Fields(const TextChunkPlacement& c) {
+    return {c.dx, c.dy, c.sx, c.sy, c.width, c.height};
+}
+
+// Clipping to 640 x 480; two source pixels to each pixel drawn.
+TEST(ClipTextChunk, EdgesShortenTheChunkAndALeftOrTopCutMovesTheSourceByTwice) {
+    const struct {
+        const char* name;
+        TextChunkPlacement chunk;
+        bool drawn;
+        TextChunkPlacement clipped;
+    } rows[] = {{"bottom right", {630, 470, 0, 0, 20, 20}, true, {630, 470, 0, 0, 10, 10}},
+                {"top left", {-10, -3, 0, 0, 30, 30}, true, {0, 0, 20, 6, 20, 27}},
+                {"beyond the right edge", {650, 0, 0, 0, 10, 10}, false, {}},
+                {"beyond the left edge", {-20, 0, 0, 0, 10, 10}, false, {}}};
+    for (const auto& row : rows) {
+        TextChunkPlacement c = row.chunk;
+        EXPECT_EQ(ClipTextChunk(TextClip{0, 0, 640, 480}, c), row.drawn) << row.name;
+        if (row.drawn) {
+            EXPECT_EQ(Fields(c), Fields(row.clipped)) << row.name;
+        }
     }
 }
 

@@ -1,62 +1,121 @@
-// The settings store (values as text, clamping, the well bounds) and the dialogs' tables over it.
-#include "common/sjis.h"
+// The settings store: values as text, clamping to the dialogs' ranges, the well's bounds, the
+// defaults, and the dialogs' view of the values.
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdio>
 #include <string>
 
+#include "common/sjis.h"
 #include "settings/dialog_fields.h"
+#include "shell/process_state.h"
 
-static std::string Colour(std::string text) {
-    ParseColour(2, &text[0]);
-    return FormatColour(2);
+namespace {
+
+class Settings : public testing::Test {
+  protected:
+    void SetUp() override { ResetProcessState(); }
+    static const SettingKey& Key(const char* name) { return settingKeys[FindSetting(name)]; }
+    static std::string Colour(std::string text) {
+        ParseColour(2, &text[0]);
+        return FormatColour(2);
+    }
+};
+
+TEST_F(Settings, DefaultsAreTheStatedOnes) {
+    EXPECT_EQ(config.R_SPEED, 3);
+    EXPECT_EQ(config.D_SPEED, 5);
+    EXPECT_EQ(config.MOUSESENSE, 1);
+    EXPECT_EQ(config.SHOW[SLOT_NEWS1], 0);
+    EXPECT_STREQ(config.BLOCKFILE, "koraven.x");
+    EXPECT_STREQ(FormatColour(0), "f7f773");
+    EXPECT_STREQ(config.NI[1].update, "700");
+    EXPECT_EQ(XMAX, 19);  // WIDTH 10 and HEIGHT 20
+    EXPECT_EQ(YMAX, 29);
 }
 
-TEST(Settings, TextValuesClampsAndTheDialogsView) {
-    const char* texts[] = {
-        "\t\n 12", "12abc",       "-5",          "+7",          "- 5",
-        "0x10",    "-2147483648", "99999999999", "-99999999999"};  // beyond 32 bits: held to them
-    const int values[] = {12, 12, -5, 7, 0, 0, INT_MIN, INT_MAX, INT_MIN};
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(ParseInt(texts[i]), values[i]) << texts[i];
-    char buf[12];
-    for (int v = -1000; v <= 1000; ++v) ASSERT_EQ(ParseInt(FormatInt(v, buf)), v);
-    const char* colours[] = {"59D2f7", "f7", "zz12xy", "abcdef0123", "\x81\x40\xff\x80 -"};
-    const char* written[] = {"59d2f7", "f70000", "001200", "abcdef", "000000"};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(Colour(colours[i]), written[i]) << colours[i];
-    for (int v = 0; v < 256; ++v) {
-        std::snprintf(buf, sizeof buf, "%02x%02x%02x", v, 255 - v, (v * 7) & 255);
-        ASSERT_EQ(Colour(buf), buf);
-    }
-    EXPECT_STREQ((ParseColour(7, buf), FormatColour(7)), "");  // outside the table: nothing
-    SetColourValue(2, 0x00804020ul);  // the dialog's value (red low) goes through the same text
-    EXPECT_STREQ(FormatColour(2), "204080");
-    EXPECT_EQ(ColourValue(2), 0x00804020ul);
+TEST_F(Settings, IntegersReadLikeAtolHeldToThirtyTwoBits) {
+    const struct {
+        const char* name;
+        const char* text;
+        int value;
+    } rows[] = {{"white space first", "\t\n 12", 12},
+                {"letters after", "12abc", 12},
+                {"minus", "-5", -5},
 
-    char sjis[] = "\x93\x60 \xb1\xb2 \x93\x60\xe0";  // only a lone lead byte at the end goes
-    TrimPartialSjis(sjis);
-    EXPECT_STREQ(sjis, "\x93\x60 \xb1\xb2 \x93\x60");
-    // Values read are clamped to the dialogs' ranges; WIDTH and HEIGHT move the well's bounds.
+                {"blank after the sign", "- 5", 0},
+                {"no hexadecimal", "0x10", 0},
+
+                {"above the top", "99999999999", INT_MAX},
+                {"below the bottom", "-99999999999", INT_MIN}};
+    for (const auto& row : rows) EXPECT_EQ(ParseInt(row.text), row.value) << row.name;
+}
+
+TEST_F(Settings, ColourTextsAreReadAsHexadecimalAndWrittenInLowerCase) {
+    const struct {
+        const char* name;
+        const char* text;
+        const char* written;
+    } rows[] = {{"either case", "59D2f7", "59d2f7"},
+                {"short", "f7", "f70000"},
+                {"not digits", "zz12xy", "001200"},
+                {"long", "abcdef0123", "abcdef"},
+                {"double-byte", "\x81\x40\xff\x80 -", "000000"}};
+    for (const auto& row : rows) EXPECT_EQ(Colour(row.text), row.written) << row.name;
+}
+
+// A text read is cut at 254 bytes: a lead byte left alone at its end goes.
+TEST_F(Settings, OnlyALoneLeadByteAtTheEndOfATextReadIsTrimmed) {
+    char text[] = "\x93\x60 \xb1\xb2 \x93\x60\xe0";
+    TrimPartialSjis(text);
+    EXPECT_STREQ(text, "\x93\x60 \xb1\xb2 \x93\x60");
+}
+
+TEST_F(Settings, ValuesReadAreHeldToTheDialogRanges) {
     const struct {
         const char* key;
-        int in, out;
-    } cases[] = {{"RESOLUTION", 7, 5},   {"RESOLUTION", -1, 0}, {"WIDTH", 30, 30},
-                 {"HEIGHT", 4, 5},       {"R_SPEED", -19, -18}, {"R_SPEED", 18, 18},
-                 {"D_SPEED", 11, 10},    {"MOUSESENSE", 2, 1},  {"WIDTH", INT_MIN, 1},
-                 {"HEIGHT", INT_MAX, 30}};
-    for (const auto& c : cases) {
-        const SettingKey& key = settingKeys[FindSetting(c.key)];
-        StoreIntSetting(key, c.in);
-        EXPECT_EQ(*key.intValue, c.out) << c.key << " " << c.in;
+        int read, kept;
+    } rows[] = {{"RESOLUTION", 6, 5},    {"RESOLUTION", -1, 0}, {"WIDTH", 30, 30},
+                {"WIDTH", 31, 30},       {"WIDTH", INT_MIN, 1}, {"HEIGHT", 4, 5},
+                {"HEIGHT", INT_MAX, 30}, {"R_SPEED", -19, -18}, {"R_SPEED", 18, 18},
+                {"D_SPEED", 11, 10},     {"MAYOI", 11, 10},     {"MOUSESENSE", 2, 1}};
+    for (const auto& row : rows) {
+        StoreIntSetting(Key(row.key), row.read);
+        EXPECT_EQ(*Key(row.key).intValue, row.kept) << row.key << " read as " << row.read;
     }
-    EXPECT_EQ((XMAX - XMIN + 1) * 100 + YMAX - YMIN + 1, 130);
-    EXPECT_EQ((config.RESOLUTION = 4, DisplayWidth()), 1600);
-    // A trackbar range packs a negative minimum in 16 bits; the speed label is in degrees.
-    EXPECT_EQ(TrackbarRange(-18, 18), (18L << 16) | 0xFFEE);
+}
+
+TEST_F(Settings, WidthAndHeightReadMoveTheWellsLastColumnAndRow) {
+    StoreIntSetting(Key("WIDTH"), 7);
+    StoreIntSetting(Key("HEIGHT"), 12);
+    EXPECT_EQ(XMAX, 16);
+    EXPECT_EQ(YMAX, 21);
+}
+
+TEST_F(Settings, TheWellIsHeldToThirtyByThirtyCells) {
+    SetWellBounds(31, 30);
+    EXPECT_EQ(WellWidth(), 30);
+    EXPECT_EQ(WellHeight(), 30);
+    SetWellBounds(0, 31);
+    EXPECT_EQ(WellWidth(), 1);
+    EXPECT_EQ(WellHeight(), 30);
+}
+
+TEST_F(Settings, ResolutionFourIsTheLargestFixedMode) {
+    config.RESOLUTION = 4;
+    EXPECT_EQ(DisplayWidth(), 1600);
+    EXPECT_EQ(DisplayHeight(), 1200);
+}
+
+TEST_F(Settings, RotationSpeedLabelIsInDegreesOthersAsTheyAre) {
     char label[kLabelTextSize];
     config.R_SPEED = -3;
-    FormatTrackbarLabel(settingKeys[FindSetting("R_SPEED")], label);
+    FormatTrackbarLabel(Key("R_SPEED"), label);
     EXPECT_STREQ(label, "-30");
+    config.D_SPEED = 7;
+    FormatTrackbarLabel(Key("D_SPEED"), label);
+    EXPECT_STREQ(label, "7");
 }
+
+}  // namespace

@@ -3,123 +3,174 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "overlay/news_lines.h"
-#include "overlay/overlay_step.h"
-#include "settings/settings.h"
-#include "common/frame_pacer.h"
-#include "common/sjis.h"
-#include "shell/window_rules.h"
 #include "common/frame_pacer.h"
 #include "common/keys.h"
+#include "common/shell_state.h"
+#include "common/sjis.h"
+#include "news/news_store.h"
+#include "overlay/news_lines.h"
+#include "settings/settings.h"
 #include "shell/handle_key.h"
+#include "shell/process_state.h"
 
-TEST(CommandLine, ModePreviewWindowPathsAndBoundedCopy) {
-    // Mode from the second character, the preview window's number from the fourth.
-    const char* lines[] = {"", "-C", "/c:1234", "/p 1234", "-P:12", "/p1234", "/p", "/p -5", "/"};
-    const char* modes[] = {"c0", "c0", "c0", "p1234", "p12", "p234", "p0", "p-5", "s0"};
-    for (int i = 0; i < 9; ++i) {
-        const RunMode m = ParseRunMode(lines[i]);  // s: the saver, c: configure, p: preview
-        EXPECT_EQ("spcc"[m.config * 2 + m.preview] + std::to_string(m.previewWindow), modes[i]);
+namespace {
+
+TEST(CommandLine, ModeFromTheSecondCharacterPreviewWindowFromTheFourth) {
+    const struct {
+        const char* line;
+        bool config, preview;
+        long window;
+    } rows[] = {
+        {"", true, false, 0},           {"-C", true, false, 0},     {"/c:1234", true, false, 0},
+        {"/p 1234", false, true, 1234}, {"-P:12", false, true, 12}, {"/p1234", false, true, 234},
+        {"/p", false, true, 0},         {"/s", false, false, 0},    {"/", false, false, 0}};
+    for (const auto& row : rows) {
+        const RunMode m = ParseRunMode(row.line);
+        EXPECT_EQ(m.config, row.config) << '"' << row.line << '"';
+        EXPECT_EQ(m.preview, row.preview) << '"' << row.line << '"';
+        EXPECT_EQ(m.previewWindow, row.window) << '"' << row.line << '"';
     }
-    // The settings file and shapes beside the program ("": bare names), the lower case name first.
-    const char* commandLines[] = {"\"C:\\Dir\\KORAVEN.SCR\" /s", "\"C:\\Dir\\Koraven.scr\" /s",
-                                  "\"", "C:\\KORAVEN.SCR\\koraven.scr /s C:\\b\\koraven.scr"};
-    const char* folders[] = {"C:\\Dir\\", "", "", "C:\\KORAVEN.SCR\\"};
-    for (int i = 0; i < 4; ++i) {
-        DerivePaths(commandLines[i]);
-        EXPECT_EQ(std::string(settingsPath) + blockPattern,
-                  std::string(folders[i]) + "koraven.ini" + folders[i] + "*.x");
-    }
-    // A name ending exactly at the last byte that fits still counts; in a 64 KiB line it does not.
-    const std::string edge = std::string(kPathCapacity - 12, 'B') + "koraven.scr";
-    DerivePaths((edge + " /s").c_str());
-    EXPECT_EQ(std::string(settingsPath), edge.substr(0, kPathCapacity - 12) + "koraven.ini");
-    DerivePaths(("\"" + std::string(65536, 'A') + edge + "\" /s").c_str());
-    EXPECT_STREQ(settingsPath, "koraven.ini");
-    char buf[6];  // a bounded copy cuts at a whole Shift-JIS character
-    const char *texts[] = {"abcdefgh", "ab\x93\x60\x8c\xbe", "a\x93", "abc"},
-               *copies[] = {"abcde", "ab\x93\x60", "a\x93", ""};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(std::to_string(CopyBounded(buf, i < 3 ? sizeof buf : 1, texts[i])) + buf,
-                  std::to_string(std::strlen(copies[i])) + copies[i]);
 }
 
-TEST(FrameClock, DeltasDeadlinesCursorAndPacing) {
-    EXPECT_FLOAT_EQ(FrameDeltaSeconds(10u, 0xFFFFFFF0u), 0.026f);  // across the wrap of 2^32
-    const uint32_t readings[] = {1000, 1001, 0xFFFFFF00u, 0x101u, 0xFFFFFFFEu, 0u};       // every
-    const uint32_t deadlines[] = {1000, 1000, 0x100u, 0x100u, 0xFFFFFFFFu, 0xFFFFFFFFu};  // second
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(DeadlinePassed(readings[i], deadlines[i]), i % 2 == 1);
-    const int reported[] = {75, 144, 0, 1, 0, -5, 23}, fallback[] = {60, 0, 85, 72, 0, 10000, 501};
-    const int chosen[] = {75, 144, 85, 72, 60, 60, 60};  // 0 and 1: the hardware's default
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(ChooseRefreshRate(reported[i], fallback[i]), chosen[i]);
+TEST(CommandLine, ANameEndingAtTheLastByteThatFitsStillCounts) {
+    const std::string folder(kPathCapacity - 12, 'B');
+    DerivePaths((folder + "koraven.scr /s").c_str());
+    EXPECT_EQ(settingsPath, folder + "koraven.ini");
+    DerivePaths(("\"" + std::string(65536, 'A') + folder + "koraven.scr\" /s").c_str());
+    EXPECT_STREQ(settingsPath, "koraven.ini");
+}
+
+TEST(CopyBounded, CutsAtAWholeShiftJisCharacterLeavingRoomForTheTerminator) {
+    const struct {
+        const char* text;
+        size_t capacity, copied;
+        const char* copy;
+    } rows[] = {{"abcdefgh", 6, 5, "abcde"},
+                {"ab\x93\x60\x8c\xbe", 6, 4, "ab\x93\x60"},
+                {"a\x93", 6, 2, "a\x93"},  // a lead byte at the very end counts as a character
+                {"abc", 1, 0, ""}};
+    for (const auto& row : rows) {
+        char out[6];
+        EXPECT_EQ(CopyBounded(out, row.capacity, row.text), row.copied) << row.text;
+        EXPECT_STREQ(out, row.copy);
+    }
+}
+
+TEST(FrameClock, ADeadlinePassesOnlyWhenTheReadingIsLaterAcrossTheWrapToo) {
+    EXPECT_FALSE(DeadlinePassed(1000u, 1000u));
+    EXPECT_TRUE(DeadlinePassed(1001u, 1000u));
+    EXPECT_FALSE(DeadlinePassed(0xFFFFFF00u, 0x100u));
+    EXPECT_TRUE(DeadlinePassed(0x101u, 0x100u));
+    EXPECT_FALSE(DeadlinePassed(0xFFFFFFFEu, 0xFFFFFFFFu));
+    EXPECT_TRUE(DeadlinePassed(0u, 0xFFFFFFFFu));
+}
+
+TEST(FramePacer, TheFirstPlausibleRefreshRateIsUsedElseSixty) {
+    EXPECT_EQ(ChooseRefreshRate(75, 60), 75);
+    EXPECT_EQ(ChooseRefreshRate(0, 85), 85);  // 0 and 1: the hardware's default
+    EXPECT_EQ(ChooseRefreshRate(0, 0), 60);
+    EXPECT_EQ(ChooseRefreshRate(24, 60), 24);
+    EXPECT_EQ(ChooseRefreshRate(23, 0), 60);
+    EXPECT_EQ(ChooseRefreshRate(500, 60), 500);
+    EXPECT_EQ(ChooseRefreshRate(501, 0), 60);
+}
+
+TEST(FramePacer, WaitsUntilTheFrameIsDueSleepingWholeMillisecondsRoundedUp) {
     FramePacer p;
     EXPECT_EQ(TimeUntilFrame(p, 12345), 0);  // not started: never waits
-    StartPacing(p, 60, 0), FrameRan(p, 0);
-    EXPECT_EQ(TimeUntilFrame(p, 16000) * 10 + SleepMilliseconds(667), 6671);  // rounded up
-    EXPECT_EQ(SleepMilliseconds(16667) * 10 + SleepMilliseconds(0), 170u);
-    StartPacing(p, 50, 0), FrameRan(p, 0);  // 20 ms
-    FrameRan(p, 25000);                     // a little late: the next keeps its place in the rhythm
+    StartPacing(p, 60, 0);
+    FrameRan(p, 0);
+    EXPECT_EQ(TimeUntilFrame(p, 16000), 667);
+    EXPECT_EQ(SleepMilliseconds(667), 1u);
+    EXPECT_EQ(SleepMilliseconds(16667), 17u);
+    EXPECT_EQ(SleepMilliseconds(0), 0u);
+}
+
+TEST(FramePacer, ALateFrameKeepsTheRhythmAndAStallBringsNoBurst) {
+    FramePacer p;
+    StartPacing(p, 50, 0);  // 20 ms
+    FrameRan(p, 0);
+    FrameRan(p, 25000);
     EXPECT_EQ(TimeUntilFrame(p, 25000), 15000);
-    FrameRan(p, 2000000);  // two seconds blocked: no burst of frames to catch up
+    FrameRan(p, 2000000);  // two seconds blocked
     EXPECT_EQ(TimeUntilFrame(p, 2000000), 0);
     FrameRan(p, 2000000);
     EXPECT_EQ(TimeUntilFrame(p, 2000000), 20000);
 }
 
-static std::string Shown() {
-    return std::string(overlayLines[SLOT_NEWS1].text) + " " + overlayLines[SLOT_NEWS2].text;
+class Keys : public testing::Test {
+  protected:
+    void SetUp() override { ResetProcessState(); }
+    // Source 0 with three headlines "a0".."a2", source 1 with five "b0".."b4".
+    static void StoreHeadlines() {
+        NewsCount[0] = 3;
+        NewsCount[1] = 5;
+        for (int i = 0; i < 5; ++i) {
+            NewsHeadlines[0][i][0] = 'a';
+            NewsHeadlines[1][i][0] = 'b';
+            NewsHeadlines[0][i][1] = NewsHeadlines[1][i][1] = char('0' + i);
+        }
+    }
+    static std::string Line(int slot) { return overlayLines[slot].text; }
+};
+
+TEST_F(Keys, DigitThreeTogglesTheTimeLineAndNoOther) {
+    HandleKey('3');
+    for (int slot = 0; slot < kShownLines; ++slot)
+        EXPECT_EQ(config.SHOW[slot], slot == SLOT_TIME) << "slot " << slot;
+    EXPECT_EQ(heldKey, '3');
+    HandleKey('3');
+    EXPECT_EQ(config.SHOW[SLOT_TIME], 0);
 }
 
-TEST(Keys, DigitsToggleLinesKeypadPlusMinusStepEachSourceMouseMovesNeedBothCoordinates) {
-    ResetShellState(), ResetSettings(), ResetNewsStore(), ResetOverlay();
-    // '1'..'7' switch the lines on one by one, keypad 1..7 switch them off; other keys nothing.
-    const int others[] = {'0', '8', 0x60, 0x68, 0x101};
-    for (int i = 0; i < 14 + 5; ++i) {
-        const int key = i < 7 ? '1' + i : i < 14 ? KEY_NUMPAD1 + i - 7 : others[i - 14];
-        HandleKey(key);
-        std::string flags;
-        for (int s : config.SHOW) flags += char('0' + s);
-        const int on = i < 7 ? i + 1 : i < 14 ? 13 - i : 0;
-        EXPECT_EQ(flags, std::string(7 - on, '0').insert(i < 7 ? 0 : 7 - on, on, '1')) << i;
-        EXPECT_EQ(heldKey, key);
-    }
-    for (int source = 0; source < 2; ++source) {
-        NewsCount[source] = 3 + 2 * source;
-        for (int i = 0; i < NewsCount[source]; ++i)
-            std::snprintf(NewsHeadlines[source][i], kHeadlineSize, "s%d-h%d", source, i);
-    }
-    NewsCurrent[0] = NewsCurrent[1] = 2;
+TEST_F(Keys, KeypadOneAndSevenToggleTheFirstAndLastLines) {
+    HandleKey(KEY_NUMPAD1);
+    HandleKey(KEY_NUMPAD1 + 6);
+    EXPECT_EQ(config.SHOW[SLOT_INFO], 1);
+    EXPECT_EQ(config.SHOW[SLOT_NEWS2], 1);
+    HandleKey(KEY_NUMPAD1 + 6);
+    EXPECT_EQ(config.SHOW[SLOT_NEWS2], 0);
+}
+
+TEST_F(Keys, KeypadPlusStepsEachSourceToItsNextHeadlineWrapping) {
+    StoreHeadlines();
+    NewsCurrent[0] = 2;
+    NewsCurrent[1] = 2;
     HandleKey(KEY_ADD);
-    EXPECT_EQ(Shown(), "s0-h0 s1-h3");
-    for (int i = 0; i < 4; ++i) HandleKey(KEY_SUBTRACT);
-    EXPECT_EQ(Shown(), "s0-h2 s1-h4");
-    NewsCount[0] = 0;  // a source without headlines is not stepped
-    std::strcpy(overlayLines[SLOT_NEWS1].text, "loading");
-    HandleKey(KEY_ADD);
-    EXPECT_EQ(Shown(), "loading s1-h0");
-    NewsCount[0] = 3, NewsCurrent[0] = -7, NewsCount[1] = 1000;  // never read outside the store
+    EXPECT_EQ(Line(SLOT_NEWS1), "a0");
+    EXPECT_EQ(Line(SLOT_NEWS2), "b3");
+}
+
+TEST_F(Keys, KeypadMinusFromTheFirstHeadlineGoesToTheLast) {
+    StoreHeadlines();
     HandleKey(KEY_SUBTRACT);
-    EXPECT_EQ(NewsCurrent[0] * 1000 + NewsCurrent[1], 1000 + kNewsSlots - 1);
-    // No terminator in the slot: the copy is bounded, and cut at a whole character.
+    EXPECT_EQ(Line(SLOT_NEWS1), "a2");
+    EXPECT_EQ(Line(SLOT_NEWS2), "b4");
+}
+
+TEST_F(Keys, AHeadlineWithoutTerminatorIsCutAtAWholeCharacterWithinTheLine) {
+    NewsCount[0] = NewsCount[1] = 1;
     std::memset(NewsHeadlines[0][0], 'x', kHeadlineSize);
     std::memset(NewsHeadlines[1][0], 'y', kHeadlineSize);
     std::memcpy(NewsHeadlines[1][0] + 198, "\x83\x40", 2);  // a character ending at byte 200
-    NewsCurrent[0] = 2;
     HandleKey(KEY_ADD);
-    EXPECT_EQ(Shown(), std::string(199, 'x') + " " + std::string(198, 'y'));
-    // A mouse move counts only when both coordinates change; the third ends the saver.
-    ResetMousePosition();
-    const uint16_t xs[] = {100, 150, 150, 151, 151, 0, 1}, ys[] = {100, 100, 160, 161, 0, 65535, 1};
-    const int counts[] = {1, 1, 1, 2, 2, 3, 4};
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(CountMouseMove(xs[i], ys[i]), counts[i] >= 3) << i;
-        EXPECT_EQ(mouseMoveCount, counts[i]) << i;
-    }
-    mouseMoveCount = INT_MAX;  // saturates instead of overflowing
-    EXPECT_TRUE(CountMouseMove(2, 2) && mouseMoveCount == INT_MAX);
+    EXPECT_EQ(Line(SLOT_NEWS1), std::string(199, 'x'));
+    EXPECT_EQ(Line(SLOT_NEWS2), std::string(198, 'y'));
 }
+
+TEST_F(Keys, OnlyAMouseMoveAlongBothAxesCountsAndTheThirdEndsTheSaver) {
+    EXPECT_FALSE(CountMouseMove(100, 100));
+    EXPECT_EQ(mouseMoveCount, 1);
+    EXPECT_FALSE(CountMouseMove(150, 100));  // along x only
+    EXPECT_FALSE(CountMouseMove(150, 160));  // along y only
+    EXPECT_EQ(mouseMoveCount, 1);
+    EXPECT_FALSE(CountMouseMove(151, 161));
+    EXPECT_EQ(mouseMoveCount, 2);
+    EXPECT_TRUE(CountMouseMove(0, 65535));
+    EXPECT_EQ(mouseMoveCount, 3);
+}
+
+}  // namespace
