@@ -100,12 +100,13 @@ TEST_F(Dialogs, AnOverlongValueIsReadUpTo254Bytes) {
     EXPECT_EQ(std::string(config.BLOCKFILE), std::string(254, 'b'));
 }
 
-TEST_F(Dialogs, CancelEndsTheSaverAndWritesNothing) {
+TEST_F(Dialogs, CancelEndsTheSaverAndWritesNothingNotEvenAMovedSlider) {
     WriteSettings();
     const std::string before = File();
     Open();
     SetDlgItemTextW(dialog, IDC_TEXT, L"changed");
-    ClickButton(dialog, IDC_MOUSESENSE);
+    SendDlgItemMessageW(dialog, IDC_R_SPEED, WM_KEYDOWN, VK_RIGHT, 0);
+    ASSERT_EQ(config.R_SPEED, 4);  // a slider takes effect at once
     ClickButton(dialog, IDCANCEL);
     EXPECT_TRUE(shutdownDone);
     EXPECT_EQ(Take().closes, 1);
