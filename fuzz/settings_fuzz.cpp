@@ -6,10 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/shell_state.h"
+#include "common/sjis.h"
 #include "settings/settings.h"
 #include "common/sjis.h"
 #include "shell/command_line.h"
-#include "common/shell_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The profile reader hands over at most 39 (integers) or 254 (strings) bytes, NUL-ended.
