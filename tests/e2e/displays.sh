@@ -16,16 +16,19 @@ lit_right_of() {
 }
 no_error_box() { ! kv_window 'エラー発生'; }
 
+# LOG MODE N: the frame log names MODE and more than N presents.
+presenting_in() { kv_log_says "$1" mode "$2" && kv_presents_above "$1" "$3"; }
+
 # DIR WHAT MODE [--desktop]: starts DIR's saver full screen with a frame log; checks it draws through
 # GDI at MODE (the log's mode), shows frames and no error box; Escape ends it.
 gdi_run() {
   local d="$1" what="$2" mode="$3" log="$1/frames.txt"
   xdotool mousemove 10 10
-  KORAVEN_FRAME_LOG="$(kv_winpath "$log")" kv_start ${4:-} "$d" /s
+  KV_FRAME_LOG="$log" kv_start ${4:-} "$d" /s
   local pid=$KV_PID
   kv_check "$what: the window appears" kv_poll 30 kv_window KORAVEN
   kv_check "$what: frames are presented at the desktop's size ($mode)" \
-    kv_poll 60 eval "[ \"\$(kv_value '$log' mode)\" = $mode ] && [ \"\$(kv_value '$log' presents)\" -gt 60 ]"
+    kv_poll 60 presenting_in "$log" "$mode" 60
   kv_check "$what: through GDI" test "$(kv_value "$log" present)" = gdi
   kv_check "$what: the game shows right of x 300" kv_poll 30 lit_right_of 300
   kv_screenshot "$KV_SHOTS/$(basename "$d").png"
@@ -53,11 +56,11 @@ kv_tool_bg hold
 kv_check "RESOLUTION=5: the desktop is 1024x768 before" kv_poll 30 sizes_are 1024x768
 kv_tool close KvForeground "KORAVEN other"
 xdotool mousemove 10 10
-KORAVEN_FRAME_LOG="$(kv_winpath "$log")" kv_start --desktop "$d" /s
+KV_FRAME_LOG="$log" kv_start --desktop "$d" /s
 pid=$KV_PID
 kv_check "RESOLUTION=5: the window appears" kv_poll 30 kv_window KORAVEN
 kv_check "RESOLUTION=5: frames at the desktop's size and depth" \
-  kv_poll 60 eval "[ \"\$(kv_value '$log' mode)\" = 1024x768x32 ] && [ \"\$(kv_value '$log' presents)\" -gt 30 ]"
+  kv_poll 60 presenting_in "$log" 1024x768x32 30
 kv_check "RESOLUTION=5: through DirectDraw" test "$(kv_value "$log" present)" = directdraw
 kv_check "RESOLUTION=5: the desktop is 1024x768 during" sizes_are 1024x768
 kv_check "RESOLUTION=5: the game and the lines reach right of x 640" kv_poll 30 lit_right_of 640
