@@ -17,16 +17,11 @@ const TrackbarField trackbarFields[kTrackbarCount] = {
 };
 
 const CheckBoxField checkBoxFields[kCheckBoxCount] = {
-    {IDC_MOUSESENSE, &config.MOUSESENSE},
-    {IDC_TITLE, &config.TITLE},
-    {IDC_FIXCOLOR, &config.FIXCOLOR},
-    {IDC_SHOW_INFO, &config.SHOW[SLOT_INFO]},
-    {IDC_SHOW_FPS, &config.SHOW[SLOT_FPS]},
-    {IDC_SHOW_TIME, &config.SHOW[SLOT_TIME]},
-    {IDC_SHOW_DATE, &config.SHOW[SLOT_DATE]},
-    {IDC_SHOW_MSG, &config.SHOW[SLOT_MSG]},
-    {IDC_SHOW_NEWS1, &config.SHOW[SLOT_NEWS1]},
-    {IDC_SHOW_NEWS2, &config.SHOW[SLOT_NEWS2]},
+    {IDC_MOUSESENSE, &config.MOUSESENSE},       {IDC_TITLE, &config.TITLE},
+    {IDC_FIXCOLOR, &config.FIXCOLOR},           {IDC_SHOW_INFO, &config.SHOW[SLOT_INFO]},
+    {IDC_SHOW_FPS, &config.SHOW[SLOT_FPS]},     {IDC_SHOW_TIME, &config.SHOW[SLOT_TIME]},
+    {IDC_SHOW_DATE, &config.SHOW[SLOT_DATE]},   {IDC_SHOW_MSG, &config.SHOW[SLOT_MSG]},
+    {IDC_SHOW_NEWS1, &config.SHOW[SLOT_NEWS1]}, {IDC_SHOW_NEWS2, &config.SHOW[SLOT_NEWS2]},
     {IDC_USEGDI, &config.USEGDI},
 };
 
