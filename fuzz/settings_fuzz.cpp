@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "settings/settings.h"
+#include "common/sjis.h"
 #include "shell/command_line.h"
 #include "common/shell_state.h"
 
