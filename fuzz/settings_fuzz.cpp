@@ -9,7 +9,6 @@
 #include "common/shell_state.h"
 #include "common/sjis.h"
 #include "settings/settings.h"
-#include "common/sjis.h"
 #include "shell/command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
