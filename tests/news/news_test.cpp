@@ -68,11 +68,6 @@ TEST_F(Page, ALongPageKeepsWhatFitsAndItsClosingTagStillEndsIt) {
     EXPECT_TRUE(Add("</html>", 7));
 }
 
-TEST_F(Page, FiftyIdlePollsInARowEndTheReceive) {
-    for (int i = 1; i < 50; ++i) EXPECT_FALSE(AddIdlePoll(r)) << i;
-    EXPECT_TRUE(AddIdlePoll(r));
-}
-
 std::vector<std::string> Extract(std::string page, const char* reject, int* result = nullptr) {
     static char slots[kNewsSlots][kHeadlineSize];
     int count = 0;
@@ -129,8 +124,6 @@ TEST(SplitHostPort, ANameAndAnOptionalPortFromOneTo65535) {
                 {"h:65535", true, "h", 65535},
                 {"h:65536", false, "", 0},
                 {"h:0", false, "", 0},
-                {"h:", false, "", 0},
-                {"h:8x", false, "", 0},
                 {":80", false, "", 0}};
     for (const auto& row : rows) {
         char host[256] = {};
