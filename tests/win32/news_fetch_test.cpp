@@ -1,12 +1,8 @@
 // The news fetch against real HTTP servers on 127.0.0.1 (each on a free port, served from a
 // thread of this test, all side by side), and the fetch worker with a shutdown during a fetch.
-#include <winsock.h>
-
-#include "news/win32/fetch_news.h"
-
 #include <cstring>
 
-#include "local_server.h"
+#include "local_fetch.h"
 #include "main_window_fixture.h"
 #include "news/news_jobs.h"
 
@@ -31,10 +27,7 @@ struct Case {
     int result;
     std::vector<std::string> kept;
     Server server;
-    int got = -1, count = 0;                                             // filled by the run
-    std::vector<char> page = std::vector<char>(kPageSize + 64, '\x5A');  // 64 guard bytes
-    char slots[kNewsSlots][kHeadlineSize] = {};
-    HANDLE thread = nullptr;
+    Fetch fetch = {};
 };
 
 TEST(NewsFetch, EachServerGivesItsResult) {
@@ -63,23 +56,18 @@ TEST(NewsFetch, EachServerGivesItsResult) {
         c.server.Start();
         if (c.result == kNewsNoHost) c.server.host = "256.1.1.1";
         if (c.result == kNewsNoConnection) c.server.Stop();
-        auto run = [](void* p) -> DWORD {
-            Case& c = *static_cast<Case*>(p);
-            const FetchTarget target = {c.page.data(), c.slots, &c.count, nullptr};
-            c.got = FetchNewsInto(Source(c.server.host), target);
-            return 0;
-        };
-        c.thread = CreateThread(nullptr, 0, run, &c, 0, nullptr);
+        c.fetch.source = Source(c.server.host);
+        c.fetch.Start();
     }
     for (Case& c : cases) {
-        WaitForSingleObject(c.thread, 60000);
-        CloseHandle(c.thread);
+        c.fetch.Wait();
         if (c.result != kNewsNoConnection) c.server.Stop();
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(c.got, c.result);
-        EXPECT_EQ(std::string(c.page.begin() + kPageSize, c.page.end()), std::string(64, '\x5A'));
-        ASSERT_EQ(c.count, static_cast<int>(c.kept.size()));
-        for (int i = 0; i < c.count; ++i) EXPECT_EQ(c.slots[i], c.kept[i]) << i;
+        EXPECT_EQ(c.fetch.result, c.result);
+        const std::vector<char>& page = c.fetch.page;
+        EXPECT_EQ(std::string(page.begin() + kPageSize, page.end()), std::string(64, 'Z'));
+        ASSERT_EQ(c.fetch.count, static_cast<int>(c.kept.size()));
+        for (int i = 0; i < c.fetch.count; ++i) EXPECT_EQ(c.fetch.slots[i], c.kept[i]) << i;
         const bool connects = c.result != kNewsNoHost && c.result != kNewsNoConnection;
         EXPECT_EQ(c.server.request, connects ? "GET http://h/news/index.html\n" : "");
     }

@@ -3,7 +3,7 @@
 // step, and a try abandoned by the dialog's OK.
 #include <string>
 
-#include "local_server.h"
+#include "local_fetch.h"
 #include "main_window_fixture.h"
 #include "news/win32/news_try_fetch.h"
 #include "resources/dialog_ids.h"

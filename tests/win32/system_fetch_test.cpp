@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "news/win32/fetch_news.h"
+#include "local_fetch.h"
 
 namespace {
 
@@ -103,29 +103,6 @@ NewsSource Source(const std::string& file, const std::string& host = "") {
     std::strcpy(s.reject, "]]");
     return s;
 }
-
-struct Fetch {
-    const char* name;
-    NewsSource source;
-    int result = -1, count = 0;
-    std::vector<char> page = std::vector<char>(kPageSize);
-    char slots[kNewsSlots][kHeadlineSize] = {};
-    HANDLE thread = nullptr;
-
-    void Start() {
-        auto run = [](void* p) -> DWORD {
-            Fetch& f = *static_cast<Fetch*>(p);
-            const FetchTarget target = {f.page.data(), f.slots, &f.count, nullptr};
-            f.result = FetchNewsInto(f.source, target);
-            return 0;
-        };
-        thread = CreateThread(nullptr, 0, run, this, 0, nullptr);
-    }
-    void Wait() {
-        WaitForSingleObject(thread, 60000);
-        CloseHandle(thread);
-    }
-};
 
 // Cases run side by side, so the slow ones cost their time once.
 void RunAll(std::vector<Fetch>& fetches) {

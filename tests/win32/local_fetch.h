@@ -1,10 +1,13 @@
 #pragma once
-// A one-connection HTTP server on 127.0.0.1 (a free port), served from a thread of the test.
+// A one-connection HTTP server on 127.0.0.1 (a free port) and a news fetch, each on a thread of
+// the test.
 #include <gtest/gtest.h>
 #include <winsock.h>
 
 #include <string>
 #include <vector>
+
+#include "news/win32/fetch_news.h"
 
 // One connection: reads the request line, waits while held is set, sends the pieces gapMs apart,
 // holds the connection open holdMs and closes it; a close from the client or a stop ends it
@@ -74,5 +77,30 @@ struct Server {
         }
         closesocket(c);
         served = true;
+    }
+};
+
+// FetchNewsInto on a thread: Start, then Wait for result, count and slots. The page buffer has
+// 64 guard bytes 'Z' after its kPageSize.
+struct Fetch {
+    const char* name = "";
+    NewsSource source = {};
+    int result = -1, count = 0;
+    std::vector<char> page = std::vector<char>(kPageSize + 64, 'Z');
+    char slots[kNewsSlots][kHeadlineSize] = {};
+    HANDLE thread = nullptr;
+
+    void Start() {
+        auto run = [](void* p) -> DWORD {
+            Fetch& f = *static_cast<Fetch*>(p);
+            const FetchTarget target = {f.page.data(), f.slots, &f.count, nullptr};
+            f.result = FetchNewsInto(f.source, target);
+            return 0;
+        };
+        thread = CreateThread(nullptr, 0, run, this, 0, nullptr);
+    }
+    void Wait() {
+        WaitForSingleObject(thread, 60000);
+        CloseHandle(thread);
     }
 };
