@@ -12,8 +12,8 @@ and exits with CMD's exit code, the servers stopped.
   KV_TLS_CA        the authority's certificate (DER) as a Windows path (Z:...)
 
 The HTTP(S) servers answer /page (an EUC-JP page of three headlines after "<!-- S -->", links
-"/n?a="), /chunked (the same page chunked), /r/N (a redirect to /r/N-1; /r/0 is the page),
-/trickle (a byte every four seconds); other paths get 404.
+"/n?a="), /r/N (a redirect to /r/N-1; /r/0 is the page), /trickle (a byte every four seconds);
+other paths get 404.
 """
 import http.server
 import os
@@ -68,28 +68,18 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
-    def send_page(self, body, chunked=False):
+    def send_page(self, body):
         self.send_response(200)
         self.send_header("Content-Type", "text/html; charset=EUC-JP")
-        if chunked:
-            self.send_header("Transfer-Encoding", "chunked")
-            self.end_headers()
-            for i in range(0, len(body), 50):
-                part = body[i:i + 50]
-                self.wfile.write(b"%x\r\n%s\r\n" % (len(part), part))
-            self.wfile.write(b"0\r\n\r\n")
-        else:
-            self.send_header("Content-Length", str(len(body)))
-            self.end_headers()
-            self.wfile.write(body)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
 
     def do_GET(self):
         p = self.path
         try:
             if p == "/page" or p == "/r/0":
                 self.send_page(page())
-            elif p == "/chunked":
-                self.send_page(page(), chunked=True)
             elif p.startswith("/r/") and p[3:].isdigit():
                 self.send_response(302)
                 self.send_header("Location", "/r/%d" % (int(p[3:]) - 1))
