@@ -7,21 +7,13 @@ and exits with CMD's exit code, the servers stopped.
 
   KV_HTTP_PORT     plain HTTP/1.1           KV_HTTPS_PORT      HTTPS, a certificate for localhost
   KV_UNKNOWN_PORT  HTTPS, another authority KV_EXPIRED_PORT    HTTPS, expired a year ago
-  KV_WRONGHOST_PORT HTTPS, for other.test   KV_STALL_PORT      accepts and never answers (a TLS
-                                                               handshake that stalls)
-  KV_PROXY_PORT    a proxy that tunnels CONNECT to 127.0.0.1 and logs each one to DIR/proxy.log
+  KV_WRONGHOST_PORT HTTPS, for other.test   KV_STALL_PORT      accepts and never answers
   KV_REFUSED_PORT  a port that was free a moment ago (a refused connection)
   KV_TLS_CA        the authority's certificate (DER) as a Windows path (Z:...)
 
-The HTTP(S) servers answer, with every request line logged to DIR/requests.log:
-  /page             an EUC-JP page of three headlines after "<!-- S -->" (links "/n?a=")
-  /chunked          the same page in chunked transfer coding
-  /r/N              a redirect to /r/N-1; /r/0 is the page
-  /trickle          a byte every four seconds
-  /silent           headers, then nothing for 20 s
-  /big              a page of 1 MB whose headlines come first
-  /close            the connection closed without an answer
-  other paths       404
+The HTTP(S) servers answer /page (an EUC-JP page of three headlines after "<!-- S -->", links
+"/n?a="), /r/N (a redirect to /r/N-1; /r/0 is the page), /trickle (a byte every four seconds);
+other paths get 404.
 """
 import http.server
 import os
@@ -36,9 +28,9 @@ import time
 HEADLINES = ["暗号の向こうの見出し", "証明書を確かめて読む", "三つ目の記事"]
 
 
-def page(extra=b""):
+def page():
     links = "".join('<a href="/n?a=%d">%s</a>\n' % (i, h) for i, h in enumerate(HEADLINES))
-    return ("<html><body><!-- S -->\n" + links).encode("euc_jp") + extra + b"</body></html>\n"
+    return ("<html><body><!-- S -->\n" + links + "</body></html>\n").encode("euc_jp")
 
 
 def openssl(*args, cwd):
@@ -72,37 +64,22 @@ def make_certificates(d):
 
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
-    log_path = None
 
     def log_message(self, *args):
         pass
 
-    def send_page(self, body, chunked=False):
+    def send_page(self, body):
         self.send_response(200)
         self.send_header("Content-Type", "text/html; charset=EUC-JP")
-        if chunked:
-            self.send_header("Transfer-Encoding", "chunked")
-            self.end_headers()
-            for i in range(0, len(body), 50):
-                part = body[i:i + 50]
-                self.wfile.write(b"%x\r\n%s\r\n" % (len(part), part))
-            self.wfile.write(b"0\r\n\r\n")
-        else:
-            self.send_header("Content-Length", str(len(body)))
-            self.end_headers()
-            self.wfile.write(body)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
 
     def do_GET(self):
-        with open(self.log_path, "a") as f:
-            f.write("%s %s\n" % (self.server.server_address[1], self.path))
         p = self.path
-        if "://" in p:  # the absolute form, which a server must take too
-            p = "/" + p.split("://", 1)[1].partition("/")[2]
         try:
             if p == "/page" or p == "/r/0":
                 self.send_page(page())
-            elif p == "/chunked":
-                self.send_page(page(), chunked=True)
             elif p.startswith("/r/") and p[3:].isdigit():
                 self.send_response(302)
                 self.send_header("Location", "/r/%d" % (int(p[3:]) - 1))
@@ -116,17 +93,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     self.wfile.write(bytes([byte]))
                     self.wfile.flush()
                     time.sleep(4)
-            elif p == "/silent":
-                self.send_response(200)
-                self.send_header("Content-Length", "1000")
-                self.end_headers()
-                self.wfile.flush()
-                time.sleep(20)
-            elif p == "/close":
-                self.close_connection = True
-                self.connection.shutdown(socket.SHUT_RDWR)
-            elif p == "/big":
-                self.send_page(page(b"x" * (1 << 20)))
             else:
                 self.send_response(404)
                 self.send_header("Content-Length", "0")
@@ -162,61 +128,10 @@ def stall_server(held):
     return s.getsockname()[1]
 
 
-def proxy_server(log):
-    s = socket.socket()
-    s.bind(("127.0.0.1", 0))
-    s.listen(8)
-
-    def pipe(a, b):
-        try:
-            while True:
-                data = a.recv(65536)
-                if not data:
-                    break
-                b.sendall(data)
-        except OSError:
-            pass
-        finally:
-            for c in (a, b):
-                try:
-                    c.shutdown(socket.SHUT_RDWR)
-                except OSError:
-                    pass
-
-    def tunnel(c):
-        head = b""
-        while b"\r\n\r\n" not in head and len(head) < 8192:
-            part = c.recv(1024)
-            if not part:
-                return c.close()
-            head += part
-        line = head.split(b"\r\n")[0].decode("latin-1")
-        with open(log, "a") as f:
-            f.write(line + "\n")
-        words = line.split()
-        if len(words) < 2 or words[0] != "CONNECT":
-            c.sendall(b"HTTP/1.1 405 Not Allowed\r\nContent-Length: 0\r\n\r\n")
-            return c.close()
-        port = int(words[1].rsplit(":", 1)[1])
-        upstream = socket.create_connection(("127.0.0.1", port))
-        c.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n")
-        threading.Thread(target=pipe, args=(upstream, c), daemon=True).start()
-        pipe(c, upstream)
-
-    def run():
-        while True:
-            threading.Thread(target=tunnel, args=(s.accept()[0],), daemon=True).start()
-    threading.Thread(target=run, daemon=True).start()
-    return s.getsockname()[1]
-
-
 def main():
     d = os.path.abspath(sys.argv[1])
     os.makedirs(d, exist_ok=True)
     make_certificates(d)
-    Handler.log_path = os.path.join(d, "requests.log")
-    open(Handler.log_path, "w").close()
-    open(os.path.join(d, "proxy.log"), "w").close()
     env = dict(os.environ)
     servers = {"KV_HTTP_PORT": Server(("127.0.0.1", 0), Handler),
                "KV_HTTPS_PORT": https_server(d, "good"),
@@ -228,13 +143,11 @@ def main():
         env[key] = str(server.server_address[1])
     held = []
     env["KV_STALL_PORT"] = str(stall_server(held))
-    env["KV_PROXY_PORT"] = str(proxy_server(os.path.join(d, "proxy.log")))
     free = socket.socket()
     free.bind(("127.0.0.1", 0))
     env["KV_REFUSED_PORT"] = str(free.getsockname()[1])
     free.close()
     env["KV_TLS_CA"] = "Z:" + os.path.join(d, "ca.der").replace("/", "\\")
-    env["KV_TLS_DIR"] = "Z:" + d.replace("/", "\\")
     sys.exit(subprocess.run(sys.argv[2:], env=env).returncode)
 
 

@@ -24,11 +24,6 @@ TEST(DetectCharset, UnknownHeaderCharsetFallsToTheNextRule) {
     EXPECT_EQ(Detect("<meta charset=utf-8>", "text/html; charset=koi8-r").charset, kCharsetUtf8);
 }
 
-TEST(DetectCharset, Utf16WithoutMarkIsSeenFromTheDeclaration) {
-    EXPECT_EQ(Detect(std::string("<\0?\0x\0", 6), "").charset, kCharsetUtf16Le);
-    EXPECT_EQ(Detect(std::string("\0<\0?\0x", 6), "").charset, kCharsetUtf16Be);
-}
-
 TEST(DetectCharset, MetaHttpEquivContentCharset) {
     const char* page =
         "<html><head><META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">";

@@ -20,14 +20,6 @@ TEST(TextRules, RejectBracketInsideAKanjiKeepsTheHeadline) {
     EXPECT_STREQ(slots[0], "運転再開");
 }
 
-TEST(TextRules, StartMarkerFoundOnlyAcrossACharacterIsNotFound) {
-    // "]<a" occurs only from the second byte of 転.
-    std::string page = "運転<a ?a=1>見出し</a>";
-    int count = 0;
-    EXPECT_EQ(ExtractHeadlines(&page[0], "]<a", "?a=", "", slots, &count), kNewsNoStartMarker);
-    EXPECT_EQ(count, 0);
-}
-
 TEST(TextRules, LinkMarkerFoundOnlyAcrossACharacterStartsNoCandidate) {
     std::string page = "@S@ 転>偽</a> <a x]>本物</a>";
     int count = 0;

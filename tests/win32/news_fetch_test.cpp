@@ -1,83 +1,12 @@
 // The news fetch against real HTTP servers on 127.0.0.1 (each on a free port, served from a
 // thread of this test, all side by side), and the fetch worker with a shutdown during a fetch.
-#include <winsock.h>
-
-#include "news/win32/fetch_news.h"
-
 #include <cstring>
 
+#include "local_fetch.h"
 #include "main_window_fixture.h"
 #include "news/news_jobs.h"
 
 namespace {
-
-// One connection: reads the request line, sends the pieces gapMs apart, holds the connection
-// open holdMs and closes it; a close from the client or a stop ends it sooner.
-struct Server {
-    std::vector<std::string> pieces;
-    DWORD gapMs = 0, holdMs = 0;
-    SOCKET listener = INVALID_SOCKET, c = INVALID_SOCKET;
-    HANDLE thread = nullptr;
-    std::string host = {}, request = {};
-    volatile bool accepted = false, peerClosed = false, quit = false;
-
-    static bool Poll(const volatile bool& done, DWORD ms) {
-        for (const DWORD start = GetTickCount(); !done && GetTickCount() - start < ms;) Sleep(10);
-        return done;
-    }
-    static bool Readable(SOCKET s, long ms) {
-        fd_set r = {1, {s}};
-        timeval t = {ms / 1000, ms % 1000 * 1000};
-        return select(0, &r, nullptr, nullptr, &t) > 0;
-    }
-    void Start() {
-        WSADATA d;
-        WSAStartup(MAKEWORD(1, 1), &d);
-        listener = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a = {AF_INET, 0, {}, {}};
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        int size = sizeof a;
-        ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&a), size), 0);
-        getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size);
-        host = "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
-        listen(listener, 1);
-        auto serve = [](void* p) -> DWORD {
-            static_cast<Server*>(p)->Serve();
-            return 0;
-        };
-        thread = CreateThread(nullptr, 0, serve, this, 0, nullptr);
-    }
-    void Stop() {
-        quit = true;
-        WaitForSingleObject(thread, 30000);
-        CloseHandle(thread);
-        closesocket(listener);
-        WSACleanup();
-    }
-    void Serve() {
-        for (const DWORD start = GetTickCount(); !Readable(listener, 50);)
-            if (quit || GetTickCount() - start > 30000) return;
-        c = accept(listener, nullptr, nullptr);
-        accepted = true;
-        char ch = 0;
-        while (ch != '\n' && request.size() < 1000 && Readable(c, 2000) && recv(c, &ch, 1, 0) == 1)
-            request += ch;
-        const DWORD start = GetTickCount(), end = pieces.size() * gapMs + holdMs;
-        for (size_t sent = 0; !quit;) {
-            const DWORD t = GetTickCount() - start;
-            if (sent < pieces.size() && t >= sent * gapMs) {
-                send(c, pieces[sent].data(), int(pieces[sent].size()), 0);
-                ++sent;
-            } else if (sent == pieces.size() && t >= end) {
-                break;
-            } else if (Readable(c, 50) && recv(c, &ch, 1, 0) <= 0) {
-                peerClosed = true;  // readable with nothing to read: the client has closed
-                break;
-            }
-        }
-        closesocket(c);
-    }
-};
 
 std::string Link(int n, const std::string& text) {
     return "<a href=\"http://h/n?a=" + std::to_string(n) + "\">" + text + "</a>\n";
@@ -98,10 +27,7 @@ struct Case {
     int result;
     std::vector<std::string> kept;
     Server server;
-    int got = -1, count = 0;                                             // filled by the run
-    std::vector<char> page = std::vector<char>(kPageSize + 64, '\x5A');  // 64 guard bytes
-    char slots[kNewsSlots][kHeadlineSize] = {};
-    HANDLE thread = nullptr;
+    Fetch fetch = {};
 };
 
 TEST(NewsFetch, EachServerGivesItsResult) {
@@ -130,23 +56,18 @@ TEST(NewsFetch, EachServerGivesItsResult) {
         c.server.Start();
         if (c.result == kNewsNoHost) c.server.host = "256.1.1.1";
         if (c.result == kNewsNoConnection) c.server.Stop();
-        auto run = [](void* p) -> DWORD {
-            Case& c = *static_cast<Case*>(p);
-            const FetchTarget target = {c.page.data(), c.slots, &c.count, nullptr};
-            c.got = FetchNewsInto(Source(c.server.host), target);
-            return 0;
-        };
-        c.thread = CreateThread(nullptr, 0, run, &c, 0, nullptr);
+        c.fetch.source = Source(c.server.host);
+        c.fetch.Start();
     }
     for (Case& c : cases) {
-        WaitForSingleObject(c.thread, 60000);
-        CloseHandle(c.thread);
+        c.fetch.Wait();
         if (c.result != kNewsNoConnection) c.server.Stop();
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(c.got, c.result);
-        EXPECT_EQ(std::string(c.page.begin() + kPageSize, c.page.end()), std::string(64, '\x5A'));
-        ASSERT_EQ(c.count, static_cast<int>(c.kept.size()));
-        for (int i = 0; i < c.count; ++i) EXPECT_EQ(c.slots[i], c.kept[i]) << i;
+        EXPECT_EQ(c.fetch.result, c.result);
+        const std::vector<char>& page = c.fetch.page;
+        EXPECT_EQ(std::string(page.begin() + kPageSize, page.end()), std::string(64, 'Z'));
+        ASSERT_EQ(c.fetch.count, static_cast<int>(c.kept.size()));
+        for (int i = 0; i < c.fetch.count; ++i) EXPECT_EQ(c.fetch.slots[i], c.kept[i]) << i;
         const bool connects = c.result != kNewsNoHost && c.result != kNewsNoConnection;
         EXPECT_EQ(c.server.request, connects ? "GET http://h/news/index.html\n" : "");
     }

@@ -1,12 +1,9 @@
 // The news dialog's "試す" buttons with the real fetch against a server of this test on
 // 127.0.0.1: the button's busy state, the box owned by the dialog with the headlines or the failed
 // step, and a try abandoned by the dialog's OK.
-#include <winsock.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "local_fetch.h"
 #include "main_window_fixture.h"
 #include "news/win32/news_try_fetch.h"
 #include "resources/dialog_ids.h"
@@ -16,112 +13,12 @@
 
 namespace {
 
-// One connection: the request line is read, then the page goes out once release is set (or at
-// once when it already is) and the connection closes.
-struct HeldServer {
-    std::string page;
-    volatile LONG release = 0;
-    volatile LONG served = 0;
-    SOCKET listener = INVALID_SOCKET;
-    HANDLE thread = nullptr;
-    std::string host;
-
-    void Start() {
-        WSADATA d;
-        WSAStartup(MAKEWORD(1, 1), &d);
-        listener = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a = {};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        int size = sizeof a;
-        bind(listener, reinterpret_cast<sockaddr*>(&a), size);
-        getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size);
-        host = "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
-        listen(listener, 1);
-        auto serve = [](void* p) -> DWORD {
-            HeldServer& s = *static_cast<HeldServer*>(p);
-            const SOCKET c = accept(s.listener, nullptr, nullptr);
-            char ch = 0;
-            while (ch != '\n' && recv(c, &ch, 1, 0) == 1) {
-            }
-            for (const DWORD start = GetTickCount(); !s.release && GetTickCount() - start < 30000;)
-                Sleep(10);
-            send(c, s.page.data(), static_cast<int>(s.page.size()), 0);
-            closesocket(c);
-            InterlockedExchange(&s.served, 1);
-            return 0;
-        };
-        thread = CreateThread(nullptr, 0, serve, this, 0, nullptr);
-    }
-    void Stop() {
-        InterlockedExchange(&release, 1);
-        closesocket(listener);
-        WaitForSingleObject(thread, 30000);
-        CloseHandle(thread);
-        WSACleanup();
-    }
-};
-
 std::string Page(int headlines) {
     std::string page = "<html><!-- S -->\n";
     for (int i = 1; i <= headlines; ++i)
         page +=
             "<a href=\"/n?a=" + std::to_string(i) + "\">headline " + std::to_string(i) + "</a>\n";
     return page + "</html>\n";
-}
-
-// A message box owned by owner, or null.
-HWND OwnedBox(HWND owner) {
-    struct Find {
-        HWND owner, box;
-    } find = {owner, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM p) -> BOOL {
-            Find& f = *reinterpret_cast<Find*>(p);
-            wchar_t cls[16] = {};
-            GetClassNameW(w, cls, 16);
-            if (lstrcmpW(cls, L"#32770") || GetWindow(w, GW_OWNER) != f.owner) return TRUE;
-            f.box = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    return find.box;
-}
-
-// The box's window as a 24-bit BMP named for the test, for the README's picture, when
-// KV_TRY_SHOTS names a folder.
-void SaveShot(HWND box) {
-    const char* folder = std::getenv("KV_TRY_SHOTS");
-    if (!folder) return;
-    const std::string path = std::string(folder) + "\\" +
-                             testing::UnitTest::GetInstance()->current_test_info()->name() + ".bmp";
-    RECT r;
-    GetWindowRect(box, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const DWORD rowBytes = (w * 3 + 3) & ~3u, imageBytes = rowBytes * h;
-    BITMAPFILEHEADER file = {0x4D42,
-                             static_cast<DWORD>(sizeof file + sizeof info.bmiHeader + imageBytes),
-                             0, 0, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader)};
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(&file, sizeof file, 1, f);
-        std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
-        std::fwrite(bits, imageBytes, 1, f);
-        std::fclose(f);
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
 }
 
 class NewsTry : public MainWindowTest {
@@ -154,7 +51,6 @@ class NewsTry : public MainWindowTest {
         WhenDialogOpens([this](HWND w) { return GetWindow(w, GW_OWNER) == dialog; },
                         [&text](HWND box) {
                             text = ControlText(GetDlgItem(box, 0xFFFF));
-                            SaveShot(box);
                             ClickButton(box, IDOK);
                         });
         for (const DWORD start = GetTickCount(); !modal::done && GetTickCount() - start < 30000;) {
@@ -170,8 +66,9 @@ class NewsTry : public MainWindowTest {
 };
 
 TEST_F(NewsTry, TheButtonIsBusyWhileTheFetchRuns) {
-    HeldServer server;
-    server.page = Page(2);
+    Server server;
+    server.pieces = {Page(2)};
+    server.held = true;
     server.Start();
     TypeSource(server.host, L"]]");
     ClickButton(dialog, IDC_NI1_TRY);
@@ -179,7 +76,7 @@ TEST_F(NewsTry, TheButtonIsBusyWhileTheFetchRuns) {
     EXPECT_FALSE(ButtonEnabled());
     // The other source's button stays usable.
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_NI2_TRY)));
-    InterlockedExchange(&server.release, 1);
+    server.held = false;
     WaitForBox();
     EXPECT_EQ(ButtonText(), L"試す");
     EXPECT_TRUE(ButtonEnabled());
@@ -187,9 +84,8 @@ TEST_F(NewsTry, TheButtonIsBusyWhileTheFetchRuns) {
 }
 
 TEST_F(NewsTry, TheBoxShowsTheFirstTenHeadlinesOfTheFieldsAsTyped) {
-    HeldServer server;
-    server.page = Page(12);
-    server.release = 1;
+    Server server;
+    server.pieces = {Page(12)};
     server.Start();
     const std::string stored = config.NI[0].file;
     TypeSource(server.host, L"]]");
@@ -212,22 +108,26 @@ TEST_F(NewsTry, AFailureNamesTheStepThatFailed) {
 }
 
 TEST_F(NewsTry, OkAbandonsATryUnderWay) {
-    HeldServer server;
-    server.page = Page(2);
+    Server server;
+    server.pieces = {Page(2)};
+    server.held = true;
     server.Start();
     TypeSource(server.host, L"]]");
     ClickButton(dialog, IDC_NI1_TRY);
     ClickButton(dialog, IDOK);
-    InterlockedExchange(&server.release, 1);
-    for (const DWORD start = GetTickCount(); !server.served && GetTickCount() - start < 30000;)
-        Sleep(10);
+    // A box that opens all the same is closed at once and seen in modal::done.
+    WhenDialogOpens([owner = dialog](HWND w) { return GetWindow(w, GW_OWNER) == owner; },
+                    [](HWND box) { ClickButton(box, IDOK); });
+    server.held = false;
+    ASSERT_TRUE(Server::Poll(server.served, 30000));
     // The try's end is posted to a dialog that has let it go: no box opens.
     for (const DWORD start = GetTickCount(); GetTickCount() - start < 500;) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         Sleep(10);
     }
-    EXPECT_EQ(OwnedBox(dialog), nullptr);
+    EXPECT_FALSE(modal::done);
+    KillTimer(nullptr, std::exchange(modal::timer, 0));
     server.Stop();
 }
 
