@@ -82,7 +82,8 @@ kv_wait_exit() {  # PID SECONDS: KV_RC := its exit code (124 when it still runs)
 # PID WHAT XDOTOOL-ARGS... (or "close": WM_CLOSE from outside): PID then ends with code 0 (time
 # shown). Under heavy load Wine may lose an input before it reaches the saver. The saver's frame
 # log counts the keys and mouse inputs its window received: an input that never arrived is given
-# again (twice at most); one that arrived without ending the saver fails at once.
+# again (twice at most) once the desktop has the X focus again; one that arrived without ending
+# the saver fails at once.
 kv_end() {
   local t=$(date +%s%N) n log="${KV_LOG_OF[$1]}" kind=keys before now
   case "$3" in mousemove | click) kind=mouse ;; esac
@@ -96,7 +97,8 @@ kv_end() {
     if [ "${now:-0}" -gt "${before:-0}" ]; then
       kv_log "$2: the saver received ${*:3} and went on" && break
     fi
-    kv_log "$2: ${*:3} never reached the saver ($kind=${now:-?}); given again"
+    kv_log "$2: ${*:3} never reached the saver ($kind=${now:-?}); the desktop focused, given again"
+    kv_focus_desktop
   done
   kv_check "$2: ${*:3} ends it with code 0 (got $KV_RC, $((($(date +%s%N) - t) / 1000000)) ms, given $n times)" test "$KV_RC" -eq 0
 }
