@@ -66,16 +66,6 @@ TEST_F(Overlay, UpdateIntervalIsTheNumberButNeverBelowThirtySeconds) {
         EXPECT_EQ(NewsInterval(text), 30.0f) << '"' << text << '"';
 }
 
-TEST_F(Overlay, AFailedFetchShowsTheFailureTextAsItsOnlyHeadline) {
-    config.SHOW[SLOT_NEWS1] = 1;
-    StepNewsLines(0.25f);
-    TakeNewsJob();
-    FinishNewsJob(0, 3);
-    StepNewsLines(0.25f);
-    EXPECT_EQ(Text(SLOT_NEWS1), kNewsFailureText);
-    EXPECT_EQ(NewsCount[0], 1);
-}
-
 TEST_F(Overlay, LinesRiseByDepthTimesHeightOver480PixelsASecond) {
     OverlayLine& near = ShowOnly(SLOT_INFO, 300);
     MoveOverlayLines(1, 480);
@@ -141,7 +131,6 @@ struct Recorder {
     }
 };
 
-// A line from x 100 to 160 holds five double-byte characters (100 buffer pixels).
 TEST_F(Overlay, FailedFetchAfterARejectedCandidateShowsOnlyTheFailureText) {
     config.SHOW[SLOT_NEWS1] = 1;
     EXPECT_TRUE(StepNewsLines(0.25f));
