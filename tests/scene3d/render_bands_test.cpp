@@ -3,40 +3,16 @@
 // picture of a whole clear. (That no render allocates is render_test's DepthOrder.)
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "game/demo_scene.h"
 #include "scene3d/ka3d.h"
 #include "scene3d/mesh.h"
 #include "scene3d/render_bands.h"
 #include "settings/settings.h"
+#include "tests/scene3d/canvas.h"
 
 namespace {
-
-// Colour and depth buffers filled with junk, 5-6-5 or 8-8-8-8.
-struct Buffers {
-    std::vector<uint8_t> color;
-    std::vector<uint16_t> depth;
-    ka3D::RenderTarget target;
-    Buffers(int w, int h, int bits)
-        : color(static_cast<size_t>(w) * h * (bits / 8), 0xA5),
-          depth(static_cast<size_t>(w) * h, 0x1234) {
-        const bool deep = bits == 32;
-        target = {color.data(),
-                  w * bits / 8,
-                  w,
-                  h,
-                  bits,
-                  deep ? 0xFF0000u : 0xF800u,
-                  deep ? 0x00FF00u : 0x07E0u,
-                  deep ? 0x0000FFu : 0x001Fu,
-                  depth.data(),
-                  w * 2};
-    }
-    void Render() { ka3D::RenderInto(target); }
-};
 
 class Bands : public testing::Test {
   protected:
@@ -53,7 +29,7 @@ class Bands : public testing::Test {
         ResetSettings();  // the blocks take the default colours
         ka3D::BuildDemoScene(block, width, height, 30, 30, rows, frames);
     }
-    void RenderAt(Buffers& b, float angle, float distance = 65.0f) {
+    void RenderAt(Canvas& b, float angle, float distance = 65.0f) {
         ka3D::DemoOrbit(angle, distance);
         b.Render();
         ka3D::UndoDemoOrbit(angle);
@@ -73,7 +49,7 @@ TEST_F(Bands, EveryCoreGivesThePixelsOfOneThreadAtEveryAngleAndSize) {
     for (const auto& c : cases) {
         Well(c.width, c.height);
         for (float angle : {0.0f, 37.0f, 90.0f, 181.0f, 300.0f}) {
-            Buffers one(c.width, c.height, c.bits), many(c.width, c.height, c.bits);
+            Canvas one(c.width, c.height, c.bits), many(c.width, c.height, c.bits);
             ka3D::SetRenderThreads(1);
             RenderAt(one, angle, c.distance);
             ka3D::SetRenderThreads(5);
@@ -88,7 +64,7 @@ TEST_F(Bands, EveryCoreGivesThePixelsOfOneThreadAtEveryAngleAndSize) {
 TEST_F(Bands, WorkersStartOnceAndEndWhenTheLayerIsReleased) {
     ka3D::SetRenderThreads(3);
     Well(320, 240);
-    Buffers b(320, 240, 32);
+    Canvas b(320, 240, 32);
     const long before = ka3D::RenderWorkersStarted();
     for (int frame = 0; frame < 10; ++frame) RenderAt(b, frame * 1.3f);
     EXPECT_EQ(ka3D::RenderWorkersStarted() - before, 2);
@@ -104,13 +80,13 @@ TEST_F(Bands, WorkersStartOnceAndEndWhenTheLayerIsReleased) {
 TEST_F(Bands, KeptBuffersClearedWhereTheBlocksWereGiveTheWholeClearsPicture) {
     ka3D::KeepPictures(true);
     Well(640, 480);
-    Buffers kept(640, 480, 16);
+    Canvas kept(640, 480, 16);
     RenderAt(kept, 0);
     RenderAt(kept, 25);
     for (int i = 0; i < ka3D::kDemoBlocks; i += 2) ka3D::HideFrame(frames[i]);  // blocks go
     RenderAt(kept, 50, 90.0f);  // and the well shrinks on the screen
     ka3D::KeepPictures(false);
-    Buffers fresh(640, 480, 16);
+    Canvas fresh(640, 480, 16);
     RenderAt(fresh, 50, 90.0f);
     EXPECT_EQ(kept.color, fresh.color);
     EXPECT_EQ(kept.depth, fresh.depth);
@@ -119,10 +95,10 @@ TEST_F(Bands, KeptBuffersClearedWhereTheBlocksWereGiveTheWholeClearsPicture) {
 // A restored surface has lost its contents: the next picture clears the whole viewport.
 TEST_F(Bands, ForgottenPicturesClearTheWholeViewport) {
     Well(320, 240, 10);
-    Buffers reference(320, 240, 32);
+    Canvas reference(320, 240, 32);
     RenderAt(reference, 20);  // cleared whole: not kept
     ka3D::KeepPictures(true);
-    Buffers kept(320, 240, 32);
+    Canvas kept(320, 240, 32);
     RenderAt(kept, 20);
     std::memset(kept.color.data(), 0x5A, kept.color.size());
     ka3D::ForgetLastPictures();
