@@ -39,19 +39,6 @@ TEST_F(Overlay, FirstLayoutStacksTheLinesFortyEightPixelsApartFromFifty) {
     EXPECT_EQ(overlayLines[SLOT_NEWS1].x, 0);
 }
 
-TEST_F(Overlay, DepthsRunFromSixteenToThirtyNineAndXWithinFourFifthsOfTheWidth) {
-    int lowest = 99, highest = 0, right = 0;
-    for (int i = 0; i < 2000; ++i) {
-        RandomizeOverlayLine(SLOT_INFO);
-        lowest = std::min(lowest, overlayLines[SLOT_INFO].depth);
-        highest = std::max(highest, overlayLines[SLOT_INFO].depth);
-        right = std::max(right, overlayLines[SLOT_INFO].x);
-    }
-    EXPECT_EQ(lowest, 16);
-    EXPECT_EQ(highest, 39);
-    EXPECT_EQ(right, 511);  // 640 wide
-}
-
 TEST_F(Overlay, DueTogetherSourceTwoIsFetchedFirst) {
     config.SHOW[SLOT_NEWS1] = config.SHOW[SLOT_NEWS2] = 1;
     EXPECT_TRUE(StepNewsLines(0.25f));
