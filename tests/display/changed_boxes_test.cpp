@@ -32,13 +32,6 @@ void ExpectBox(const BlitRect& box, int left, int top, int right, int bottom) {
     EXPECT_EQ(box.bottom, bottom);
 }
 
-TEST(ChangedBoxes, SamePictureGivesNoBox) {
-    Pictures p;
-    p.picture[70 * kWidth + 5] = 0xFFFFFF;
-    p.shown[70 * kWidth + 5] = 0xFFFFFF;
-    EXPECT_EQ(p.Find(), 0);
-}
-
 TEST(ChangedBoxes, OnePixelGivesItsOwnBoxAndIsCopied) {
     Pictures p;
     p.picture[10 * kWidth + 33] = 0x123456;
@@ -69,18 +62,6 @@ TEST(ChangedBoxes, ChangeAcrossABandEdgeGivesOneBoxPerBand) {
     ASSERT_EQ(p.Find(), 2);
     ExpectBox(p.boxes[0], 40, 60, 41, 64);
     ExpectBox(p.boxes[1], 40, 64, 41, 70);
-}
-
-// Inside a box, the pixels that already matched keep their value and the changed ones arrive.
-TEST(ChangedBoxes, UnchangedPixelsInsideABoxKeepTheirValue) {
-    Pictures p;
-    p.picture[0 * kWidth + 0] = 5;
-    p.picture[2 * kWidth + 9] = 6;
-    p.picture[1 * kWidth + 4] = 9;
-    p.shown[1 * kWidth + 4] = 9;
-    ASSERT_EQ(p.Find(), 1);
-    EXPECT_EQ(p.shown[1 * kWidth + 4], 9u);
-    EXPECT_EQ(p.shown[2 * kWidth + 9], 6u);
 }
 
 TEST(ChangedBoxes, SixteenBitPixelsGiveColumnsNotBytes) {

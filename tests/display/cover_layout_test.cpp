@@ -30,13 +30,6 @@ TEST(CoverLayout, OneMonitorNeedsNoCover) {
     EXPECT_EQ(Covers(monitors, 1, kPrimary).count, 0);
 }
 
-TEST(CoverLayout, SecondMonitorOnTheRightIsCoveredWhole) {
-    const ScreenRect monitors[] = {kPrimary, {1920, 0, 4480, 1440}};
-    const Layout l = Covers(monitors, 2, kPrimary);
-    ASSERT_EQ(l.count, 1);
-    ExpectRect(l.covers[0], 1920, 0, 4480, 1440);
-}
-
 TEST(CoverLayout, MonitorsLeftAndAboveAtNegativeCoordinatesAreCovered) {
     const ScreenRect monitors[] = {{-1280, 200, 0, 1224}, kPrimary, {0, -768, 1024, 0}};
     const Layout l = Covers(monitors, 3, kPrimary);
@@ -53,22 +46,6 @@ TEST(CoverLayout, SaverOnTheSecondMonitorCoversThePrimary) {
     ExpectRect(l.covers[0], 0, 0, 1920, 1080);
 }
 
-TEST(CoverLayout, MirroredMonitorGetsNoCover) {
-    const ScreenRect monitors[] = {kPrimary, kPrimary};
-    EXPECT_EQ(Covers(monitors, 2, kPrimary).count, 0);
-}
-
-// The primary shrank to 640 x 480 with the mode change; a larger monitor mirroring it keeps its
-// size: only what lies outside the saver's picture is covered.
-TEST(CoverLayout, LargerMonitorOverTheSaversIsCoveredOutsideItOnly) {
-    const ScreenRect saver = {0, 0, 640, 480};
-    const ScreenRect monitors[] = {saver, {0, 0, 1920, 1080}};
-    const Layout l = Covers(monitors, 2, saver);
-    ASSERT_EQ(l.count, 2);
-    ExpectRect(l.covers[0], 0, 480, 1920, 1080);
-    ExpectRect(l.covers[1], 640, 0, 1920, 480);
-}
-
 TEST(CoverLayout, MonitorAroundTheSaversGetsFourBands) {
     const ScreenRect saver = {100, 100, 200, 200};
     const ScreenRect monitors[] = {{0, 0, 300, 300}};
@@ -83,11 +60,6 @@ TEST(CoverLayout, MonitorAroundTheSaversGetsFourBands) {
 TEST(CoverLayout, EmptyMonitorRectanglesAreSkipped) {
     const ScreenRect monitors[] = {kPrimary, {1920, 0, 1920, 1080}, {3000, 500, 2000, 0}};
     EXPECT_EQ(Covers(monitors, 3, kPrimary).count, 0);
-}
-
-TEST(CoverLayout, UnknownSaverMonitorCoversEveryMonitor) {
-    const ScreenRect monitors[] = {kPrimary, {1920, 0, 3840, 1080}};
-    EXPECT_EQ(Covers(monitors, 2, ScreenRect{0, 0, 0, 0}).count, 2);
 }
 
 TEST(CoverLayout, ManyMonitorsStopAtTheTablesEnd) {

@@ -39,19 +39,6 @@ TEST_F(Overlay, FirstLayoutStacksTheLinesFortyEightPixelsApartFromFifty) {
     EXPECT_EQ(overlayLines[SLOT_NEWS1].x, 0);
 }
 
-TEST_F(Overlay, DepthsRunFromSixteenToThirtyNineAndXWithinFourFifthsOfTheWidth) {
-    int lowest = 99, highest = 0, right = 0;
-    for (int i = 0; i < 2000; ++i) {
-        RandomizeOverlayLine(SLOT_INFO);
-        lowest = std::min(lowest, overlayLines[SLOT_INFO].depth);
-        highest = std::max(highest, overlayLines[SLOT_INFO].depth);
-        right = std::max(right, overlayLines[SLOT_INFO].x);
-    }
-    EXPECT_EQ(lowest, 16);
-    EXPECT_EQ(highest, 39);
-    EXPECT_EQ(right, 511);  // 640 wide
-}
-
 TEST_F(Overlay, DueTogetherSourceTwoIsFetchedFirst) {
     config.SHOW[SLOT_NEWS1] = config.SHOW[SLOT_NEWS2] = 1;
     EXPECT_TRUE(StepNewsLines(0.25f));
@@ -64,16 +51,6 @@ TEST_F(Overlay, UpdateIntervalIsTheNumberButNeverBelowThirtySeconds) {
     EXPECT_EQ(NewsInterval("45"), 45.0f);
     for (const char* text : {"7", "29.9", "-5", "nan", ""})
         EXPECT_EQ(NewsInterval(text), 30.0f) << '"' << text << '"';
-}
-
-TEST_F(Overlay, AFailedFetchShowsTheFailureTextAsItsOnlyHeadline) {
-    config.SHOW[SLOT_NEWS1] = 1;
-    StepNewsLines(0.25f);
-    TakeNewsJob();
-    FinishNewsJob(0, 3);
-    StepNewsLines(0.25f);
-    EXPECT_EQ(Text(SLOT_NEWS1), kNewsFailureText);
-    EXPECT_EQ(NewsCount[0], 1);
 }
 
 TEST_F(Overlay, LinesRiseByDepthTimesHeightOver480PixelsASecond) {
@@ -141,7 +118,6 @@ struct Recorder {
     }
 };
 
-// A line from x 100 to 160 holds five double-byte characters (100 buffer pixels).
 TEST_F(Overlay, FailedFetchAfterARejectedCandidateShowsOnlyTheFailureText) {
     config.SHOW[SLOT_NEWS1] = 1;
     EXPECT_TRUE(StepNewsLines(0.25f));

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include "scene3d/mesh.h"
 #include "scene3d/raster.h"
 #include "tests/alloc_count.h"
+#include "tests/scene3d/canvas.h"
 
 namespace {
 
@@ -63,44 +62,6 @@ TEST(Config, HardwareRGBThenHardwareMonoThenTheLastSoftwareMonoWithTheSmallestZB
     }
     EXPECT_EQ(ka3D::ConfigFromTable(nullptr, 3), 0);
 }
-
-// A colour and a depth buffer with padded rows, filled with 0xA5 and 0x1234.
-struct Canvas {
-    int width, height, bytes;
-    std::vector<uint8_t> color;
-    std::vector<uint16_t> depth;
-    ka3D::RenderTarget target;
-    Canvas(int w, int h, int bits = 32, uint32_t r = 0xFF0000, uint32_t g = 0xFF00,
-           uint32_t b = 0xFF, int pad = 0)
-        : width(w), height(h), bytes(bits / 8), color((w + pad) * bytes * h, 0xA5) {
-        depth.assign((w + pad) * h, 0x1234);
-        target = {color.data(), (w + pad) * bytes, w, h, bits, r, g, b,
-                  depth.data(), (w + pad) * 2};
-    }
-    void Render() { ka3D::RenderInto(target); }
-    uint32_t Pixel(int x, int y) const {
-        uint32_t v = 0;
-        std::memcpy(&v, &color[y * target.colorPitch + x * bytes], bytes);
-        return v;
-    }
-    // Number and bounding box of the pixels of one colour, or of all others.
-    struct Cover {
-        int count = 0, x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
-    };
-    Cover Of(uint32_t colour, bool others = false) const {
-        Cover c;
-        for (int i = 0; i < width * height; ++i) {
-            const int x = i % width, y = i / width;
-            if ((Pixel(x, y) == colour) == others) continue;
-            ++c.count;
-            c.x0 = std::min(c.x0, x);
-            c.y0 = std::min(c.y0, y);
-            c.x1 = std::max(c.x1, x);
-            c.y1 = std::max(c.y1, y);
-        }
-        return c;
-    }
-};
 
 // The rasterizer on its own, on a cleared 32-bit canvas.
 struct Raster : Canvas {
@@ -223,8 +184,7 @@ TEST(DepthOrder, NoPixelDependsOnTheDrawingOrderAtAnyDistanceAndNoRenderAllocate
     std::vector<int> shown;
     for (int i = 0; i < ka3D::kDemoBlocks; ++i)
         if (ka3D::FrameShown(frames[i])) shown.push_back(i);
-    Canvas forward(640, 480, 16, 0xF800, 0x07E0, 0x001F),
-        backward(640, 480, 16, 0xF800, 0x07E0, 0x001F);
+    Canvas forward(640, 480, 16), backward(640, 480, 16);
     forward.Render();
     long allocations = 0;
     for (float distance : {65.0f, 120.0f, 200.0f, 400.0f, 800.0f, 1500.0f, 20.0f, 5.0f, 0.5f}) {

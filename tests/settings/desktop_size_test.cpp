@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "resources/dialog_ids.h"
 #include "settings/dialog_fields.h"
 #include "settings/settings.h"
 
@@ -28,18 +27,6 @@ TEST_F(DesktopSize, ResolutionFiveIsTheDesktopsSize) {
     EXPECT_EQ(DisplayHeight(), 1080);
 }
 
-TEST_F(DesktopSize, FixedRowsKeepTheirSizes) {
-    config.RESOLUTION = 2;
-    EXPECT_EQ(DisplayWidth(), 1024);
-    EXPECT_EQ(DisplayHeight(), 768);
-}
-
-TEST_F(DesktopSize, ValueReadAboveTheRangeIsHeldToTheDesktopRow) {
-    StoreIntSetting(settingKeys[FindSetting("RESOLUTION")], 9);
-    EXPECT_EQ(config.RESOLUTION, 5);
-    EXPECT_EQ(DisplayWidth(), 1920);
-}
-
 TEST_F(DesktopSize, UnknownDesktopSizeGivesTheSmallestMode) {
     SetDesktopSize(0, 1080);
     config.RESOLUTION = 5;
@@ -55,29 +42,12 @@ TEST_F(DesktopSize, FallBackMakesAFixedRowTheDesktopsSizeAndKeepsTheSetting) {
     EXPECT_EQ(config.RESOLUTION, 4);
 }
 
-TEST_F(DesktopSize, TrackbarHasSixPositionsAndTheLastNamesTheDesktopsSize) {
+TEST_F(DesktopSize, TrackbarsLastPositionNamesTheDesktopsSize) {
     const SettingKey& field = settingKeys[FindSetting("RESOLUTION")];
-    EXPECT_EQ(field.control, kTrackbarControl);
-    EXPECT_EQ(field.minValue, 0);
-    EXPECT_EQ(field.maxValue, 5);
     config.RESOLUTION = 5;
     char label[kLabelTextSize];
     FormatTrackbarLabel(field, label);
     EXPECT_STREQ(label, "1920x1080");
-}
-
-// The GDI choice came after the 38 keys that were there before; older files lack it.
-TEST(GdiChoice, IsTheLastKeyAndOffByDefault) {
-    const SettingKey& key = settingKeys[kSettingCount - 1];
-    EXPECT_STREQ(key.key, "USEGDI");
-    EXPECT_STREQ(key.defaultText, "0");
-    EXPECT_EQ(FindSetting("NI2_UPDATE"), 37);
-}
-
-TEST(GdiChoice, ValueReadIsHeldToOnOrOff) {
-    StoreIntSetting(settingKeys[FindSetting("USEGDI")], 2);
-    EXPECT_EQ(config.USEGDI, 1);
-    config.USEGDI = 0;
 }
 
 }  // namespace

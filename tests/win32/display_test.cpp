@@ -116,15 +116,6 @@ TEST_F(Display, The3DPictureIsLaidOverAFilledScreenKeyedOnBlack) {
     EXPECT_EQ(PixelAt(164, 147), blue);
 }
 
-TEST_F(Display, The3DPictureIsClippedAtTheEdges) {
-    PaintSprites();
-    ClearBackScreen();
-    Blit3DSprite(-10, 20, 0, 0, 640, 480);
-    EXPECT_EQ(InkIn(0, 0, 640, 480).count, 289544);  // 630 x 460 less the black square
-    EXPECT_EQ(PixelAt(0, 20), green);
-    EXPECT_EQ(PixelAt(0, 19), 0u);
-}
-
 TEST_F(Display, ThePreviewShrinksThePictureIntoTheHostWindow) {
     const unsigned long before = presentCount;
     Fill(backScreen, {0, 0, 320, 480}, red);
