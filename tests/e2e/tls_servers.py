@@ -9,6 +9,8 @@ and exits with CMD's exit code, the servers stopped.
   KV_UNKNOWN_PORT  HTTPS, another authority KV_EXPIRED_PORT    HTTPS, expired a year ago
   KV_WRONGHOST_PORT HTTPS, for other.test   KV_STALL_PORT      accepts and never answers
   KV_REFUSED_PORT  a port that was free a moment ago (a refused connection)
+  KV_PROXY_PORT    a proxy that tunnels CONNECT to 127.0.0.1 and logs each one to DIR/proxy.log
+  KV_TLS_DIR       DIR as a Windows path
   KV_TLS_CA        the authority's certificate (DER) as a Windows path (Z:...)
 
 The HTTP(S) servers answer /page (an EUC-JP page of three headlines after "<!-- S -->", links
@@ -77,6 +79,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_GET(self):
         p = self.path
+        if "://" in p:  # the absolute form, which a server must take too (Wine sends it through a tunnel)
+            p = "/" + p.split("://", 1)[1].partition("/")[2]
         try:
             if p == "/page" or p == "/r/0":
                 self.send_page(page())
@@ -128,6 +132,54 @@ def stall_server(held):
     return s.getsockname()[1]
 
 
+def proxy_server(log):
+    s = socket.socket()
+    s.bind(("127.0.0.1", 0))
+    s.listen(8)
+
+    def pipe(a, b):
+        try:
+            while True:
+                data = a.recv(65536)
+                if not data:
+                    break
+                b.sendall(data)
+        except OSError:
+            pass
+        finally:
+            for c in (a, b):
+                try:
+                    c.shutdown(socket.SHUT_RDWR)
+                except OSError:
+                    pass
+
+    def tunnel(c):
+        head = b""
+        while b"\r\n\r\n" not in head and len(head) < 8192:
+            part = c.recv(1024)
+            if not part:
+                return c.close()
+            head += part
+        line = head.split(b"\r\n")[0].decode("latin-1")
+        with open(log, "a") as f:
+            f.write(line + "\n")
+        words = line.split()
+        if len(words) < 2 or words[0] != "CONNECT":
+            c.sendall(b"HTTP/1.1 405 Not Allowed\r\nContent-Length: 0\r\n\r\n")
+            return c.close()
+        port = int(words[1].rsplit(":", 1)[1])
+        upstream = socket.create_connection(("127.0.0.1", port))
+        c.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n")
+        threading.Thread(target=pipe, args=(upstream, c), daemon=True).start()
+        pipe(c, upstream)
+
+    def run():
+        while True:
+            threading.Thread(target=tunnel, args=(s.accept()[0],), daemon=True).start()
+    threading.Thread(target=run, daemon=True).start()
+    return s.getsockname()[1]
+
+
 def main():
     d = os.path.abspath(sys.argv[1])
     os.makedirs(d, exist_ok=True)
@@ -143,11 +195,14 @@ def main():
         env[key] = str(server.server_address[1])
     held = []
     env["KV_STALL_PORT"] = str(stall_server(held))
+    open(os.path.join(d, "proxy.log"), "w").close()
+    env["KV_PROXY_PORT"] = str(proxy_server(os.path.join(d, "proxy.log")))
     free = socket.socket()
     free.bind(("127.0.0.1", 0))
     env["KV_REFUSED_PORT"] = str(free.getsockname()[1])
     free.close()
     env["KV_TLS_CA"] = "Z:" + os.path.join(d, "ca.der").replace("/", "\\")
+    env["KV_TLS_DIR"] = "Z:" + d.replace("/", "\\")
     sys.exit(subprocess.run(sys.argv[2:], env=env).returncode)
 
 

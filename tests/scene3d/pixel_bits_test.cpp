@@ -51,8 +51,7 @@ TEST(PixelBits, FiveSixFivePixelsAreTheTrueColourPixelsTopBits) {
         const uint32_t w = wide[i];
         if (w == 0) continue;
         ++drawn;
-        const uint32_t want =
-            ((w >> 19 & 0x1F) << 11) | ((w >> 10 & 0x3F) << 5) | (w >> 3 & 0x1F);
+        const uint32_t want = ((w >> 19 & 0x1F) << 11) | ((w >> 10 & 0x3F) << 5) | (w >> 3 & 0x1F);
         ASSERT_EQ(narrow[i], want) << "pixel " << i;
     }
     EXPECT_GT(drawn, 100);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <wincrypt.h>
+#include <winhttp.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -150,6 +151,67 @@ TEST(SystemFetch, FailuresGiveTheirResultCodes) {
         EXPECT_EQ(fetches[i].result, expected[i].result);
         EXPECT_EQ(fetches[i].count, 0);
     }
+}
+
+// The proxy of the user's settings, as the system keeps it for the current user.
+class UserProxy {
+  public:
+    explicit UserProxy(const std::string& server) {
+        RegCreateKeyExA(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &settings, nullptr);
+        const DWORD enable = 1;
+        RegSetValueExA(settings, "ProxyEnable", 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&enable), sizeof enable);
+        RegSetValueExA(settings, "ProxyServer", 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(server.c_str()),
+                       static_cast<DWORD>(server.size() + 1));
+        // The connection's own record: a header (its mark, a counter, "a named proxy"), then
+        // the proxy, the bypass list and the script address, each a length and its text.
+        std::string blob;
+        auto dword = [&blob](DWORD v) { blob.append(reinterpret_cast<const char*>(&v), 4); };
+        dword(0x46);
+        dword(1);
+        dword(2);
+        dword(static_cast<DWORD>(server.size()));
+        blob += server;
+        dword(0);  // no bypass list
+        dword(0);  // no script
+        blob.append(32, '\0');
+        RegCreateKeyExA(settings, "Connections", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &connections, nullptr);
+        RegSetValueExA(connections, "DefaultConnectionSettings", 0, REG_BINARY,
+                       reinterpret_cast<const BYTE*>(blob.data()), static_cast<DWORD>(blob.size()));
+    }
+    ~UserProxy() {
+        RegDeleteValueA(connections, "DefaultConnectionSettings");
+        RegDeleteValueA(settings, "ProxyServer");
+        RegDeleteValueA(settings, "ProxyEnable");
+        RegCloseKey(connections);
+        RegCloseKey(settings);
+    }
+
+  private:
+    static constexpr const char* kSettings =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    HKEY settings = nullptr, connections = nullptr;
+};
+
+TEST(SystemFetch, TheUserProxyCarriesTheHttpsFetch) {
+    std::vector<Fetch> fetches = {
+        {"through the proxy", Source(Url("https", "KV_HTTPS_PORT", "/page"))}};
+    {
+        UserProxy proxy("127.0.0.1:" + Port("KV_PROXY_PORT"));
+        WINHTTP_CURRENT_USER_IE_PROXY_CONFIG seen = {};
+        ASSERT_TRUE(WinHttpGetIEProxyConfigForCurrentUser(&seen));
+        ASSERT_NE(seen.lpszProxy, nullptr);
+        EXPECT_EQ(std::wstring(seen.lpszProxy),
+                  L"127.0.0.1:" + std::to_wstring(std::atoi(Port("KV_PROXY_PORT").c_str())));
+        RunAll(fetches);
+    }
+    EXPECT_EQ(fetches[0].result, 0);
+    EXPECT_EQ(fetches[0].count, 3);
+    const std::string log = ReadFile(std::string(std::getenv("KV_TLS_DIR")) + "\\proxy.log");
+    EXPECT_EQ(log, "CONNECT localhost:" + Port("KV_HTTPS_PORT") + " HTTP/1.1\n");
 }
 
 }  // namespace
