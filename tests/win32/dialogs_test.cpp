@@ -102,6 +102,12 @@ TEST_F(Dialogs, AnOverlongValueIsReadUpTo255Bytes) {
     EXPECT_EQ(std::string(config.BLOCKFILE), std::string(255, 'b'));
 }
 
+TEST_F(Dialogs, AnIntegerReadIsHeldToItsRange) {
+    std::ofstream(ini, std::ios::binary) << "[Config]\r\nWIDTH=99\r\n";
+    ReadSettings();
+    EXPECT_EQ(config.WIDTH, 30);
+}
+
 TEST_F(Dialogs, CancelEndsTheSaverAndWritesNothingNotEvenAMovedSlider) {
     WriteSettings();
     const std::string before = File();
