@@ -298,6 +298,45 @@ inline __m128i LanesFrom(int count) {
                            _mm_set1_epi16(static_cast<short>(count)));
 }
 
+// The depth and colour of eight pixels of a span in SIMD lanes, from its first pixel: depth in
+// two 32-bit halves, each colour channel in 16-bit lanes; Step moves all of them eight pixels on.
+struct EightLanes {
+    __m128i zLow, zHigh, colour[3], zStep;
+    const __m128i* colourStep;
+    KA3D_INLINE EightLanes(const Setup& setup, const Span& s) {
+        const __m128i* lanes = reinterpret_cast<const __m128i*>(setup.lanes);
+        const __m128i z0 = _mm_set1_epi32(s.value[0]);
+        zLow = _mm_add_epi32(z0, _mm_load_si128(lanes));
+        zHigh = _mm_add_epi32(z0, _mm_load_si128(lanes + 1));
+        for (int k = 0; k < 3; ++k) {
+            colour[k] = _mm_add_epi16(_mm_set1_epi16(static_cast<short>(s.value[k + 1])),
+                                      _mm_load_si128(lanes + 2 + k));
+        }
+        zStep = _mm_set1_epi32(8 * s.step[0]);
+        colourStep = lanes + 5;
+    }
+    // The eight 16-bit depths, less 0x8000 so that signed compares order them.
+    KA3D_INLINE __m128i Depth() const {
+        const __m128i bias32 = _mm_set1_epi32(0x8000);
+        return _mm_packs_epi32(_mm_sub_epi32(_mm_srai_epi32(zLow, kFraction), bias32),
+                               _mm_sub_epi32(_mm_srai_epi32(zHigh, kFraction), bias32));
+    }
+    KA3D_INLINE void Step() {
+        zLow = _mm_add_epi32(zLow, zStep);
+        zHigh = _mm_add_epi32(zHigh, zStep);
+        for (int k = 0; k < 3; ++k)
+            colour[k] = _mm_add_epi16(colour[k], _mm_load_si128(colourStep + k));
+    }
+    // The span from the first pixel not drawn yet, for the scalar way.
+    KA3D_INLINE Span Rest(const Span& s) const {
+        Span rest;
+        rest.value[0] = _mm_cvtsi128_si32(zLow);
+        for (int k = 0; k < 3; ++k) rest.value[k + 1] = _mm_cvtsi128_si32(colour[k]) & 0xFFFF;
+        rest.step = s.step;
+        return rest;
+    }
+};
+
 // Eight pixels at a time, for 16-bit formats with 5-bit red and blue and GBits of green, blue
 // at bit 0 (5-6-5 and 5-5-5). Each colour channel steps in 16-bit lanes.
 template <int GBits, typename PixelPacker>
@@ -314,18 +353,8 @@ struct Span16 {
             reinterpret_cast<uint16_t*>(t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch);
         uint16_t* crow =
             reinterpret_cast<uint16_t*>(t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch);
-        const __m128i* lanes = reinterpret_cast<const __m128i*>(setup.lanes);
-        const __m128i z0 = _mm_set1_epi32(s.value[0]);
-        __m128i zLow = _mm_add_epi32(z0, _mm_load_si128(lanes)),
-                zHigh = _mm_add_epi32(z0, _mm_load_si128(lanes + 1));
-        __m128i colour[3];
-        for (int k = 0; k < 3; ++k) {
-            colour[k] = _mm_add_epi16(_mm_set1_epi16(static_cast<short>(s.value[k + 1])),
-                                      _mm_load_si128(lanes + 2 + k));
-        }
-        const __m128i zStep = _mm_set1_epi32(8 * s.step[0]);
-        const __m128i* colourStep = lanes + 5;
-        const __m128i bias32 = _mm_set1_epi32(0x8000), flip = _mm_set1_epi16(-0x8000);
+        EightLanes v(setup, s);
+        const __m128i flip = _mm_set1_epi16(-0x8000);
         const __m128i redMask = _mm_set1_epi16(static_cast<short>(GBits == 6 ? 0xF800 : 0x7C00));
         const __m128i greenMask = _mm_set1_epi16(static_cast<short>(((1 << GBits) - 1) << 5));
         int x = lo;
@@ -335,30 +364,22 @@ struct Span16 {
                 if (x + 8 > t.clipX1) break;  // the rest goes the scalar way
                 keep = LanesFrom(hi - x + 1);
             }
-            const __m128i depth =
-                _mm_packs_epi32(_mm_sub_epi32(_mm_srai_epi32(zLow, kFraction), bias32),
-                                _mm_sub_epi32(_mm_srai_epi32(zHigh, kFraction), bias32));
+            const __m128i depth = v.Depth();
             const __m128i oldDepth = _mm_loadu_si128(reinterpret_cast<const __m128i*>(zrow + x));
             keep = _mm_or_si128(keep, _mm_cmpgt_epi16(depth, _mm_xor_si128(oldDepth, flip)));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(zrow + x),
                              Select(keep, oldDepth, _mm_xor_si128(depth, flip)));
-            const __m128i red = GBits == 6 ? colour[0] : _mm_srli_epi16(colour[0], 1);
+            const __m128i red = GBits == 6 ? v.colour[0] : _mm_srli_epi16(v.colour[0], 1);
             const __m128i pixel = _mm_or_si128(
                 _mm_or_si128(_mm_and_si128(red, redMask),
-                             _mm_and_si128(_mm_srli_epi16(colour[1], 16 - 5 - GBits), greenMask)),
-                _mm_srli_epi16(colour[2], 11));
+                             _mm_and_si128(_mm_srli_epi16(v.colour[1], 16 - 5 - GBits), greenMask)),
+                _mm_srli_epi16(v.colour[2], 11));
             const __m128i oldPixel = _mm_loadu_si128(reinterpret_cast<const __m128i*>(crow + x));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(crow + x), Select(keep, oldPixel, pixel));
-            zLow = _mm_add_epi32(zLow, zStep);
-            zHigh = _mm_add_epi32(zHigh, zStep);
-            for (int k = 0; k < 3; ++k)
-                colour[k] = _mm_add_epi16(colour[k], _mm_load_si128(colourStep + k));
+            v.Step();
         }
         if (x <= hi) {
-            Span rest;
-            rest.value[0] = _mm_cvtsi128_si32(zLow);
-            for (int k = 0; k < 3; ++k) rest.value[k + 1] = _mm_cvtsi128_si32(colour[k]) & 0xFFFF;
-            rest.step = s.step;
+            const Span rest = v.Rest(s);
             ScalarSpan<2, Packer>::Draw(t, setup, y, x, hi, rest);
         }
     }
@@ -380,18 +401,8 @@ struct Span32 {
             reinterpret_cast<uint16_t*>(t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch);
         uint32_t* crow =
             reinterpret_cast<uint32_t*>(t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch);
-        const __m128i* lanes = reinterpret_cast<const __m128i*>(setup.lanes);
-        const __m128i z0 = _mm_set1_epi32(s.value[0]);
-        __m128i zLow = _mm_add_epi32(z0, _mm_load_si128(lanes)),
-                zHigh = _mm_add_epi32(z0, _mm_load_si128(lanes + 1));
-        __m128i colour[3];
-        for (int k = 0; k < 3; ++k) {
-            colour[k] = _mm_add_epi16(_mm_set1_epi16(static_cast<short>(s.value[k + 1])),
-                                      _mm_load_si128(lanes + 2 + k));
-        }
-        const __m128i zStep = _mm_set1_epi32(8 * s.step[0]);
-        const __m128i* colourStep = lanes + 5;
-        const __m128i bias32 = _mm_set1_epi32(0x8000), flip = _mm_set1_epi16(-0x8000);
+        EightLanes v(setup, s);
+        const __m128i flip = _mm_set1_epi16(-0x8000);
         const __m128i highByte = _mm_set1_epi16(static_cast<short>(0xFF00));
         int x = lo;
         for (; x <= hi; x += 8) {
@@ -400,17 +411,15 @@ struct Span32 {
                 if (x + 8 > t.clipX1) break;  // the rest goes the scalar way
                 keep = LanesFrom(hi - x + 1);
             }
-            const __m128i depth =
-                _mm_packs_epi32(_mm_sub_epi32(_mm_srai_epi32(zLow, kFraction), bias32),
-                                _mm_sub_epi32(_mm_srai_epi32(zHigh, kFraction), bias32));
+            const __m128i depth = v.Depth();
             const __m128i oldDepth = _mm_loadu_si128(reinterpret_cast<const __m128i*>(zrow + x));
             keep = _mm_or_si128(keep, _mm_cmpgt_epi16(depth, _mm_xor_si128(oldDepth, flip)));
             if (_mm_movemask_epi8(keep) != 0xFFFF) {  // some pixel is nearer
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(zrow + x),
                                  Select(keep, oldDepth, _mm_xor_si128(depth, flip)));
-                const __m128i greenBlue =
-                    _mm_or_si128(_mm_and_si128(colour[1], highByte), _mm_srli_epi16(colour[2], 8));
-                const __m128i red = _mm_srli_epi16(colour[0], 8);
+                const __m128i greenBlue = _mm_or_si128(_mm_and_si128(v.colour[1], highByte),
+                                                       _mm_srli_epi16(v.colour[2], 8));
+                const __m128i red = _mm_srli_epi16(v.colour[0], 8);
                 __m128i* out = reinterpret_cast<__m128i*>(crow + x);
                 const __m128i old0 = _mm_loadu_si128(out), old1 = _mm_loadu_si128(out + 1);
                 _mm_storeu_si128(out, Select(_mm_unpacklo_epi16(keep, keep), old0,
@@ -418,16 +427,10 @@ struct Span32 {
                 _mm_storeu_si128(out + 1, Select(_mm_unpackhi_epi16(keep, keep), old1,
                                                  _mm_unpackhi_epi16(greenBlue, red)));
             }
-            zLow = _mm_add_epi32(zLow, zStep);
-            zHigh = _mm_add_epi32(zHigh, zStep);
-            for (int k = 0; k < 3; ++k)
-                colour[k] = _mm_add_epi16(colour[k], _mm_load_si128(colourStep + k));
+            v.Step();
         }
         if (x <= hi) {
-            Span rest;
-            rest.value[0] = _mm_cvtsi128_si32(zLow);
-            for (int k = 0; k < 3; ++k) rest.value[k + 1] = _mm_cvtsi128_si32(colour[k]) & 0xFFFF;
-            rest.step = s.step;
+            const Span rest = v.Rest(s);
             Scalar::Draw(t, setup, y, x, hi, rest);
         }
     }
