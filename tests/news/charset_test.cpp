@@ -30,10 +30,6 @@ TEST(DetectCharset, MetaHttpEquivContentCharset) {
     EXPECT_EQ(Detect(page, "text/html").charset, kCharsetShiftJis);
 }
 
-TEST(DetectCharset, NothingNamedReadsAsEucJp) {
-    EXPECT_EQ(Detect("<html><a href=x>y</a>", "text/html").charset, kCharsetEucJp);
-}
-
 std::string FromIso2022(const std::string& jis) {
     std::string out(jis.size() + 1, '#');
     out.resize(Iso2022JpToSjis(jis.data(), jis.size(), &out[0]));
