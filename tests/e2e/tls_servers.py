@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """tls_servers.py DIR CMD...: runs CMD with local servers on 127.0.0.1, their ports in KV_*_PORT.
 
-Makes a test authority (its DER in KV_TLS_CA, a Windows path) and host certificates in DIR.
-KV_HTTP_PORT plain HTTP/1.1; KV_HTTPS_PORT, KV_UNKNOWN_PORT, KV_EXPIRED_PORT, KV_WRONGHOST_PORT
-HTTPS with a good, unknown-authority, expired and other-host certificate; KV_STALL_PORT never
-answers; KV_PROXY_PORT tunnels CONNECT, logged to KV_TLS_DIR\\proxy.log. /page is an EUC-JP page
-of three headlines after "<!-- S -->" (links "/n?a="), /r/N redirects to /r/N-1 (/r/0 is the
-page), anything else is 404.
+Makes a test authority (its DER in KV_TLS_CA, a Windows path) and certificates in DIR.
+KV_HTTP_PORT plain HTTP/1.1; KV_HTTPS_PORT, KV_UNKNOWN_PORT, KV_EXPIRED_PORT HTTPS with a
+certificate for localhost: good, of an unknown authority, expired; KV_STALL_PORT never answers;
+KV_PROXY_PORT tunnels CONNECT, logged to KV_TLS_DIR\\proxy.log. /page is an EUC-JP page of three
+headlines after "<!-- S -->" (links "/n?a="), /r/N redirects to /r/N-1 (/r/0 is the page),
+anything else is 404.
 """
 import http.server
 import os
@@ -34,16 +34,13 @@ def make_certificates(d):
     with open(os.path.join(d, "ca.cnf"), "w") as f:
         f.write("[ca]\ndefault_ca=d\n[d]\ndatabase=index.txt\nserial=serial\nnew_certs_dir=.\n"
                 "default_md=sha256\npolicy=p\ncopy_extensions=copy\n[p]\ncommonName=supplied\n")
-    for name, host, ca, dates in (("good", "localhost", "ca", ["-days", "3"]),
-                                  ("unknown", "localhost", "other-ca", ["-days", "3"]),
-                                  ("wronghost", "other.test", "ca", ["-days", "3"]),
-                                  ("expired", "localhost", "ca",
-                                   ["-startdate", "20240101000000Z", "-enddate", "20250101000000Z"])):
+    for name, ca, dates in (("good", "ca", ["-days", "3"]), ("unknown", "other-ca", ["-days", "3"]),
+                            ("expired", "ca", ["-startdate", "20240101000000Z", "-enddate", "20250101000000Z"])):
         open(os.path.join(d, "index.txt"), "w").close()
         with open(os.path.join(d, "serial"), "w") as f:
             f.write("%02X\n" % (len(os.listdir(d)) + 16))
-        openssl("req", *key, "-keyout", name + ".key", "-out", name + ".csr", "-subj", "/CN=" + host,
-                "-addext", "subjectAltName=DNS:" + host, cwd=d)
+        openssl("req", *key, "-keyout", name + ".key", "-out", name + ".csr", "-subj", "/CN=localhost",
+                "-addext", "subjectAltName=DNS:localhost", cwd=d)
         openssl("ca", "-batch", "-notext", "-config", "ca.cnf", "-cert", ca + ".pem", "-keyfile",
                 ca + ".key", "-in", name + ".csr", "-out", name + ".pem", *dates, cwd=d)
 
@@ -134,8 +131,7 @@ def main():
     make_certificates(d)
     env = dict(os.environ)
     servers = {"KV_HTTP_PORT": Server(("127.0.0.1", 0), Handler)}
-    for key, name in (("HTTPS", "good"), ("UNKNOWN", "unknown"), ("EXPIRED", "expired"),
-                      ("WRONGHOST", "wronghost")):
+    for key, name in (("HTTPS", "good"), ("UNKNOWN", "unknown"), ("EXPIRED", "expired")):
         servers["KV_%s_PORT" % key] = https_server(d, name)
     for key, server in servers.items():
         threading.Thread(target=server.serve_forever, daemon=True).start()

@@ -53,10 +53,7 @@ class NewsTry : public MainWindowTest {
                             ClickButton(box, IDOK);
                         });
         for (const DWORD start = GetTickCount(); !modal::done && GetTickCount() - start < 30000;) {
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (!IsDialogMessageW(dialog, &msg)) DispatchMessageW(&msg);
-            }
+            Take(true);
             Sleep(10);
         }
         return text;
@@ -103,8 +100,7 @@ TEST_F(NewsTry, OkAbandonsATryUnderWay) {
     ASSERT_TRUE(Server::Poll(server.served, 30000));
     // The try's end is posted to a dialog that has let it go: no box opens.
     for (const DWORD start = GetTickCount(); GetTickCount() - start < 500;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Take(true);
         Sleep(10);
     }
     EXPECT_FALSE(modal::done);
