@@ -84,13 +84,6 @@ def https_server(d, name):
     return server
 
 
-def listener():
-    s = socket.socket()
-    s.bind(("127.0.0.1", 0))
-    s.listen(8)
-    return s
-
-
 def pipe(a, b):
     try:
         while data := a.recv(65536):
@@ -104,25 +97,20 @@ def pipe(a, b):
             pass
 
 
-def tunnel(c, log):
-    head = b""
-    while b"\r\n\r\n" not in head and len(head) < 8192 and (part := c.recv(1024)):
-        head += part
-    line = head.split(b"\r\n")[0].decode("latin-1")
-    with open(log, "a") as f:
-        f.write(line + "\n")
-    words = line.split()
-    if len(words) < 2 or words[0] != "CONNECT":
-        return c.close()
-    upstream = socket.create_connection(("127.0.0.1", int(words[1].rsplit(":", 1)[1])))
-    c.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n")
-    threading.Thread(target=pipe, args=(upstream, c), daemon=True).start()
-    pipe(c, upstream)
-
-
-def proxy_server(s, log):
-    while True:
-        threading.Thread(target=tunnel, args=(s.accept()[0], log), daemon=True).start()
+class Proxy(socketserver.StreamRequestHandler):
+    def handle(self):
+        line = self.rfile.readline(8192).decode("latin-1").strip()
+        while self.rfile.readline(8192) not in (b"\r\n", b""):
+            pass
+        with open(self.server.log, "a") as f:
+            f.write(line + "\n")
+        words = line.split()
+        if len(words) < 2 or words[0] != "CONNECT":
+            return
+        upstream = socket.create_connection(("127.0.0.1", int(words[1].rsplit(":", 1)[1])))
+        self.wfile.write(b"HTTP/1.1 200 Connection established\r\n\r\n")
+        threading.Thread(target=pipe, args=(upstream, self.connection), daemon=True).start()
+        pipe(self.connection, upstream)
 
 
 def main():
@@ -130,19 +118,17 @@ def main():
     os.makedirs(d, exist_ok=True)
     make_certificates(d)
     env = dict(os.environ)
-    servers = {"KV_HTTP_PORT": Server(("127.0.0.1", 0), Handler)}
+    servers = {"KV_HTTP_PORT": Server(("127.0.0.1", 0), Handler),
+               "KV_PROXY_PORT": Server(("127.0.0.1", 0), Proxy)}
+    servers["KV_PROXY_PORT"].log = os.path.join(d, "proxy.log")
+    open(servers["KV_PROXY_PORT"].log, "w").close()
     for key, name in (("HTTPS", "good"), ("UNKNOWN", "unknown"), ("EXPIRED", "expired")):
         servers["KV_%s_PORT" % key] = https_server(d, name)
     for key, server in servers.items():
         threading.Thread(target=server.serve_forever, daemon=True).start()
         env[key] = str(server.server_address[1])
-    stall = listener()  # never accepted: a client's handshake waits in its backlog
+    stall = socket.create_server(("127.0.0.1", 0))  # never accepted: a handshake waits in its backlog
     env["KV_STALL_PORT"] = str(stall.getsockname()[1])
-    log = os.path.join(d, "proxy.log")
-    open(log, "w").close()
-    proxy = listener()
-    threading.Thread(target=proxy_server, args=(proxy, log), daemon=True).start()
-    env["KV_PROXY_PORT"] = str(proxy.getsockname()[1])
     env["KV_TLS_CA"] = "Z:" + os.path.join(d, "ca.der").replace("/", "\\")
     env["KV_TLS_DIR"] = "Z:" + d.replace("/", "\\")
     sys.exit(subprocess.run(sys.argv[2:], env=env).returncode)

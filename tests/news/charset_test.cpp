@@ -20,10 +20,6 @@ TEST(DetectCharset, HeaderWinsOverTheXmlDeclaration) {
     EXPECT_EQ(e.bomLength, 0u);
 }
 
-TEST(DetectCharset, UnknownHeaderCharsetFallsToTheNextRule) {
-    EXPECT_EQ(Detect("<meta charset=utf-8>", "text/html; charset=koi8-r").charset, kCharsetUtf8);
-}
-
 TEST(DetectCharset, MetaHttpEquivContentCharset) {
     const char* page =
         "<html><head><META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">";
