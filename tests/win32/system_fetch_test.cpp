@@ -2,6 +2,7 @@
 // with its test authority trusted for this run.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <process.h>
 #include <wincrypt.h>
 
 #include <cstdlib>
@@ -56,28 +57,17 @@ class TestAuthority : public testing::Environment {
   public:
     void SetUp() override {
         if (std::getenv("KV_TRUST")) ExitProcess(Trust(true) ? 0 : 1);
-        ASSERT_EQ(RunAgainToTrust(), 0u) << "run under tests/e2e/tls_servers.py";
+        ASSERT_EQ(RunAgainToTrust(), 0) << "run under tests/e2e/tls_servers.py";
     }
     void TearDown() override { EXPECT_TRUE(Trust(false)); }
 
   private:
-    static DWORD RunAgainToTrust() {
-        wchar_t self[MAX_PATH];
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        SetEnvironmentVariableA("KV_TRUST", "1");
-        STARTUPINFOW si = {};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi = {};
-        std::wstring command = L"\"" + std::wstring(self) + L"\"";
-        DWORD code = 99;
-        if (CreateProcessW(self, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                           &pi)) {
-            WaitForSingleObject(pi.hProcess, 60000);
-            GetExitCodeProcess(pi.hProcess, &code);
-            CloseHandle(pi.hProcess);
-            CloseHandle(pi.hThread);
-        }
-        SetEnvironmentVariableA("KV_TRUST", nullptr);
+    static intptr_t RunAgainToTrust() {
+        char self[MAX_PATH];
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        _putenv("KV_TRUST=1");
+        const intptr_t code = _spawnl(_P_WAIT, self, self, nullptr);
+        _putenv("KV_TRUST=");
         return code;
     }
 };
