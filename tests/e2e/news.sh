@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# The overlay lines and the news full screen, from a local server (news_server.py): source 1
-# answers with an EUC-JP page, source 2 sends a byte every four seconds. With news line 1, the
-# time and the message on, a headline of the page arrives and is drawn behind the well;
-# then key 7 switches news line 2 on, and while its slow fetch runs frames keep coming and Escape
-# ends the saver at once.
+# News full screen from news_server.py: source 1's page gives news line 1 a headline; key 7 turns
+# on source 2, a byte every four seconds, and frames go on and Escape ends the saver meanwhile.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 kv_init

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# newsprobe.exe end to end under Wine: a saved page whose file name and reject text are Japanese
-# (arguments read as Unicode) prints "result 0" and, in UTF-8, the headlines the text does not
-# reject, and exits 0; a missing page on a local HTTP/1.1 server (tls_servers.py) prints
-# "result 6" and exits 1.
+# newsprobe.exe under Wine: a saved page and reject text with Japanese names give "result 0" and
+# the headlines kept in UTF-8; a page missing on tls_servers.py gives "result 6" and exit 1.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 if [ -z "${KV_HTTP_PORT:-}" ]; then

@@ -20,18 +20,10 @@ TEST(DetectCharset, HeaderWinsOverTheXmlDeclaration) {
     EXPECT_EQ(e.bomLength, 0u);
 }
 
-TEST(DetectCharset, UnknownHeaderCharsetFallsToTheNextRule) {
-    EXPECT_EQ(Detect("<meta charset=utf-8>", "text/html; charset=koi8-r").charset, kCharsetUtf8);
-}
-
 TEST(DetectCharset, MetaHttpEquivContentCharset) {
     const char* page =
         "<html><head><META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">";
     EXPECT_EQ(Detect(page, "text/html").charset, kCharsetShiftJis);
-}
-
-TEST(DetectCharset, NothingNamedReadsAsEucJp) {
-    EXPECT_EQ(Detect("<html><a href=x>y</a>", "text/html").charset, kCharsetEucJp);
 }
 
 std::string FromIso2022(const std::string& jis) {

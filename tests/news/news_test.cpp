@@ -114,7 +114,6 @@ TEST(SplitHostPort, ANameAndAnOptionalPortFromOneTo65535) {
         const char* host;
         unsigned short port;
     } rows[] = {{"news1.example", true, "news1.example", 80},
-                {"127.0.0.1:8080", true, "127.0.0.1", 8080},
                 {"h:65535", true, "h", 65535},
                 {"h:65536", false, "", 0},
                 {"h:0", false, "", 0}};

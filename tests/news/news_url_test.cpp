@@ -14,14 +14,6 @@ NewsSource Source(const char* host, const char* file) {
     return s;
 }
 
-TEST(RequestForm, HttpsAlwaysGoesThroughTheSystemClient) {
-    EXPECT_EQ(ChooseRequestForm(Source("proxy.test:8080", "https://news.test/rss")), kSystemClient);
-}
-
-TEST(RequestForm, HttpWithAnEmptyHostFieldGoesThroughTheSystemClient) {
-    EXPECT_EQ(ChooseRequestForm(Source("", "http://news.test/rss")), kSystemClient);
-}
-
 TEST(RequestForm, HttpWhoseOwnHostAndPortAreInTheHostFieldGoesThroughTheSystemClient) {
     EXPECT_EQ(ChooseRequestForm(Source("News.Test:8080", "HTTP://news.test:8080/rss")),
               kSystemClient);
@@ -31,10 +23,6 @@ TEST(RequestForm, HttpWhoseOwnHostAndPortAreInTheHostFieldGoesThroughTheSystemCl
 TEST(RequestForm, HttpWithAnotherHostOrPortInTheHostFieldKeepsTheOneLineRequest) {
     EXPECT_EQ(ChooseRequestForm(Source("127.0.0.1:8000", "http://news.test/rss")), kOneLineRequest);
     EXPECT_EQ(ChooseRequestForm(Source("news.test", "http://news.test:8080/rss")), kOneLineRequest);
-}
-
-TEST(RequestForm, ABarePathKeepsTheOneLineRequest) {
-    EXPECT_EQ(ChooseRequestForm(Source("", "/news/index.html")), kOneLineRequest);
 }
 
 TEST(NewsUrl, PortsAndPathsAreTakenApart) {
