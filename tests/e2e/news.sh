@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # News full screen from news_server.py: source 1's page gives news line 1 a headline; key 7 turns
-# on source 2, a byte every four seconds, and frames go on and Escape ends the saver meanwhile.
+# on source 2, a byte every four seconds through the system's HTTP client (the host field empty),
+# and frames go on and Escape ends the saver while that client waits.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 kv_init
@@ -10,7 +11,7 @@ d="$(kv_saver run)"
 printf '%s\r\n' '[Config]' TITLE=0 RESOLUTION=0 SHOW_INFO=0 SHOW_FPS=0 SHOW_DATE=0 SHOW_TIME=1 \
   D_SPEED=10 SHOW_MSG=1 SHOW_NEWS1=1 SHOW_NEWS2=0 "TEXT=KORAVEN の浮かぶ行" "NI1_HTML=$KV_NEWS_HOST" \
   NI1_FILE=http://news.test/good "NI1_IGNORE=<!-- S -->" "NI1_TAG=/n?a=" NI1_REJECT=]] \
-  NI1_UPDATE=600 "NI2_HTML=$KV_NEWS_HOST" NI2_FILE=/trickle "NI2_IGNORE=<!-- S -->" |
+  NI1_UPDATE=600 NI2_HTML= "NI2_FILE=http://$KV_NEWS_HOST/trickle" "NI2_IGNORE=<!-- S -->" |
   iconv -f UTF-8 -t CP932 >"$d/koraven.ini"
 log="$KV_WORK/frames.txt"
 kv_check "the saver starts and draws frames" kv_logged_fullscreen "$d"

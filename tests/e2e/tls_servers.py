@@ -5,8 +5,9 @@ Makes a test authority (its DER in KV_TLS_CA, a Windows path) and certificates i
 KV_HTTP_PORT plain HTTP/1.1; KV_HTTPS_PORT, KV_UNKNOWN_PORT, KV_EXPIRED_PORT HTTPS with a
 certificate for localhost: good, of an unknown authority, expired; KV_STALL_PORT never answers;
 KV_PROXY_PORT tunnels CONNECT, logged to KV_TLS_DIR\\proxy.log. /page is an EUC-JP page of three
-headlines after "<!-- S -->" (links "/n?a="), /r/N redirects to /r/N-1 (/r/0 is the page),
-anything else is 404.
+headlines after "<!-- S -->" (links "/n?a="), /chunked the same in chunks, /r/N redirects to
+/r/N-1 (/r/0 is the page), /dtd a feed whose document type declares entities, one of them
+/external (which, fetched, is logged to KV_TLS_DIR\\external.log), anything else is 404.
 """
 import http.server
 import os
@@ -55,10 +56,27 @@ class Handler(http.server.BaseHTTPRequestHandler):
         # The absolute form too, which Wine sends through a tunnel.
         p = "/" + self.path.split("://", 1)[1].partition("/")[2] if "://" in self.path else self.path
         body = b""
+        links = "".join('<a href="/n?a=%d">%s</a>\n' % (i, h) for i, h in enumerate(HEADLINES))
+        page = ("<html><body><!-- S -->\n" + links + "</body></html>\n").encode("euc_jp")
         if p in ("/page", "/r/0"):
             self.send_response(200)
-            links = "".join('<a href="/n?a=%d">%s</a>\n' % (i, h) for i, h in enumerate(HEADLINES))
-            body = ("<html><body><!-- S -->\n" + links + "</body></html>\n").encode("euc_jp")
+            body = page
+        elif p == "/chunked":
+            self.send_response(200)
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            for part in (page[:40], page[40:], b""):
+                self.wfile.write(b"%x\r\n%s\r\n" % (len(part), part))
+            return
+        elif p == "/dtd":
+            self.send_response(200)
+            body = ('<?xml version="1.0"?><!DOCTYPE rss [<!ENTITY a "aaaaaaaa"><!ENTITY b "&a;&a;&a;&a;">'
+                    '<!ENTITY c SYSTEM "http://127.0.0.1:%d/external">]><rss><channel><item>'
+                    '<title>&b;&c;</title></item></channel></rss>' % self.server.server_address[1]).encode()
+        elif p == "/external":
+            with open(os.path.join(self.server.dir, "external.log"), "a") as f:
+                f.write(p + "\n")
+            self.send_response(200)
         elif p.startswith("/r/") and p[3:].isdigit():
             self.send_response(302)
             self.send_header("Location", "/r/%d" % (int(p[3:]) - 1))
@@ -121,6 +139,7 @@ def main():
     servers = {"KV_HTTP_PORT": Server(("127.0.0.1", 0), Handler),
                "KV_PROXY_PORT": Server(("127.0.0.1", 0), Proxy)}
     servers["KV_PROXY_PORT"].log = os.path.join(d, "proxy.log")
+    servers["KV_HTTP_PORT"].dir = d
     open(servers["KV_PROXY_PORT"].log, "w").close()
     for key, name in (("HTTPS", "good"), ("UNKNOWN", "unknown"), ("EXPIRED", "expired")):
         servers["KV_%s_PORT" % key] = https_server(d, name)

@@ -94,6 +94,7 @@ TEST(SystemFetch, GoodPagesAreReadOverHttpAndHttpsAndThroughFiveRedirects) {
     std::vector<Fetch> fetches = {
         {"https", Source(Url("https", "KV_HTTPS_PORT", "/page"))},
         {"http", Source(Url("http", "KV_HTTP_PORT", "/page"))},
+        {"http in chunks", Source(Url("http", "KV_HTTP_PORT", "/chunked"))},
         {"five redirects", Source(Url("https", "KV_HTTPS_PORT", "/r/5"))},
     };
     RunAll(fetches);
@@ -127,6 +128,15 @@ TEST(SystemFetch, FailuresGiveTheirResultCodes) {
         EXPECT_EQ(fetches[i].result, expected[i].result);
         EXPECT_EQ(fetches[i].count, 0);
     }
+}
+
+TEST(SystemFetch, AFeedWithADocumentTypeIsRefusedAndItsExternalEntityNeverFetched) {
+    Fetch fetch = {"document type", Source(Url("http", "KV_HTTP_PORT", "/dtd"))};
+    fetch.Start();
+    fetch.Wait();
+    EXPECT_EQ(fetch.result, 6);
+    EXPECT_EQ(fetch.count, 0);
+    EXPECT_EQ(ReadFile(std::string(std::getenv("KV_TLS_DIR")) + "\\external.log"), "");
 }
 
 const char kConnections[] =
