@@ -231,6 +231,15 @@ TEST_F(GameKeys, PageUpBringsTheCameraOnePercentCloserAndPageDownFarther) {
     EXPECT_NEAR(cameraDistance, 65.650f, 1e-3f);
 }
 
+TEST(Player, WithFixedColourEachPieceTakesItsKindsColour) {
+    StartWell(10, 20, 7);
+    config.FIXCOLOR = 1;
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(ChooseNextPiece());
+        EXPECT_EQ(piece.colour, piece.kind) << "piece " << i;
+    }
+}
+
 // AcceptGap for the square at (XMIN, y), checking that the well is left as it was.
 bool Square(int y) {
     int32_t before[kGridColumns][kGridRows];

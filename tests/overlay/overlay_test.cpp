@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/random.h"
+#include "common/sjis.h"
 #include "news/news_jobs.h"
 #include "overlay/news_lines.h"
 #include "overlay/overlay_layout.h"
@@ -53,6 +54,13 @@ TEST_F(Overlay, UpdateIntervalIsTheNumberButNeverBelowThirtySeconds) {
         EXPECT_EQ(NewsInterval(text), 30.0f) << '"' << text << '"';
 }
 
+TEST_F(Overlay, AWantedFetchRestartsTheCountdownFromTheInterval) {
+    config.SHOW[SLOT_NEWS1] = 1;
+    CopyBounded(config.NI[0].update, kSettingSize, "600");
+    ASSERT_TRUE(StepNewsLines(0.25f));
+    EXPECT_FLOAT_EQ(NewsCountdown[0], 599.75f);
+}
+
 TEST_F(Overlay, LinesRiseByDepthTimesHeightOver480PixelsASecond) {
     OverlayLine& near = ShowOnly(SLOT_INFO, 300);
     MoveOverlayLines(1, 480);
@@ -84,6 +92,17 @@ TEST_F(Overlay, AWrappedNewsLineShowsItsSourcesNextHeadlineAtTheLeftEdge) {
     MoveOverlayLines(0, 480);
     EXPECT_EQ(Text(SLOT_NEWS1), "first");
     EXPECT_EQ(line.x, 0);
+}
+
+// Both news lines start at the left edge, so a long headline has the whole width.
+TEST_F(Overlay, EachNewsLineStartsAtTheLeftEdgeWhateverIsDrawn) {
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        SeedRand(seed);
+        RandomizeOverlayLine(SLOT_NEWS1);
+        RandomizeOverlayLine(SLOT_NEWS2);
+        EXPECT_EQ(overlayLines[SLOT_NEWS1].x, 0) << "seed " << seed;
+        EXPECT_EQ(overlayLines[SLOT_NEWS2].x, 0) << "seed " << seed;
+    }
 }
 
 TEST_F(Overlay, ShownLinesAreDrawnFarthestLastEqualDepthsInSlotOrder) {

@@ -1,5 +1,7 @@
 // The display on real DirectDraw surfaces and GDI fonts under Wine, windowed in the shared
-// fixture's window: set-up, blits, presentation, the overlay lines and the title screen.
+// fixture's window: set-up, blits, presentation, the overlay lines and the title screen; the
+// font description (sprite text is drawn at twice its size, for the 2:1 reduction that smooths
+// it).
 #include <windows.h>
 
 #include <mmsystem.h>
@@ -193,6 +195,22 @@ TEST_F(Display, TheTitleShowsThreeSecondsFadesForOneAndLeavesTheNewsNotice) {
     EXPECT_EQ(notice.high[0], 31);
     EXPECT_EQ(notice.high[1], notice.high[2]);
     errors.clear();  // the test program's folder has no block shapes
+}
+
+TEST(Fonts, SpriteTextIsDrawnAtTwiceItsSize) {
+    InitFonts();
+    BeginSpriteText(2, 24);
+    EXPECT_EQ(FontDesc->lfHeight, 48);
+    EndSpriteText();
+    ReleaseFonts();
+}
+
+TEST(Fonts, PlainTextIsDrawnAtTheHeightGiven) {
+    InitFonts();
+    BeginText(2, 24, 0, 0, 0, 0);
+    EXPECT_EQ(FontDesc->lfHeight, 24);
+    EndText();
+    ReleaseFonts();
 }
 
 }  // namespace
