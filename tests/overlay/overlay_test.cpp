@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,23 @@ class Overlay : public ::testing::Test {
         overlayLines[slot] = OverlayLine{{}, slot == SLOT_FPS ? 39 : 16, 33, y};
         return overlayLines[slot];
     }
+    static std::string LocalTime(const char* format) {
+        const std::time_t t = std::time(nullptr);
+        char text[32];
+        std::strftime(text, sizeof text, format, std::localtime(&t));
+        return text;
+    }
+    // The text of the clock line `slot` after its first step; `now` := the local time in
+    // `format` then (stepped again when the minute turned meanwhile).
+    static std::string StepClock(int slot, const char* format, std::string& now) {
+        do {
+            now = LocalTime(format);
+            ResetOverlay();
+            ShowOnly(slot, 100);
+            StepTextLines(0.01f);
+        } while (LocalTime(format) != now);
+        return Text(slot);
+    }
 };
 
 TEST_F(Overlay, FirstLayoutStacksTheLinesFortyEightPixelsApartFromFifty) {
@@ -38,6 +57,23 @@ TEST_F(Overlay, FirstLayoutStacksTheLinesFortyEightPixelsApartFromFifty) {
     EXPECT_EQ(overlayLines[0].y, 50.0f);
     EXPECT_EQ(overlayLines[3].y, 194.0f);
     EXPECT_EQ(overlayLines[SLOT_NEWS1].x, 0);
+}
+
+TEST_F(Overlay, TheTimeLineShowsHoursThenMinutes) {
+    // Zones an hour apart: in one of them at least the hour and the minute differ.
+    for (const char* zone : {"UTC0", "ZZZ-1"}) {
+        setenv("TZ", zone, 1);
+        tzset();
+        std::string now;
+        const std::string shown = StepClock(SLOT_TIME, "TIME %H:%M", now);
+        EXPECT_EQ(shown, now) << zone;
+    }
+}
+
+TEST_F(Overlay, TheDateLineShowsMonthThenDay) {
+    std::string today;
+    const std::string shown = StepClock(SLOT_DATE, "DATE %m/%d", today);
+    EXPECT_EQ(shown, today);
 }
 
 TEST_F(Overlay, DueTogetherSourceTwoIsFetchedFirst) {
