@@ -1,14 +1,15 @@
 // The 3D layer: the .x loader, the device choice, the rasterizer's pixel rules, and scenes
 // rendered into memory: projection under the game's camera, depth, lighting, clipping, pixel
-// formats, and the renderer on every core (bands drawn apart give the pixels of one thread,
-// worker threads start once and end with the layer, kept buffers cleared only where the blocks
-// were give the picture of a whole clear).
+// formats, and the renderer on every core (bands drawn apart give the pixels of one thread, kept
+// buffers cleared only where the blocks were give the picture of a whole clear).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,30 @@
 #include "scene3d/mesh.h"
 #include "scene3d/raster.h"
 #include "scene3d/render_bands.h"
-#include "tests/alloc_count.h"
+
+// Counts calls of the global operator new, which it replaces.
+long newCallCount = 0;
+
+void* operator new(std::size_t size) {
+    ++newCallCount;
+    if (void* p = std::malloc(size != 0 ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -395,22 +419,6 @@ TEST_F(Bands, EveryCoreGivesThePixelsOfOneThreadAtEveryAngleAndSize) {
         }
         ka3D::Release();
     }
-}
-
-TEST_F(Bands, WorkersStartOnceAndEndWhenTheLayerIsReleased) {
-    ka3D::SetRenderThreads(3);
-    Well(320, 240);
-    Canvas b(320, 240, 32);
-    const long before = ka3D::RenderWorkersStarted();
-    for (int frame = 0; frame < 10; ++frame) RenderAt(b, frame * 1.3f);
-    EXPECT_EQ(ka3D::RenderWorkersStarted() - before, 2);
-    EXPECT_EQ(ka3D::RenderWorkersRunning(), 2);
-    ka3D::Release();
-    EXPECT_EQ(ka3D::RenderWorkersRunning(), 0);
-    Well(320, 240);  // a new scene starts them again
-    RenderAt(b, 0);
-    EXPECT_EQ(ka3D::RenderWorkersStarted() - before, 4);
-    EXPECT_EQ(ka3D::RenderWorkersRunning(), 2);
 }
 
 TEST_F(Bands, KeptBuffersClearedWhereTheBlocksWereGiveTheWholeClearsPicture) {
