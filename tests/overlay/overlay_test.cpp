@@ -56,7 +56,6 @@ TEST_F(Overlay, FirstLayoutStacksTheLinesFortyEightPixelsApartFromFifty) {
     LayOutOverlayLines();
     EXPECT_EQ(overlayLines[0].y, 50.0f);
     EXPECT_EQ(overlayLines[3].y, 194.0f);
-    EXPECT_EQ(overlayLines[SLOT_NEWS1].x, 0);
 }
 
 TEST_F(Overlay, TheTimeLineShowsHoursThenMinutes) {
@@ -195,7 +194,6 @@ TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStop) {
         std::vector<Chunk> chunks;
     } rows[] = {
         {"あいうえお。か", 400, 1000, {{100, 50, 120, 48}, {100, 74, 20, 48}}},
-        {"あいうえおかき", 400, 1000, {{100, 50, 100, 48}, {100, 74, 40, 48}}},
         {"あい\nう\n\nえ",
          400,
          1000,
@@ -208,14 +206,6 @@ TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStop) {
         r.LayOut(row.text, row.bottom, row.bufferWidth);
         EXPECT_EQ(r.chunks, row.chunks) << row.text;
     }
-}
-
-TEST(LayOutText, PunctuationAndClosingMarksMayNotStartALine) {
-    for (const char* p = "、。，．・…‥”’（」　"; *p; p += 2)
-        EXPECT_TRUE(LineStartForbidden(p, 2)) << p;
-    for (const char* p = "あ）「ソ"; *p; p += 2) EXPECT_FALSE(LineStartForbidden(p, 2)) << p;
-    for (char c : {',', '.', ' '}) EXPECT_TRUE(LineStartForbidden(&c, 1)) << c;
-    for (char c : {'A', '\x81'}) EXPECT_FALSE(LineStartForbidden(&c, 1)) << c;
 }
 
 TEST(LayOutText, NearBlackTextTurnsSixteenGreySoTheKeyDoesNotHideIt) {
