@@ -203,11 +203,6 @@ void ExpectRect(const ScreenRect& r, int left, int top, int right, int bottom) {
 
 const ScreenRect kPrimary = {0, 0, 1920, 1080};
 
-TEST(CoverLayout, OneMonitorNeedsNoCover) {
-    const ScreenRect monitors[] = {kPrimary};
-    EXPECT_EQ(Covers(monitors, 1, kPrimary).count, 0);
-}
-
 TEST(CoverLayout, MonitorsLeftAndAboveAtNegativeCoordinatesAreCovered) {
     const ScreenRect monitors[] = {{-1280, 200, 0, 1224}, kPrimary, {0, -768, 1024, 0}};
     const Layout l = Covers(monitors, 3, kPrimary);

@@ -87,22 +87,6 @@ TEST_F(Settings, ValuesReadAreHeldToTheDialogRanges) {
     }
 }
 
-TEST_F(Settings, WidthAndHeightReadMoveTheWellsLastColumnAndRow) {
-    StoreIntSetting(Key("WIDTH"), 7);
-    StoreIntSetting(Key("HEIGHT"), 12);
-    EXPECT_EQ(XMAX, 16);
-    EXPECT_EQ(YMAX, 21);
-}
-
-TEST_F(Settings, TheWellIsHeldToThirtyByThirtyCells) {
-    SetWellBounds(31, 30);
-    EXPECT_EQ(WellWidth(), 30);
-    EXPECT_EQ(WellHeight(), 30);
-    SetWellBounds(0, 31);
-    EXPECT_EQ(WellWidth(), 1);
-    EXPECT_EQ(WellHeight(), 30);
-}
-
 TEST_F(Settings, ResolutionFourIsTheLargestFixedMode) {
     config.RESOLUTION = 4;
     EXPECT_EQ(DisplayWidth(), 1600);
@@ -159,13 +143,6 @@ TEST_F(DesktopSize, FallBackMakesAFixedRowTheDesktopsSizeAndKeepsTheSetting) {
     EXPECT_EQ(DisplayWidth(), 1920);
     EXPECT_EQ(DisplayHeight(), 1080);
     EXPECT_EQ(config.RESOLUTION, 4);
-}
-
-TEST_F(DesktopSize, TrackbarsLastPositionNamesTheDesktopsSize) {
-    config.RESOLUTION = 5;
-    char label[kLabelTextSize];
-    FormatTrackbarLabel(settingKeys[FindSetting("RESOLUTION")], label);
-    EXPECT_STREQ(label, "1920x1080");
 }
 
 }  // namespace
