@@ -194,6 +194,7 @@ TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStop) {
         std::vector<Chunk> chunks;
     } rows[] = {
         {"あいうえお。か", 400, 1000, {{100, 50, 120, 48}, {100, 74, 20, 48}}},
+        {"あいうえおa.か", 400, 1000, {{100, 50, 120, 48}, {100, 74, 20, 48}}},
         {"あい\nう\n\nえ",
          400,
          1000,
