@@ -9,7 +9,6 @@ set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 kv_init
 
-sizes_are() { [ "$(xdotool getwindowgeometry "$(kv_desktop_window)" 2>/dev/null | sed -n 's/.*Geometry: //p')" = "$1" ]; }
 # Grey (0..255) of the brightest pixel in WxH+X+Y of the desktop's 640 x 480 corner is >= MIN.
 lit() {
   kv_screenshot "$KV_WORK/full.png" && [ "$(convert "$KV_WORK/full.png" -crop 640x480+0+0 +repage \

@@ -44,16 +44,15 @@ kv_desktop() {  # on: later starts run in Wine's virtual desktop "Virtual", 1024
   "$WINE64" reg "$1" 'HKCU\Software\Wine\Explorer' /v Desktop "${@:2}" /f >/dev/null 2>&1 || true
 }
 
-# [--desktop] [--prog P] DIR ARGS...: DIR/P (koraven.scr) in the background, in the virtual
+# [--desktop] DIR ARGS...: DIR/koraven.scr in the background, in the virtual
 # desktop (where display modes work) once asked for; KV_PID := its id. Its frame log goes to
 # KV_FRAME_LOG when that is set, else to a file of its own in KV_WORK; KV_LOG_OF[KV_PID] names it.
 kv_start() {
-  local prog=koraven.scr a log
+  local a log
   [ "$1" = --desktop ] && { kv_desktop on; shift; }
-  [ "$1" = --prog ] && { prog="$2"; shift 2; }
-  a="${*:2}" && kv_log "start: $1/$prog ${a:0:80}"
+  a="${*:2}" && kv_log "start: $1 ${a:0:80}"
   KV_STARTS=$((KV_STARTS + 1)) && log="${KV_FRAME_LOG:-$KV_WORK/frames-$KV_STARTS.txt}"
-  KORAVEN_FRAME_LOG="$(kv_winpath "$log")" kv_bg "$1" "$1/$prog" "${@:2}"
+  KORAVEN_FRAME_LOG="$(kv_winpath "$log")" kv_bg "$1" "$1/koraven.scr" "${@:2}"
   KV_LOG_OF[$KV_PID]="$log"
 }
 kv_bg() {  # DIR PROGRAM ARGS...: in the background from DIR
@@ -105,6 +104,8 @@ kv_end() {
 
 kv_window() { [ -n "$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)" ]; }
 kv_desktop_window() { xdotool search --name 'Wine desktop$' 2>/dev/null | head -n 1; }
+# WxH: the size of Wine's virtual desktop.
+sizes_are() { [ "$(xdotool getwindowgeometry "$(kv_desktop_window)" 2>/dev/null | sed -n 's/.*Geometry: //p')" = "$1" ]; }
 kv_focus_desktop() { xdotool windowfocus --sync "$(kv_desktop_window)" 2>/dev/null; }
 kv_screenshot() { import -window root "$1" 2>/dev/null; }
 kv_winpath() { printf 'Z:%s' "${1//\//\\}"; }

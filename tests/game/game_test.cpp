@@ -99,7 +99,7 @@ std::vector<std::pair<int, int>> Playfield(bool dropFull) {
 }
 
 // A bar settling in column 0 over the bottom four rows fills all but the third from the bottom,
-// where column 2 stays free; the block on the top row falls by three with the rest.
+// where column 2 stays free; the blocks on the two top rows fall by three with the rest.
 class Well : public testing::Test {
   protected:
     void SetUp() override {
@@ -107,6 +107,7 @@ class Well : public testing::Test {
         for (int y = YMAX - 3; y <= YMAX; ++y) Settle(XMIN + 1, y, 1);
         for (int y : {YMAX, YMAX - 1, YMAX - 3, YMAX - 4}) Settle(XMIN + 2, y, y % 7);
         Settle(XMIN, YMIN, 6);
+        Settle(XMIN, YMIN + 1, 5);
         piece = Piece{6, 0, XMIN, YMAX - 1, 1, XMIN, YMAX - 1, 1, 0};  // a standing bar
         firstGameFrame = false;
         gameState = GAME_SETTLE;
@@ -229,6 +230,15 @@ TEST_F(GameKeys, PageUpBringsTheCameraOnePercentCloserAndPageDownFarther) {
     EXPECT_NEAR(cameraDistance, 64.356f, 1e-3f);
     Press(0x22, 2);
     EXPECT_NEAR(cameraDistance, 65.650f, 1e-3f);
+}
+
+TEST(Player, WithFixedColourEachPieceTakesItsKindsColour) {
+    StartWell(10, 20, 7);
+    config.FIXCOLOR = 1;
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(ChooseNextPiece());
+        EXPECT_EQ(piece.colour, piece.kind) << "piece " << i;
+    }
 }
 
 // AcceptGap for the square at (XMIN, y), checking that the well is left as it was.

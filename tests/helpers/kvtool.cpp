@@ -1,12 +1,12 @@
 // Test-bench tool: drives and reads the saver from outside, as the system or a user would.
-//   close [CLASS TITLE] [MS]   WM_CLOSE to that window (DEFAULT, KORAVEN; 5000 ms); 1: none came
+//   close CLASS TITLE [MS]     WM_CLOSE to that window (in 5000 ms); 1: none came
 //   hold                       a window "KORAVEN other" (class KvForeground) in front until closed
 //   dialog FILE MS ID [text ID ASCII | click ID]  a dialog of the saver's thread with control ID
 //       (0: any) into FILE: caption, "rect=X Y W H", its controls' texts, in UTF-8 (Japanese
 //       cannot pass the command line); then a text set or a button pressed. 1: none came, 3: not
 //       in front (keys would miss it)
-//   preview SAVER SECONDS [W H]  the system's preview host: "SAVER /p <area>" in a W x H area
-//       (152 x 112); lines "child=0|1" and "size=WxH" of the saver's window into preview_host.txt, then the
+//   preview SAVER SECONDS      the system's preview host: "SAVER /p <area>" in a 152 x 112 area;
+//       lines "child=0|1" and "size=WxH" of the saver's window into preview_host.txt, then the
 //       host closes; exits with the saver's code (124: it did not end)
 //   stats FILE                 "GDI HANDLES" of the saver's process, counted in its GDI handle
 //       table and the system's handle list (Wine's usual calls answer 0)
@@ -47,7 +47,8 @@ void Pump(HANDLE process, DWORD ms) {
     }
 }
 
-int Preview(const char* saver, int seconds, int w, int h) {
+int Preview(const char* saver, int seconds) {
+    const int w = 152, h = 112;
     HWND host =
         Window("KvPreviewHost", "KORAVEN preview host", WS_OVERLAPPEDWINDOW, w + 60, h + 80);
     HWND area = Window("KvPreviewArea", "", WS_CHILD, w, h, host);
@@ -195,15 +196,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const int argc = __argc;
     char** argv = __argv;
     const std::string what = argc > 1 ? argv[1] : "";
-    if (what == "close") {
-        const char* cls = argc > 3 ? argv[2] : "DEFAULT";
-        const char* title = argc > 3 ? argv[3] : "KORAVEN";
-        const DWORD ms = std::strtoul(argc == 3  ? argv[2]
-                                      : argc > 4 ? argv[4]
-                                                 : "5000",
-                                      nullptr, 10);
+    if (what == "close" && argc > 3) {
+        const DWORD ms = argc > 4 ? std::strtoul(argv[4], nullptr, 10) : 5000;
         for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50))
-            if (HWND w = FindWindowA(cls, title)) return !PostMessageA(w, WM_CLOSE, 0, 0);
+            if (HWND w = FindWindowA(argv[2], argv[3])) return !PostMessageA(w, WM_CLOSE, 0, 0);
         return 1;
     }
     if (what == "hold") {
@@ -213,9 +209,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return 0;
     }
     if (what == "dialog" && argc > 4) return Dialog(argc, argv);
-    if (what == "preview" && argc > 2)
-        return Preview(argv[2], argc > 3 ? std::atoi(argv[3]) : 10,
-                       argc > 5 ? std::atoi(argv[4]) : 152, argc > 5 ? std::atoi(argv[5]) : 112);
+    if (what == "preview" && argc > 3) return Preview(argv[2], std::atoi(argv[3]));
     DWORD pid = 0;
     if (what != "stats" || argc < 3 ||
         !GetWindowThreadProcessId(FindWindowA("DEFAULT", "KORAVEN"), &pid))

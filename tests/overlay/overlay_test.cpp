@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "common/random.h"
+#include "common/sjis.h"
 #include "news/news_jobs.h"
 #include "overlay/news_lines.h"
 #include "overlay/overlay_layout.h"
@@ -30,13 +33,46 @@ class Overlay : public ::testing::Test {
         overlayLines[slot] = OverlayLine{{}, slot == SLOT_FPS ? 39 : 16, 33, y};
         return overlayLines[slot];
     }
+    static std::string LocalTime(const char* format) {
+        const std::time_t t = std::time(nullptr);
+        char text[32];
+        std::strftime(text, sizeof text, format, std::localtime(&t));
+        return text;
+    }
+    // The text of the clock line `slot` after its first step; `now` := the local time in
+    // `format` then (stepped again when the minute turned meanwhile).
+    static std::string StepClock(int slot, const char* format, std::string& now) {
+        do {
+            now = LocalTime(format);
+            ResetOverlay();
+            ShowOnly(slot, 100);
+            StepTextLines(0.01f);
+        } while (LocalTime(format) != now);
+        return Text(slot);
+    }
 };
 
 TEST_F(Overlay, FirstLayoutStacksTheLinesFortyEightPixelsApartFromFifty) {
     LayOutOverlayLines();
     EXPECT_EQ(overlayLines[0].y, 50.0f);
     EXPECT_EQ(overlayLines[3].y, 194.0f);
-    EXPECT_EQ(overlayLines[SLOT_NEWS1].x, 0);
+}
+
+TEST_F(Overlay, TheTimeLineShowsHoursThenMinutes) {
+    // Zones an hour apart: in one of them at least the hour and the minute differ.
+    for (const char* zone : {"UTC0", "ZZZ-1"}) {
+        setenv("TZ", zone, 1);
+        tzset();
+        std::string now;
+        const std::string shown = StepClock(SLOT_TIME, "TIME %H:%M", now);
+        EXPECT_EQ(shown, now) << zone;
+    }
+}
+
+TEST_F(Overlay, TheDateLineShowsMonthThenDay) {
+    std::string today;
+    const std::string shown = StepClock(SLOT_DATE, "DATE %m/%d", today);
+    EXPECT_EQ(shown, today);
 }
 
 TEST_F(Overlay, DueTogetherSourceTwoIsFetchedFirst) {
@@ -51,6 +87,13 @@ TEST_F(Overlay, UpdateIntervalIsTheNumberButNeverBelowThirtySeconds) {
     EXPECT_EQ(NewsInterval("45"), 45.0f);
     for (const char* text : {"7", "29.9", "-5", "nan", ""})
         EXPECT_EQ(NewsInterval(text), 30.0f) << '"' << text << '"';
+}
+
+TEST_F(Overlay, AWantedFetchRestartsTheCountdownFromTheInterval) {
+    config.SHOW[SLOT_NEWS1] = 1;
+    CopyBounded(config.NI[0].update, kSettingSize, "600");
+    ASSERT_TRUE(StepNewsLines(0.25f));
+    EXPECT_FLOAT_EQ(NewsCountdown[0], 599.75f);
 }
 
 TEST_F(Overlay, LinesRiseByDepthTimesHeightOver480PixelsASecond) {
@@ -84,6 +127,17 @@ TEST_F(Overlay, AWrappedNewsLineShowsItsSourcesNextHeadlineAtTheLeftEdge) {
     MoveOverlayLines(0, 480);
     EXPECT_EQ(Text(SLOT_NEWS1), "first");
     EXPECT_EQ(line.x, 0);
+}
+
+// Both news lines start at the left edge, so a long headline has the whole width.
+TEST_F(Overlay, EachNewsLineStartsAtTheLeftEdgeWhateverIsDrawn) {
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        SeedRand(seed);
+        RandomizeOverlayLine(SLOT_NEWS1);
+        RandomizeOverlayLine(SLOT_NEWS2);
+        EXPECT_EQ(overlayLines[SLOT_NEWS1].x, 0) << "seed " << seed;
+        EXPECT_EQ(overlayLines[SLOT_NEWS2].x, 0) << "seed " << seed;
+    }
 }
 
 TEST_F(Overlay, ShownLinesAreDrawnFarthestLastEqualDepthsInSlotOrder) {
@@ -140,7 +194,7 @@ TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStop) {
         std::vector<Chunk> chunks;
     } rows[] = {
         {"あいうえお。か", 400, 1000, {{100, 50, 120, 48}, {100, 74, 20, 48}}},
-        {"あいうえおかき", 400, 1000, {{100, 50, 100, 48}, {100, 74, 40, 48}}},
+        {"あいうえおa.か", 400, 1000, {{100, 50, 120, 48}, {100, 74, 20, 48}}},
         {"あい\nう\n\nえ",
          400,
          1000,
@@ -153,14 +207,6 @@ TEST(LayOutText, LinesBreakAtTheEdgeExceptBeforeAFullStop) {
         r.LayOut(row.text, row.bottom, row.bufferWidth);
         EXPECT_EQ(r.chunks, row.chunks) << row.text;
     }
-}
-
-TEST(LayOutText, PunctuationAndClosingMarksMayNotStartALine) {
-    for (const char* p = "、。，．・…‥”’（」　"; *p; p += 2)
-        EXPECT_TRUE(LineStartForbidden(p, 2)) << p;
-    for (const char* p = "あ）「ソ"; *p; p += 2) EXPECT_FALSE(LineStartForbidden(p, 2)) << p;
-    for (char c : {',', '.', ' '}) EXPECT_TRUE(LineStartForbidden(&c, 1)) << c;
-    for (char c : {'A', '\x81'}) EXPECT_FALSE(LineStartForbidden(&c, 1)) << c;
 }
 
 TEST(LayOutText, NearBlackTextTurnsSixteenGreySoTheKeyDoesNotHideIt) {

@@ -1,8 +1,15 @@
-// The 3D layer: the device choice, the rasterizer's pixel rules, and scenes rendered into
-// memory: projection under the game's camera, depth, lighting, clipping and pixel formats.
+// The 3D layer: the .x loader, the device choice, the rasterizer's pixel rules, and scenes
+// rendered into memory: projection under the game's camera, depth, lighting, clipping, pixel
+// formats, and the renderer on every core (bands drawn apart give the pixels of one thread, kept
+// buffers cleared only where the blocks were give the picture of a whole clear).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstdint>
+#include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -13,10 +20,124 @@
 #include "scene3d/ka3d.h"
 #include "scene3d/mesh.h"
 #include "scene3d/raster.h"
-#include "tests/alloc_count.h"
-#include "tests/scene3d/canvas.h"
+#include "scene3d/render_bands.h"
+
+// Counts calls of the global operator new, which it replaces.
+long newCallCount = 0;
+
+void* operator new(std::size_t size) {
+    ++newCallCount;
+    if (void* p = std::malloc(size != 0 ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
+
+// A colour and a depth buffer, 8-8-8-8 or 5-6-5, filled with 0xA5 and 0x1234.
+struct Canvas {
+    int width, height, bytes;
+    std::vector<uint8_t> color;
+    std::vector<uint16_t> depth;
+    ka3D::RenderTarget target;
+    Canvas(int w, int h, int bits = 32) : width(w), height(h), bytes(bits / 8) {
+        color.assign(size_t(w) * h * bytes, 0xA5);
+        depth.assign(size_t(w) * h, 0x1234);
+        const bool deep = bits == 32;
+        const uint32_t r = deep ? 0xFF0000 : 0xF800, g = deep ? 0xFF00 : 0x07E0,
+                       b = deep ? 0xFF : 0x1F;
+        target = {color.data(), w * bytes, w, h, bits, r, g, b, depth.data(), w * 2};
+    }
+    void Render() { ka3D::RenderInto(target); }
+    uint32_t Pixel(int x, int y) const {
+        uint32_t v = 0;
+        std::memcpy(&v, &color[y * target.colorPitch + x * bytes], bytes);
+        return v;
+    }
+    // Number and bounding box of the pixels of one colour, or of all others.
+    struct Cover {
+        int count = 0, x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
+    };
+    Cover Of(uint32_t colour, bool others = false) const {
+        Cover c;
+        for (int i = 0; i < width * height; ++i) {
+            const int x = i % width, y = i / width;
+            if ((Pixel(x, y) == colour) == others) continue;
+            ++c.count;
+            c.x0 = std::min(c.x0, x);
+            c.y0 = std::min(c.y0, y);
+            c.x1 = std::max(c.x1, x);
+            c.y1 = std::max(c.y1, y);
+        }
+        return c;
+    }
+};
+
+using ka3D::Mesh;
+using ka3D::Vec3;
+
+// Whether the text parses; a failed parse must leave the mesh empty.
+bool Parses(const std::string& text, Mesh* m) {
+    *m = Mesh{{Vec3{1, 2, 3}}, {}, {}};
+    const bool ok = ka3D::ParseXText(text.data(), text.size(), m);
+    EXPECT_TRUE(ok || (m->positions.empty() && m->normals.empty() && m->triangles.empty()));
+    return ok;
+}
+
+const std::string kHeader = "xof 0302txt 0032\n";
+
+TEST(XFile, FramesNestOnlySoDeep) {
+    Mesh m;
+    auto nested = [](int depth) {
+        std::string s = kHeader;
+        for (int i = 0; i < depth; ++i) s += "Frame {";
+        return s + "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }" + std::string(depth, '}');
+    };
+    EXPECT_TRUE(Parses(nested(60), &m));
+    EXPECT_FALSE(Parses(nested(100000), &m));  // refused, not a stack overflow
+}
+
+TEST(XFile, BadFilesAreRefusedWithoutAllocating) {
+    Mesh m;
+    EXPECT_FALSE(ka3D::LoadXFile("/nonexistent/koraven.x", &m));
+    EXPECT_FALSE(ka3D::LoadXFile(nullptr, &m));
+    EXPECT_FALSE(ka3D::LoadXFile(KORAVEN_SOURCE_DIR, &m));  // a directory
+    const std::string v = "3; 0;0;0;, 0;1;0;, 1;0;0;; ", mesh = "Mesh { " + v + "1; 3;0,1,2;; ",
+                      n = mesh + "MeshNormals { 1; 0;0;1;; ", m1 = "1,0,0,0, 0,1,0,0, 0,0,1,0, ";
+    for (const char* header :
+         {"xof 0302bin 0032", "xof 0302tzip0032", "xof 0302txt 0016", "xof 0201txt 0032",
+          "xof 0304txt 0032", "XOF 0302txt 0032", " xof 0302txt 0032", "xof 0302txt", ""})
+        EXPECT_FALSE(Parses(header + ("\n" + mesh + "}"), &m)) << header;
+    const std::string bad[] = {
+        "", "Mesh { 0;; 0;; }",  // nothing to draw
+        // Counts that would ask for gigabytes if trusted (under ASan such an allocation aborts).
+        "Mesh { 2000000000; 0;0;0;; 1; 3;0,0,0;; }", "Mesh { 4294967297; 0;0;0;; 1; 3;0,0,0;; }",
+        "Mesh { " + v + "2000000000; 3;0,1,2;; }", "Mesh { " + v + "1; 2000000000;0,1,2;; }",
+        mesh + "MeshNormals { 1500000000; 0;0;1;; 1; 3;0,0,0;; } }",
+        "Mesh { -3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }", "Mesh { " + v + "1; 3;0,1,3;; }",
+        "Mesh { 3.0; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }", n + "1; 3;0,1,0;; } }",
+        n + "2; 3;0,0,0;, 3;0,0,0;; } }", n + "1; 4;0,0,0,0;; } }",
+        mesh + "MeshMaterialList { 1; 1; 1;; } }", mesh + "Unknown { \"open }", mesh,
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1e999;0;0;; 1; 3;0,1,2;; }", "template { }", "} " + mesh + "}",
+        "Frame { FrameTransformMatrix { " + m1 + ";; } }",  // 12 of 16 values
+        "Frame { FrameTransformMatrix { 1e30,0,0,0, " + m1.substr(9) +
+            "0,0,0,1;; } Mesh { 3; 1e30;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; } }"};  // 1e60
+    for (const std::string& b : bad) EXPECT_FALSE(Parses(kHeader + b, &m)) << b;
+}
 
 using ka3D::DeviceInfo;
 constexpr uint32_t kRGB = ka3D::kColorModelRGB, kMono = ka3D::kColorModelMono;
@@ -205,6 +326,128 @@ TEST(DepthOrder, NoPixelDependsOnTheDrawingOrderAtAnyDistanceAndNoRenderAllocate
     }
     EXPECT_EQ(allocations, 0);
     ka3D::Release();
+}
+
+constexpr int kSide = 64;
+
+// One block lit from the side, so its pixels take many shades, drawn into a target of the
+// given depth; the pixels as 32-bit values.
+std::vector<uint32_t> RenderLitBlock(int bits, uint32_t r, uint32_t g, uint32_t b) {
+    const int bytes = bits / 8;
+    std::vector<uint8_t> color(kSide * kSide * bytes, 0);
+    std::vector<uint16_t> depth(kSide * kSide, 0);
+    ka3D::RenderTarget target = {color.data(), kSide * bytes, kSide, kSide, bits, r, g, b,
+                                 depth.data(), kSide * 2};
+    ka3D::Mesh cube;
+    ka3D::Init();
+    ka3D::BuildBoxMesh(0.95f, &cube);
+    ka3D::SetAmbient(0.3f);
+    ka3D::CreateLight(1, 0.7f, 3);
+    ka3D::UseFrameColor();
+    ka3D::Frame* block = ka3D::LoadObjectFromMesh(cube, 0, nullptr);
+    ka3D::SetFramePosition(block, 0, 0, 0);
+    ka3D::SetFrameColor(block, 0.9f, 0.8f, 0.7f);
+    ka3D::CreateCamera(1, 0, 0, kSide, kSide);
+    ka3D::SetCameraPosition(1, 2, 1, 8);
+    ka3D::RenderInto(target);
+    ka3D::Release();
+    std::vector<uint32_t> pixels(kSide * kSide);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        uint32_t v = 0;
+        std::memcpy(&v, &color[i * bytes], bytes);
+        pixels[i] = v;
+    }
+    return pixels;
+}
+
+TEST(PixelBits, FiveSixFivePixelsAreTheTrueColourPixelsTopBits) {
+    const std::vector<uint32_t> wide = RenderLitBlock(32, 0xFF0000, 0x00FF00, 0x0000FF);
+    const std::vector<uint32_t> narrow = RenderLitBlock(16, 0xF800, 0x07E0, 0x001F);
+    int drawn = 0;
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const uint32_t w = wide[i];
+        if (w == 0) continue;
+        ++drawn;
+        const uint32_t want = ((w >> 19 & 0x1F) << 11) | ((w >> 10 & 0x3F) << 5) | (w >> 3 & 0x1F);
+        ASSERT_EQ(narrow[i], want) << "pixel " << i;
+    }
+    EXPECT_GT(drawn, 100);
+}
+
+class Bands : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(ka3D::LoadXFile(KORAVEN_SOURCE_DIR "/resources/koraven.x", &block));
+    }
+    void TearDown() override {
+        ka3D::Release();
+        ka3D::SetRenderThreads(0);
+        ka3D::KeepPictures(false);
+    }
+    // The game's full 30 x 30 well, or `rows` rows of it, seen at `angle` from `distance`.
+    void Well(int width, int height, int rows = 30) {
+        ResetSettings();  // the blocks take the default colours
+        ka3D::BuildDemoScene(block, width, height, 30, 30, rows, frames);
+    }
+    void RenderAt(Canvas& b, float angle, float distance = 65.0f) {
+        ka3D::DemoOrbit(angle, distance);
+        b.Render();
+        ka3D::UndoDemoOrbit(angle);
+    }
+    ka3D::Mesh block;
+    ka3D::Frame* frames[ka3D::kDemoBlocks];
+};
+
+TEST_F(Bands, EveryCoreGivesThePixelsOfOneThreadAtEveryAngleAndSize) {
+    // Heights that no band count divides, a close camera whose blocks are clipped, and one
+    // narrower than a band.
+    const struct {
+        int width, height, bits;
+        float distance;
+    } cases[] = {
+        {1001, 777, 32, 65.0f}, {333, 251, 16, 65.0f}, {640, 479, 32, 12.0f}, {97, 13, 32, 65.0f}};
+    for (const auto& c : cases) {
+        Well(c.width, c.height);
+        for (float angle : {0.0f, 37.0f, 90.0f, 181.0f, 300.0f}) {
+            Canvas one(c.width, c.height, c.bits), many(c.width, c.height, c.bits);
+            ka3D::SetRenderThreads(1);
+            RenderAt(one, angle, c.distance);
+            ka3D::SetRenderThreads(5);
+            RenderAt(many, angle, c.distance);
+            EXPECT_EQ(one.color, many.color) << c.width << "x" << c.height << " at " << angle;
+            EXPECT_EQ(one.depth, many.depth) << c.width << "x" << c.height << " at " << angle;
+        }
+        ka3D::Release();
+    }
+}
+
+TEST_F(Bands, KeptBuffersClearedWhereTheBlocksWereGiveTheWholeClearsPicture) {
+    ka3D::KeepPictures(true);
+    Well(640, 480);
+    Canvas kept(640, 480, 16);
+    RenderAt(kept, 0);
+    RenderAt(kept, 25);
+    for (int i = 0; i < ka3D::kDemoBlocks; i += 2) ka3D::HideFrame(frames[i]);  // blocks go
+    RenderAt(kept, 50, 90.0f);  // and the well shrinks on the screen
+    ka3D::KeepPictures(false);
+    Canvas fresh(640, 480, 16);
+    RenderAt(fresh, 50, 90.0f);
+    EXPECT_EQ(kept.color, fresh.color);
+    EXPECT_EQ(kept.depth, fresh.depth);
+}
+
+// A restored surface has lost its contents: the next picture clears the whole viewport.
+TEST_F(Bands, ForgottenPicturesClearTheWholeViewport) {
+    Well(320, 240, 10);
+    Canvas reference(320, 240, 32);
+    RenderAt(reference, 20);  // cleared whole: not kept
+    ka3D::KeepPictures(true);
+    Canvas kept(320, 240, 32);
+    RenderAt(kept, 20);
+    std::memset(kept.color.data(), 0x5A, kept.color.size());
+    ka3D::ForgetLastPictures();
+    RenderAt(kept, 20);
+    EXPECT_EQ(kept.color, reference.color);
 }
 
 }  // namespace

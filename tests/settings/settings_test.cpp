@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/sjis.h"
+#include "settings/desktop_size.h"
 #include "settings/dialog_fields.h"
 #include "shell/process_state.h"
 
@@ -86,26 +87,17 @@ TEST_F(Settings, ValuesReadAreHeldToTheDialogRanges) {
     }
 }
 
-TEST_F(Settings, WidthAndHeightReadMoveTheWellsLastColumnAndRow) {
-    StoreIntSetting(Key("WIDTH"), 7);
-    StoreIntSetting(Key("HEIGHT"), 12);
-    EXPECT_EQ(XMAX, 16);
-    EXPECT_EQ(YMAX, 21);
-}
-
-TEST_F(Settings, TheWellIsHeldToThirtyByThirtyCells) {
-    SetWellBounds(31, 30);
-    EXPECT_EQ(WellWidth(), 30);
-    EXPECT_EQ(WellHeight(), 30);
-    SetWellBounds(0, 31);
-    EXPECT_EQ(WellWidth(), 1);
-    EXPECT_EQ(WellHeight(), 30);
-}
-
 TEST_F(Settings, ResolutionFourIsTheLargestFixedMode) {
     config.RESOLUTION = 4;
     EXPECT_EQ(DisplayWidth(), 1600);
     EXPECT_EQ(DisplayHeight(), 1200);
+}
+
+TEST_F(Settings, ResolutionLabelNamesWidthByHeight) {
+    config.RESOLUTION = 1;
+    char label[kLabelTextSize];
+    FormatTrackbarLabel(Key("RESOLUTION"), label);
+    EXPECT_STREQ(label, "800x600");
 }
 
 TEST_F(Settings, RotationSpeedLabelIsInDegreesOthersAsTheyAre) {
@@ -116,6 +108,41 @@ TEST_F(Settings, RotationSpeedLabelIsInDegreesOthersAsTheyAre) {
     config.D_SPEED = 7;
     FormatTrackbarLabel(Key("D_SPEED"), label);
     EXPECT_STREQ(label, "7");
+}
+
+// RESOLUTION 5, the desktop's own size, and the fall-back to it when the mode cannot be had.
+class DesktopSize : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetDesktopSize(1920, 1080);
+        SetDesktopFallBack(false);
+    }
+    void TearDown() override {
+        SetDesktopSize(0, 0);
+        SetDesktopFallBack(false);
+        config.RESOLUTION = 0;
+    }
+};
+
+TEST_F(DesktopSize, ResolutionFiveIsTheDesktopsSize) {
+    config.RESOLUTION = 5;
+    EXPECT_EQ(DisplayWidth(), 1920);
+    EXPECT_EQ(DisplayHeight(), 1080);
+}
+
+TEST_F(DesktopSize, UnknownDesktopSizeGivesTheSmallestMode) {
+    SetDesktopSize(0, 1080);
+    config.RESOLUTION = 5;
+    EXPECT_EQ(DisplayWidth(), 640);
+    EXPECT_EQ(DisplayHeight(), 480);
+}
+
+TEST_F(DesktopSize, FallBackMakesAFixedRowTheDesktopsSizeAndKeepsTheSetting) {
+    config.RESOLUTION = 4;
+    SetDesktopFallBack(true);
+    EXPECT_EQ(DisplayWidth(), 1920);
+    EXPECT_EQ(DisplayHeight(), 1080);
+    EXPECT_EQ(config.RESOLUTION, 4);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "common/frame_pacer.h"
 #include "common/keys.h"
+#include "common/program_directory.h"
 #include "common/shell_state.h"
 #include "common/sjis.h"
 #include "news/news_store.h"
@@ -43,6 +44,22 @@ TEST(CommandLine, ANameEndingAtTheLastByteThatFitsStillCounts) {
     EXPECT_STREQ(settingsPath, "koraven.ini");
 }
 
+TEST(ProgramDirectory, KeepsTheFoldersTrailingBackslash) {
+    SetModulePath("C:\\Savers\\koraven.scr");
+    EXPECT_STREQ(ProgramDirectory(), "C:\\Savers\\");
+}
+
+TEST(ProgramDirectory, IsEmptyForANameWithoutAFolder) {
+    SetModulePath("koraven.scr");
+    EXPECT_STREQ(ProgramDirectory(), "");
+}
+
+TEST(PreviewMode, RunsWhileInactive) {
+    ResetShellState();
+    ApplyRunMode(ParseRunMode("/p 1234"));
+    EXPECT_TRUE(runWhileInactive);
+}
+
 TEST(CopyBounded, CutsAtAWholeShiftJisCharacterLeavingRoomForTheTerminator) {
     const struct {
         const char* text;
@@ -66,6 +83,10 @@ TEST(FrameClock, ADeadlinePassesOnlyWhenTheReadingIsLaterAcrossTheWrapToo) {
     EXPECT_TRUE(DeadlinePassed(0x101u, 0x100u));
     EXPECT_FALSE(DeadlinePassed(0xFFFFFFFEu, 0xFFFFFFFFu));
     EXPECT_TRUE(DeadlinePassed(0u, 0xFFFFFFFFu));
+}
+
+TEST(FrameDelta, TenMillisecondsAreAHundredthOfASecond) {
+    EXPECT_FLOAT_EQ(FrameDeltaSeconds(1010u, 1000u), 0.01f);
 }
 
 TEST(FramePacer, TheFirstPlausibleRefreshRateIsUsedElseSixty) {
@@ -124,6 +145,13 @@ TEST_F(Keys, DigitThreeTogglesTheTimeLineAndNoOther) {
     EXPECT_EQ(heldKey, '3');
     HandleKey('3');
     EXPECT_EQ(config.SHOW[SLOT_TIME], 0);
+}
+
+TEST(DigitKeys, TheDigitAfterTheLastLineChangesNoSetting) {
+    ResetProcessState();
+    const Config before = config;
+    HandleKey(KEY_1 + kShownLines);
+    EXPECT_EQ(std::memcmp(&config, &before, sizeof config), 0);
 }
 
 TEST_F(Keys, KeypadOneAndSevenToggleTheFirstAndLastLines) {

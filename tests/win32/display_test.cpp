@@ -1,5 +1,7 @@
-// The display on real DirectDraw surfaces and GDI fonts under Wine, windowed in the shared
-// fixture's window: set-up, blits, presentation, the overlay lines and the title screen.
+// The display under Wine, windowed in the shared fixture's window: set-up, blits, presentation,
+// the overlay lines and the title screen on real DirectDraw surfaces and GDI fonts (sprite text at
+// twice its size, for the 2:1 reduction that smooths it); and the GDI present path's own surfaces,
+// which give DirectDraw's pixels to locks, device contexts, keyed and stretched copies.
 #include <windows.h>
 
 #include <mmsystem.h>
@@ -7,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "display/win32/dib_surface.h"
 #include "display/win32/title_screen.h"
 #include "main_window_fixture.h"
 #include "overlay/win32/fonts.h"
@@ -93,17 +96,11 @@ class Display : public MainWindowTest {
     int result = 0;
 };
 
-TEST_F(Display, AnOpaqueBlitIsClippedAtTheEdgesAndAFreeRecordDrawsNothing) {
-    PaintSprites();
+// A sprite record that holds no surface draws nothing (the clipping is the native BlitClip's).
+TEST_F(Display, AFreeSpriteRecordDrawsNothing) {
     ClearBackScreen();
-    BlitSpriteOpaque(-10, 20, SPRITE_SCREEN, 0, 0, 64, 48);
-    BlitSpriteOpaque(0, 480, SPRITE_SCREEN, 0, 0, 64, 48);  // wholly below the screen
-    BlitSpriteOpaque(0, 0, 77, 0, 0, 64, 48);               // a record with no surface
-    const Ink ink = InkIn(0, 0, 640, 480);
-    EXPECT_EQ(ink.count, 2336);  // 54 x 48 less the black square
-    EXPECT_EQ(ink.left, 0);
-    EXPECT_EQ(ink.top, 20);
-    EXPECT_EQ(PixelAt(0, 20), green);  // source column 10 lands on column 0
+    BlitSpriteOpaque(0, 0, 77, 0, 0, 64, 48);
+    EXPECT_EQ(InkIn(0, 0, 640, 480).count, 0);
 }
 
 TEST_F(Display, The3DPictureIsLaidOverAFilledScreenKeyedOnBlack) {
@@ -193,6 +190,100 @@ TEST_F(Display, TheTitleShowsThreeSecondsFadesForOneAndLeavesTheNewsNotice) {
     EXPECT_EQ(notice.high[0], 31);
     EXPECT_EQ(notice.high[1], notice.high[2]);
     errors.clear();  // the test program's folder has no block shapes
+}
+
+TEST(Fonts, SpriteTextIsDrawnAtTwiceItsSize) {
+    InitFonts();
+    BeginSpriteText(2, 24);
+    EXPECT_EQ(FontDesc->lfHeight, 48);
+    EndSpriteText();
+    ReleaseFonts();
+}
+
+IDirectDrawSurface* Make(int width, int height, DWORD caps = DDSCAPS_OFFSCREENPLAIN) {
+    DDSURFACEDESC desc = {};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.ddsCaps.dwCaps = caps | DDSCAPS_SYSTEMMEMORY;
+    desc.dwWidth = width;
+    desc.dwHeight = height;
+    IDirectDrawSurface* surface = nullptr;
+    EXPECT_EQ(CreateOwnSurface(desc, &surface), DD_OK);
+    return surface;
+}
+
+uint32_t Pixel(IDirectDrawSurface* s, int x, int y) {
+    DDSURFACEDESC d = {};
+    d.dwSize = sizeof d;
+    if (s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr) != DD_OK) return 0xDEADBEEF;
+    const uint32_t v = static_cast<uint32_t*>(d.lpSurface)[y * d.lPitch / 4 + x] & 0xFFFFFF;
+    s->Unlock(d.lpSurface);
+    return v;
+}
+
+TEST(OwnSurface, LockDescribesTopDownX8R8G8B8) {
+    IDirectDrawSurface* s = Make(8, 4);
+    ASSERT_NE(s, nullptr);
+    DDSURFACEDESC d = {};
+    d.dwSize = sizeof d;
+    ASSERT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(d.lPitch, 32);
+    EXPECT_EQ(d.ddpfPixelFormat.dwRGBBitCount, 32u);
+    EXPECT_EQ(d.ddpfPixelFormat.dwRBitMask, 0xFF0000u);
+    EXPECT_EQ(d.ddpfPixelFormat.dwGBitMask, 0xFF00u);
+    EXPECT_EQ(d.ddpfPixelFormat.dwBBitMask, 0xFFu);
+    s->Unlock(d.lpSurface);
+    s->Release();
+}
+
+TEST(OwnSurface, GdiDrawingShowsInTheLockedPixels) {
+    IDirectDrawSurface* s = Make(8, 4);
+    HDC dc = nullptr;
+    ASSERT_EQ(s->GetDC(&dc), DD_OK);
+    SetPixel(dc, 2, 1, RGB(10, 20, 30));
+    ASSERT_EQ(s->ReleaseDC(dc), DD_OK);
+    EXPECT_EQ(Pixel(s, 2, 1), 0x0A141Eu);
+    EXPECT_EQ(Pixel(s, 2, 2), 0u);
+    s->Release();
+}
+
+TEST(OwnSurface, KeyedCopyLeavesTheKeyColourOut) {
+    IDirectDrawSurface* source = Make(4, 1);
+    IDirectDrawSurface* target = Make(8, 4);
+    ASSERT_EQ(SetSourceColorKey(source, RGB(0, 0, 0)), DD_OK);
+    Fill(source, {1, 0, 2, 1}, 0xFF0000);
+    Fill(target, {0, 0, 8, 4}, 0x0000FF);
+    RECT from = {0, 0, 4, 1};
+    ASSERT_EQ(target->BltFast(3, 2, source, &from, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
+    EXPECT_EQ(Pixel(target, 3, 2), 0x0000FFu);
+    EXPECT_EQ(Pixel(target, 4, 2), 0xFF0000u);
+    EXPECT_EQ(Pixel(target, 5, 2), 0x0000FFu);
+    source->Release();
+    target->Release();
+}
+
+TEST(OwnSurface, CopyReachingOutsideIsRefusedAndDrawsNothing) {
+    IDirectDrawSurface* source = Make(4, 4);
+    IDirectDrawSurface* target = Make(8, 4);
+    Fill(source, {0, 0, 4, 4}, 0xFFFFFF);
+    RECT from = {0, 0, 4, 4};
+    EXPECT_EQ(target->BltFast(6, 0, source, &from, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
+    EXPECT_EQ(Pixel(target, 6, 0), 0u);
+    source->Release();
+    target->Release();
+}
+
+TEST(OwnSurface, StretchedCopyShrinksThePicture) {
+    IDirectDrawSurface* source = Make(8, 8);
+    IDirectDrawSurface* target = Make(4, 4);
+    Fill(source, {0, 0, 8, 8}, 0xFF0000);
+    RECT to = {0, 0, 2, 2};
+    RECT from = {0, 0, 8, 8};
+    ASSERT_EQ(target->Blt(&to, source, &from, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(Pixel(target, 1, 1), 0xFF0000u);
+    EXPECT_EQ(Pixel(target, 2, 2), 0u);
+    source->Release();
+    target->Release();
 }
 
 }  // namespace
