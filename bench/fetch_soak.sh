@@ -5,7 +5,7 @@
 #
 # Runs bench/fetch_soak.cpp (build/win/tests/fetch_soak.exe) under Wine on a bench of its
 # own (BUILD_DIR/wine-fetch) against the local servers: the one-line request to
-# tests/e2e/news_server.py, the system's HTTP client to tests/e2e/tls_servers.py. Each time the
+# scripts/news_server.py, the system's HTTP client to tests/e2e/tls_servers.py. Each time the
 # program reports a fetch count, the process's private memory is read from /proc as the soak
 # reads it (RssAnon) and printed with its change since the fiftieth fetch:
 #
@@ -31,7 +31,7 @@ cleanup() {
 trap cleanup EXIT
 
 "$root/scripts/wine-env.sh" start "$bench" >/dev/null
-python3 "$root/tests/e2e/news_server.py" "$work/port" &
+python3 "$root/scripts/news_server.py" "$work/port" &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
 export KV_ONELINE_HOST="127.0.0.1:$(cat "$work/port")"

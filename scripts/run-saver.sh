@@ -11,7 +11,7 @@
 #   INI        a settings file to run with: copied beside the saver before the start; after a /c
 #              run the dialog's result is copied back to it
 #
-# With NEWS=1 in the environment (make run NEWS=1) a local news server (tests/e2e/news_server.py)
+# With NEWS=1 in the environment (make run NEWS=1) a local news server (scripts/news_server.py)
 # runs on 127.0.0.1 and a free port for the run, and the run's settings get both news sources
 # pointed at it (a fresh page every 30 s) and both news lines on; the settings file given with
 # INI itself is left as it is (a /c run with NEWS=1 is not copied back). docs/demo.ini is the
@@ -123,7 +123,7 @@ fi
 
 if [ "${NEWS:-}" = 1 ]; then
   rm -f "$bench/news.port"
-  python3 "$root/tests/e2e/news_server.py" "$bench/news.port" "$bench/news.log" \
+  python3 "$root/scripts/news_server.py" "$bench/news.port" "$bench/news.log" \
     >"$bench/news-server.log" 2>&1 &
   news_pid=$!
   for _ in $(seq 1 100); do

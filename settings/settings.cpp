@@ -15,7 +15,7 @@ namespace {
 
 int ResolutionRow() {
     int r = config.RESOLUTION;
-    return r < 0 ? 0 : (r >= kResolutionCount ? kResolutionCount - 1 : r);
+    return r < 0 ? 0 : (r >= kDesktopResolution ? kDesktopResolution - 1 : r);
 }
 
 }  // namespace

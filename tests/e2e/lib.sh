@@ -144,7 +144,7 @@ kv_logged_fullscreen() {  # DIR: kv_fullscreen, frame log in $KV_WORK/frames.txt
 }
 
 kv_news_server() {  # news_server.py on 127.0.0.1, a free port: KV_NEWS_HOST
-  python3 "$(dirname "${BASH_SOURCE[0]}")/news_server.py" "$KV_WORK/port" "$KV_WORK/requests.txt" \
+  python3 "$KORAVEN_SOURCE_DIR/scripts/news_server.py" "$KV_WORK/port" "$KV_WORK/requests.txt" \
     >>"$KV_WORK/server.log" 2>&1 &
   kv_poll 20 test -e "$KV_WORK/port" && KV_NEWS_HOST="127.0.0.1:$(cat "$KV_WORK/port")"
 }

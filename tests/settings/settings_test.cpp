@@ -130,13 +130,6 @@ TEST_F(DesktopSize, ResolutionFiveIsTheDesktopsSize) {
     EXPECT_EQ(DisplayHeight(), 1080);
 }
 
-TEST_F(DesktopSize, UnknownDesktopSizeGivesTheSmallestMode) {
-    SetDesktopSize(0, 1080);
-    config.RESOLUTION = 5;
-    EXPECT_EQ(DisplayWidth(), 640);
-    EXPECT_EQ(DisplayHeight(), 480);
-}
-
 TEST_F(DesktopSize, FallBackMakesAFixedRowTheDesktopsSizeAndKeepsTheSetting) {
     config.RESOLUTION = 4;
     SetDesktopFallBack(true);

@@ -49,11 +49,6 @@ TEST(ProgramDirectory, KeepsTheFoldersTrailingBackslash) {
     EXPECT_STREQ(ProgramDirectory(), "C:\\Savers\\");
 }
 
-TEST(ProgramDirectory, IsEmptyForANameWithoutAFolder) {
-    SetModulePath("koraven.scr");
-    EXPECT_STREQ(ProgramDirectory(), "");
-}
-
 TEST(PreviewMode, RunsWhileInactive) {
     ResetShellState();
     ApplyRunMode(ParseRunMode("/p 1234"));
