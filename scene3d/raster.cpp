@@ -298,6 +298,9 @@ inline __m128i LanesFrom(int count) {
                            _mm_set1_epi16(static_cast<short>(count)));
 }
 
+// Depth held less 0x8000 levels in the span's lanes, so that a shift gives the signed depth.
+constexpr uint32_t kDepthBias = 0x8000u << kFraction;
+
 // The depth and colour of eight pixels of a span in SIMD lanes, from its first pixel: depth in
 // two 32-bit halves, each colour channel in 16-bit lanes; Step moves all of them eight pixels on.
 struct EightLanes {
@@ -305,7 +308,8 @@ struct EightLanes {
     const __m128i* colourStep;
     KA3D_INLINE EightLanes(const Setup& setup, const Span& s) {
         const __m128i* lanes = reinterpret_cast<const __m128i*>(setup.lanes);
-        const __m128i z0 = _mm_set1_epi32(s.value[0]);
+        const __m128i z0 =
+            _mm_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(s.value[0]) - kDepthBias));
         zLow = _mm_add_epi32(z0, _mm_load_si128(lanes));
         zHigh = _mm_add_epi32(z0, _mm_load_si128(lanes + 1));
         for (int k = 0; k < 3; ++k) {
@@ -317,9 +321,7 @@ struct EightLanes {
     }
     // The eight 16-bit depths, less 0x8000 so that signed compares order them.
     KA3D_INLINE __m128i Depth() const {
-        const __m128i bias32 = _mm_set1_epi32(0x8000);
-        return _mm_packs_epi32(_mm_sub_epi32(_mm_srai_epi32(zLow, kFraction), bias32),
-                               _mm_sub_epi32(_mm_srai_epi32(zHigh, kFraction), bias32));
+        return _mm_packs_epi32(_mm_srai_epi32(zLow, kFraction), _mm_srai_epi32(zHigh, kFraction));
     }
     KA3D_INLINE void Step() {
         zLow = _mm_add_epi32(zLow, zStep);
@@ -330,12 +332,50 @@ struct EightLanes {
     // The span from the first pixel not drawn yet, for the scalar way.
     KA3D_INLINE Span Rest(const Span& s) const {
         Span rest;
-        rest.value[0] = _mm_cvtsi128_si32(zLow);
+        rest.value[0] =
+            static_cast<int32_t>(static_cast<uint32_t>(_mm_cvtsi128_si32(zLow)) + kDepthBias);
         for (int k = 0; k < 3; ++k) rest.value[k + 1] = _mm_cvtsi128_si32(colour[k]) & 0xFFFF;
         rest.step = s.step;
         return rest;
     }
 };
+
+// The depth test of eight pixels at z: the nearer depth of each lane stored, and the lanes
+// that keep their colour (farther, or past the span's end where `past` is set) in *keep and
+// as a byte mask (0xFFFF: every lane kept, nothing stored).
+template <bool Tail>
+KA3D_INLINE int TestDepth(uint16_t* z, __m128i depth, __m128i past, __m128i* keep) {
+    const __m128i flip = _mm_set1_epi16(-0x8000);
+    if (Tail) depth = _mm_max_epi16(depth, _mm_xor_si128(past, flip));  // past: the farthest
+    const __m128i old = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(z)), flip);
+    *keep = _mm_cmpgt_epi16(depth, old);
+    if (Tail) *keep = _mm_or_si128(*keep, past);
+    const int kept = _mm_movemask_epi8(*keep);
+    if (kept != 0xFFFF) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(z),
+                         _mm_xor_si128(_mm_min_epi16(depth, old), flip));
+    }
+    return kept;
+}
+
+// A span in groups of eight pixels: whole groups, then the last few in a group of eight when
+// it stays inside the clip rectangle, else the scalar way.
+template <typename Group, typename Scalar, typename Pixel>
+KA3D_INLINE void DrawGroups(const RasterTarget& t, const Setup& setup, int64_t y, int lo, int hi,
+                            const Span& s, uint16_t* zrow, Pixel* crow) {
+    EightLanes v(setup, s);
+    int x = lo;
+    for (; x + 7 <= hi; x += 8) {
+        Group::template Eight<false>(zrow + x, crow + x, v, _mm_setzero_si128());
+        v.Step();
+    }
+    if (x > hi) return;
+    if (x + 8 <= t.clipX1) {
+        Group::template Eight<true>(zrow + x, crow + x, v, LanesFrom(hi - x + 1));
+    } else {
+        Scalar::Draw(t, setup, y, x, hi, v.Rest(s));
+    }
+}
 
 // Eight pixels at a time, for 16-bit formats with 5-bit red and blue and GBits of green, blue
 // at bit 0 (5-6-5 and 5-5-5). Each colour channel steps in 16-bit lanes.
@@ -343,45 +383,34 @@ template <int GBits, typename PixelPacker>
 struct Span16 {
     static constexpr int kBytes = 2;
     using Packer = PixelPacker;
+    template <bool Tail>
+    static KA3D_INLINE void Eight(uint16_t* z, uint16_t* c, const EightLanes& v, __m128i past) {
+        __m128i keep;
+        const int kept = TestDepth<Tail>(z, v.Depth(), past, &keep);
+        if (kept == 0xFFFF) return;
+        const __m128i redMask = _mm_set1_epi16(static_cast<short>(GBits == 6 ? 0xF800 : 0x7C00));
+        const __m128i greenMask = _mm_set1_epi16(static_cast<short>(((1 << GBits) - 1) << 5));
+        const __m128i red = GBits == 6 ? v.colour[0] : _mm_srli_epi16(v.colour[0], 1);
+        __m128i pixel = _mm_or_si128(
+            _mm_or_si128(_mm_and_si128(red, redMask),
+                         _mm_and_si128(_mm_srli_epi16(v.colour[1], 16 - 5 - GBits), greenMask)),
+            _mm_srli_epi16(v.colour[2], 11));
+        __m128i* out = reinterpret_cast<__m128i*>(c);
+        if (kept != 0) pixel = Select(keep, _mm_loadu_si128(out), pixel);
+        _mm_storeu_si128(out, pixel);
+    }
     static KA3D_INLINE void Draw(const RasterTarget& t, const Setup& setup, int64_t y, int lo,
                                  int hi, const Span& s) {
+        using Scalar = ScalarSpan<2, Packer>;
         if (hi + 1 - lo < 4) {  // short runs
-            ScalarSpan<2, Packer>::Draw(t, setup, y, lo, hi, s);
+            Scalar::Draw(t, setup, y, lo, hi, s);
             return;
         }
         uint16_t* zrow =
             reinterpret_cast<uint16_t*>(t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch);
         uint16_t* crow =
             reinterpret_cast<uint16_t*>(t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch);
-        EightLanes v(setup, s);
-        const __m128i flip = _mm_set1_epi16(-0x8000);
-        const __m128i redMask = _mm_set1_epi16(static_cast<short>(GBits == 6 ? 0xF800 : 0x7C00));
-        const __m128i greenMask = _mm_set1_epi16(static_cast<short>(((1 << GBits) - 1) << 5));
-        int x = lo;
-        for (; x <= hi; x += 8) {
-            __m128i keep = _mm_setzero_si128();
-            if (hi - x < 7) {
-                if (x + 8 > t.clipX1) break;  // the rest goes the scalar way
-                keep = LanesFrom(hi - x + 1);
-            }
-            const __m128i depth = v.Depth();
-            const __m128i oldDepth = _mm_loadu_si128(reinterpret_cast<const __m128i*>(zrow + x));
-            keep = _mm_or_si128(keep, _mm_cmpgt_epi16(depth, _mm_xor_si128(oldDepth, flip)));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(zrow + x),
-                             Select(keep, oldDepth, _mm_xor_si128(depth, flip)));
-            const __m128i red = GBits == 6 ? v.colour[0] : _mm_srli_epi16(v.colour[0], 1);
-            const __m128i pixel = _mm_or_si128(
-                _mm_or_si128(_mm_and_si128(red, redMask),
-                             _mm_and_si128(_mm_srli_epi16(v.colour[1], 16 - 5 - GBits), greenMask)),
-                _mm_srli_epi16(v.colour[2], 11));
-            const __m128i oldPixel = _mm_loadu_si128(reinterpret_cast<const __m128i*>(crow + x));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(crow + x), Select(keep, oldPixel, pixel));
-            v.Step();
-        }
-        if (x <= hi) {
-            const Span rest = v.Rest(s);
-            ScalarSpan<2, Packer>::Draw(t, setup, y, x, hi, rest);
-        }
+        DrawGroups<Span16, Scalar>(t, setup, y, lo, hi, s, zrow, crow);
     }
 };
 
@@ -390,6 +419,25 @@ struct Span16 {
 struct Span32 {
     static constexpr int kBytes = 4;
     using Packer = FixedPacker<16, 8, 0>;
+    template <bool Tail>
+    static KA3D_INLINE void Eight(uint16_t* z, uint32_t* c, const EightLanes& v, __m128i past) {
+        __m128i keep;
+        const int kept = TestDepth<Tail>(z, v.Depth(), past, &keep);
+        if (kept == 0xFFFF) return;
+        const __m128i highByte = _mm_set1_epi16(static_cast<short>(0xFF00));
+        const __m128i greenBlue =
+            _mm_or_si128(_mm_and_si128(v.colour[1], highByte), _mm_srli_epi16(v.colour[2], 8));
+        const __m128i red = _mm_srli_epi16(v.colour[0], 8);
+        __m128i first = _mm_unpacklo_epi16(greenBlue, red);
+        __m128i second = _mm_unpackhi_epi16(greenBlue, red);
+        __m128i* out = reinterpret_cast<__m128i*>(c);
+        if (kept != 0) {
+            first = Select(_mm_unpacklo_epi16(keep, keep), _mm_loadu_si128(out), first);
+            second = Select(_mm_unpackhi_epi16(keep, keep), _mm_loadu_si128(out + 1), second);
+        }
+        _mm_storeu_si128(out, first);
+        _mm_storeu_si128(out + 1, second);
+    }
     static KA3D_INLINE void Draw(const RasterTarget& t, const Setup& setup, int64_t y, int lo,
                                  int hi, const Span& s) {
         using Scalar = ScalarSpan<4, Packer>;
@@ -401,38 +449,7 @@ struct Span32 {
             reinterpret_cast<uint16_t*>(t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch);
         uint32_t* crow =
             reinterpret_cast<uint32_t*>(t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch);
-        EightLanes v(setup, s);
-        const __m128i flip = _mm_set1_epi16(-0x8000);
-        const __m128i highByte = _mm_set1_epi16(static_cast<short>(0xFF00));
-        int x = lo;
-        for (; x <= hi; x += 8) {
-            __m128i keep = _mm_setzero_si128();
-            if (hi - x < 7) {
-                if (x + 8 > t.clipX1) break;  // the rest goes the scalar way
-                keep = LanesFrom(hi - x + 1);
-            }
-            const __m128i depth = v.Depth();
-            const __m128i oldDepth = _mm_loadu_si128(reinterpret_cast<const __m128i*>(zrow + x));
-            keep = _mm_or_si128(keep, _mm_cmpgt_epi16(depth, _mm_xor_si128(oldDepth, flip)));
-            if (_mm_movemask_epi8(keep) != 0xFFFF) {  // some pixel is nearer
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(zrow + x),
-                                 Select(keep, oldDepth, _mm_xor_si128(depth, flip)));
-                const __m128i greenBlue = _mm_or_si128(_mm_and_si128(v.colour[1], highByte),
-                                                       _mm_srli_epi16(v.colour[2], 8));
-                const __m128i red = _mm_srli_epi16(v.colour[0], 8);
-                __m128i* out = reinterpret_cast<__m128i*>(crow + x);
-                const __m128i old0 = _mm_loadu_si128(out), old1 = _mm_loadu_si128(out + 1);
-                _mm_storeu_si128(out, Select(_mm_unpacklo_epi16(keep, keep), old0,
-                                             _mm_unpacklo_epi16(greenBlue, red)));
-                _mm_storeu_si128(out + 1, Select(_mm_unpackhi_epi16(keep, keep), old1,
-                                                 _mm_unpackhi_epi16(greenBlue, red)));
-            }
-            v.Step();
-        }
-        if (x <= hi) {
-            const Span rest = v.Rest(s);
-            Scalar::Draw(t, setup, y, x, hi, rest);
-        }
+        DrawGroups<Span32, Scalar>(t, setup, y, lo, hi, s, zrow, crow);
     }
 };
 #endif
