@@ -66,10 +66,15 @@ struct EdgeWalk {
         Divide(n, &q, &r);
         Divide(step, &stepQ, &stepR);
     }
-    // Quotient from a floating-point guess (off by at most one), then made exact.
+    // Quotient from a floating-point guess, then made exact. The guess is truncated towards
+    // zero, one above the floor for most negative quotients: that step is taken without a
+    // branch, and the loops are left for rounding, which is rare.
     void Divide(int64_t n, int64_t* quotient, int64_t* remainder) const {
         int64_t g = static_cast<int64_t>(static_cast<double>(n) / static_cast<double>(d));
         int64_t rest = n - g * d;
+        const int64_t below = rest < 0 ? 1 : 0;
+        g -= below;
+        rest += below * d;
         while (rest < 0) {
             rest += d;
             --g;
@@ -677,10 +682,10 @@ void DrawConvex(const RasterTarget& t, const RasterVertex* const* v, int n, int6
             c->count == 0 ? unclippedStart : FloorDiv(upperY - kHalf + kSubPixel - 1, kSubPixel);
         ++c->count;
     };
-    for (int i = top; i != bottom; i = (i + 1) % n) add(&s.right, i, (i + 1) % n, Y[i]);
-    for (int i = top; i != bottom; i = (i + n - 1) % n) {
-        add(&s.left, (i + n - 1) % n, i, Y[i]);
-    }
+    auto next = [n](int i) { return i + 1 == n ? 0 : i + 1; };  // no division per corner
+    auto previous = [n](int i) { return i == 0 ? n - 1 : i - 1; };
+    for (int i = top; i != bottom; i = next(i)) add(&s.right, i, next(i), Y[i]);
+    for (int i = top; i != bottom; i = previous(i)) add(&s.left, previous(i), i, Y[i]);
     if (s.yStart > s.yEnd || s.left.count == 0 || s.right.count == 0) return;
     s.yRef = s.yStart;
     s.yStart = std::max<int64_t>(s.yStart, t.bandY0);
@@ -766,16 +771,22 @@ int64_t Cross(const RasterVertex& a, const RasterVertex& b, const RasterVertex& 
            (int64_t(b.y) - a.y) * (int64_t(c.x) - a.x);
 }
 
-// How far d's value lies from the plane through a, b and c, in the value's own units.
-float OffPlane(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c,
-               const RasterVertex& d, float RasterVertex::*field, int64_t area) {
+// Whether d's depth and colour lie on the plane through a, b and c: depth within a level,
+// colours within a tenth.
+bool OnPlane(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c,
+             const RasterVertex& d, int64_t area, bool oneColour) {
     // d = a + u (b - a) + w (c - a) on the screen; the plane gives a + u (b - a) + w (c - a).
     const double ux = double(b.x) - a.x, uy = double(b.y) - a.y;
     const double wx = double(c.x) - a.x, wy = double(c.y) - a.y;
     const double px = double(d.x) - a.x, py = double(d.y) - a.y;
     const double u = (px * wy - py * wx) / double(area), w = (ux * py - uy * px) / double(area);
-    const double predicted = a.*field + u * (b.*field - a.*field) + w * (c.*field - a.*field);
-    return static_cast<float>(std::fabs(predicted - d.*field));
+    auto off = [&](float RasterVertex::*field) {
+        const double predicted = a.*field + u * (b.*field - a.*field) + w * (c.*field - a.*field);
+        return static_cast<float>(std::fabs(predicted - d.*field));
+    };
+    return off(&RasterVertex::z) < 1.0f &&
+           (oneColour || (off(&RasterVertex::r) < 0.1f && off(&RasterVertex::g) < 0.1f &&
+                          off(&RasterVertex::b) < 0.1f));
 }
 
 }  // namespace
@@ -800,10 +811,7 @@ void DrawQuad(const RasterTarget& t, const RasterVertex& v0, const RasterVertex&
             return a.r == b.r && a.g == b.g && a.b == b.b;
         };
         const bool oneColour = same(v0, v1) && same(v0, v2) && same(v0, v3);
-        whole = OffPlane(v0, v1, v2, v3, &RasterVertex::z, area) < 1.0f &&
-                (oneColour || (OffPlane(v0, v1, v2, v3, &RasterVertex::r, area) < 0.1f &&
-                               OffPlane(v0, v1, v2, v3, &RasterVertex::g, area) < 0.1f &&
-                               OffPlane(v0, v1, v2, v3, &RasterVertex::b, area) < 0.1f));
+        whole = OnPlane(v0, v1, v2, v3, area, oneColour);
     }
     if (!whole) {
         DrawTriangle(t, v0, v1, v2);
