@@ -313,14 +313,19 @@ struct EightLanes {
     const __m128i* colourStep;
     KA3D_INLINE EightLanes(const Setup& setup, const Span& s) {
         const __m128i* lanes = reinterpret_cast<const __m128i*>(setup.lanes);
-        const __m128i z0 =
-            _mm_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(s.value[0]) - kDepthBias));
+        // The start values spread over the lanes by shuffles, without leaving the vector unit:
+        // depth from 32-bit lane 0, each colour from the low 16 bits of lanes 1, 2 and 3.
+        const __m128i value = _mm_load_si128(reinterpret_cast<const __m128i*>(s.value));
+        const __m128i z0 = _mm_sub_epi32(_mm_shuffle_epi32(value, 0x00),
+                                         _mm_set1_epi32(static_cast<int32_t>(kDepthBias)));
         zLow = _mm_add_epi32(z0, _mm_load_si128(lanes));
         zHigh = _mm_add_epi32(z0, _mm_load_si128(lanes + 1));
-        for (int k = 0; k < 3; ++k) {
-            colour[k] = _mm_add_epi16(_mm_set1_epi16(static_cast<short>(s.value[k + 1])),
-                                      _mm_load_si128(lanes + 2 + k));
-        }
+        const __m128i red = _mm_shuffle_epi32(_mm_shufflelo_epi16(value, 0xAA), 0x00);
+        const __m128i green = _mm_shuffle_epi32(_mm_shufflehi_epi16(value, 0x00), 0xAA);
+        const __m128i blue = _mm_shuffle_epi32(_mm_shufflehi_epi16(value, 0xAA), 0xAA);
+        colour[0] = _mm_add_epi16(red, _mm_load_si128(lanes + 2));
+        colour[1] = _mm_add_epi16(green, _mm_load_si128(lanes + 3));
+        colour[2] = _mm_add_epi16(blue, _mm_load_si128(lanes + 4));
         zStep = _mm_set1_epi32(8 * s.step[0]);
         colourStep = lanes + 5;
     }
