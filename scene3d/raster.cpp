@@ -471,22 +471,39 @@ template <typename Writer, bool Careful>
 void DrawSegment(const RasterTarget& t, const Setup& s, EdgeWalk* leftWalk, EdgeWalk* rightWalk,
                  int64_t first, int64_t last) {
     EdgeWalk left = *leftWalk, right = *rightWalk;
-    for (int64_t y = first; y <= last; ++y) {
-        const int lo = static_cast<int>(std::max<int64_t>(left.Ceil(), t.clipX0));
-        const int hi = static_cast<int>(std::min<int64_t>(right.Floor(), t.clipX1 - 1));
-        if (lo <= hi) {
-            Span span;
-            if (Careful) {
+    auto firstPixel = [&] { return static_cast<int>(std::max<int64_t>(left.Ceil(), t.clipX0)); };
+    auto lastPixel = [&] {
+        return static_cast<int>(std::min<int64_t>(right.Floor(), t.clipX1 - 1));
+    };
+    if (Careful) {
+        for (int64_t y = first; y <= last; ++y) {
+            const int lo = firstPixel(), hi = lastPixel();
+            if (lo <= hi) {
+                Span span;
                 int32_t steps[4];
                 CarefulSpanAt(s, y, lo, hi, &span, steps);
                 ScalarSpan<Writer::kBytes, typename Writer::Packer>::Draw(t, s, y, lo, hi, span);
-            } else {
-                SpanAt(s, y, lo, &span);
-                Writer::Draw(t, s, y, lo, hi, span);
             }
+            left.Next();
+            right.Next();
         }
-        left.Next();
-        right.Next();
+    } else {
+        // A row's bounds and start values are worked out before the row above it is drawn:
+        // their chain of dependent float operations then runs beside that row's pixels, and a
+        // mispredicted branch among those pixels does not throw it away.
+        int lo = firstPixel(), hi = lastPixel();
+        Span span;
+        SpanAt(s, first, lo, &span);
+        for (int64_t y = first; y <= last; ++y) {
+            const int rowLo = lo, rowHi = hi;
+            const Span row = span;
+            left.Next();
+            right.Next();
+            lo = firstPixel();
+            hi = lastPixel();
+            SpanAt(s, y + 1, lo, &span);  // past the last row: worked out, never used
+            if (rowLo <= rowHi) Writer::Draw(t, s, y, rowLo, rowHi, row);
+        }
     }
     *leftWalk = left;
     *rightWalk = right;
