@@ -216,8 +216,9 @@ struct Setup {
     bool careful;
     double exact[4][3];  // origin, dx, dy
 #if defined(__SSE2__)
-    // Span loop constants: lane offsets and steps of eight pixels, as the span loop's vectors.
-    alignas(16) int32_t lanes[8][4];
+    // Span loop constants: lane offsets and steps of eight pixels, as the span loop's vectors
+    // (depth offsets, colour offsets, colour steps, depth step).
+    alignas(16) int32_t lanes[9][4];
 #endif
 };
 
@@ -326,7 +327,7 @@ struct EightLanes {
         colour[0] = _mm_add_epi16(red, _mm_load_si128(lanes + 2));
         colour[1] = _mm_add_epi16(green, _mm_load_si128(lanes + 3));
         colour[2] = _mm_add_epi16(blue, _mm_load_si128(lanes + 4));
-        zStep = _mm_set1_epi32(8 * s.step[0]);
+        zStep = _mm_load_si128(lanes + 8);
         colourStep = lanes + 5;
     }
     // The eight 16-bit depths, less 0x8000 so that signed compares order them.
@@ -801,8 +802,12 @@ void DrawConvex(const RasterTarget& t, const RasterVertex* const* v, int n, int6
     // (wrapping is harmless: every value that reaches a pixel is in range), then eight steps.
     __m128i* lanes = reinterpret_cast<__m128i*>(s.lanes);
     const int32_t d = s.step[0];
-    lanes[0] = _mm_setr_epi32(0, d, 2 * d, 3 * d);
-    lanes[1] = _mm_add_epi32(lanes[0], _mm_set1_epi32(4 * d));
+    // Multiples that wrap as the lanes do: a sliver's step times eight may not fit 32 bits,
+    // and only lanes past the end of its short spans ever hold such values.
+    auto times = [d](uint32_t k) { return static_cast<int32_t>(k * static_cast<uint32_t>(d)); };
+    lanes[0] = _mm_setr_epi32(0, d, times(2), times(3));
+    lanes[1] = _mm_add_epi32(lanes[0], _mm_set1_epi32(times(4)));
+    lanes[8] = _mm_set1_epi32(times(8));
     const __m128i index = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
     for (int k = 1; k < 4; ++k) {
         const short step = static_cast<short>(static_cast<uint16_t>(s.step[k]));
