@@ -86,11 +86,15 @@ bool DrawList::Bin(int firstRow, int bandRows, int bands) {
     if (bands + 1 > static_cast<int>(bandStart_.capacity())) return false;
     auto bandOf = [&](int row) { return std::clamp((row - firstRow) / bandRows, 0, bands - 1); };
     size_t total = 0;
-    for (const DrawItem& item : items_) total += bandOf(item.bottom) - bandOf(item.top) + 1;
+    for (DrawItem& item : items_) {  // each item's bands worked out once, kept for both passes
+        item.firstBand = bandOf(item.top);
+        item.lastBand = bandOf(item.bottom);
+        total += item.lastBand - item.firstBand + 1;
+    }
     if (total > binned_.capacity()) return false;
     bandStart_.assign(static_cast<size_t>(bands) + 1, 0);
     for (const DrawItem& item : items_) {
-        for (int b = bandOf(item.top), last = bandOf(item.bottom); b <= last; ++b) {
+        for (int b = item.firstBand; b <= item.lastBand; ++b) {
             ++bandStart_[static_cast<size_t>(b) + 1];
         }
     }
@@ -98,7 +102,7 @@ bool DrawList::Bin(int firstRow, int bandRows, int bands) {
     binned_.resize(total);
     cursor_.assign(bandStart_.begin(), bandStart_.end());
     for (size_t i = 0; i < items_.size(); ++i) {
-        for (int b = bandOf(items_[i].top), last = bandOf(items_[i].bottom); b <= last; ++b) {
+        for (int b = items_[i].firstBand; b <= items_[i].lastBand; ++b) {
             binned_[static_cast<size_t>(cursor_[b]++)] = static_cast<int>(i);
         }
     }

@@ -14,8 +14,9 @@ constexpr int kMinBandRows = 16;  // the lowest band drawn apart
 
 struct DrawItem {
     RasterVertex v[4];
-    int corners;      // 3 or 4
-    int top, bottom;  // rows the item may draw, inclusive, within the clip rectangle
+    int corners;              // 3 or 4
+    int top, bottom;          // rows the item may draw, inclusive, within the clip rectangle
+    int firstBand, lastBand;  // the bands those rows fall in, at the last Bin
 };
 
 // A half-open pixel rectangle; empty when x0 >= x1 or y0 >= y1.

@@ -66,10 +66,15 @@ struct EdgeWalk {
         Divide(n, &q, &r);
         Divide(step, &stepQ, &stepR);
     }
-    // Quotient from a floating-point guess (off by at most one), then made exact.
+    // Quotient from a floating-point guess, then made exact. The guess is truncated towards
+    // zero, one above the floor for most negative quotients: that step is taken without a
+    // branch, and the loops are left for rounding, which is rare.
     void Divide(int64_t n, int64_t* quotient, int64_t* remainder) const {
         int64_t g = static_cast<int64_t>(static_cast<double>(n) / static_cast<double>(d));
         int64_t rest = n - g * d;
+        const int64_t below = rest < 0 ? 1 : 0;
+        g -= below;
+        rest += below * d;
         while (rest < 0) {
             rest += d;
             --g;
@@ -211,8 +216,9 @@ struct Setup {
     bool careful;
     double exact[4][3];  // origin, dx, dy
 #if defined(__SSE2__)
-    // Span loop constants: lane offsets and steps of eight pixels, as the span loop's vectors.
-    alignas(16) int32_t lanes[8][4];
+    // Span loop constants: lane offsets and steps of eight pixels, as the span loop's vectors
+    // (depth offsets, colour offsets, colour steps, depth step).
+    alignas(16) int32_t lanes[9][4];
 #endif
 };
 
@@ -298,6 +304,9 @@ inline __m128i LanesFrom(int count) {
                            _mm_set1_epi16(static_cast<short>(count)));
 }
 
+// Depth held less 0x8000 levels in the span's lanes, so that a shift gives the signed depth.
+constexpr uint32_t kDepthBias = 0x8000u << kFraction;
+
 // The depth and colour of eight pixels of a span in SIMD lanes, from its first pixel: depth in
 // two 32-bit halves, each colour channel in 16-bit lanes; Step moves all of them eight pixels on.
 struct EightLanes {
@@ -305,21 +314,25 @@ struct EightLanes {
     const __m128i* colourStep;
     KA3D_INLINE EightLanes(const Setup& setup, const Span& s) {
         const __m128i* lanes = reinterpret_cast<const __m128i*>(setup.lanes);
-        const __m128i z0 = _mm_set1_epi32(s.value[0]);
+        // The start values spread over the lanes by shuffles, without leaving the vector unit:
+        // depth from 32-bit lane 0, each colour from the low 16 bits of lanes 1, 2 and 3.
+        const __m128i value = _mm_load_si128(reinterpret_cast<const __m128i*>(s.value));
+        const __m128i z0 = _mm_sub_epi32(_mm_shuffle_epi32(value, 0x00),
+                                         _mm_set1_epi32(static_cast<int32_t>(kDepthBias)));
         zLow = _mm_add_epi32(z0, _mm_load_si128(lanes));
         zHigh = _mm_add_epi32(z0, _mm_load_si128(lanes + 1));
-        for (int k = 0; k < 3; ++k) {
-            colour[k] = _mm_add_epi16(_mm_set1_epi16(static_cast<short>(s.value[k + 1])),
-                                      _mm_load_si128(lanes + 2 + k));
-        }
-        zStep = _mm_set1_epi32(8 * s.step[0]);
+        const __m128i red = _mm_shuffle_epi32(_mm_shufflelo_epi16(value, 0xAA), 0x00);
+        const __m128i green = _mm_shuffle_epi32(_mm_shufflehi_epi16(value, 0x00), 0xAA);
+        const __m128i blue = _mm_shuffle_epi32(_mm_shufflehi_epi16(value, 0xAA), 0xAA);
+        colour[0] = _mm_add_epi16(red, _mm_load_si128(lanes + 2));
+        colour[1] = _mm_add_epi16(green, _mm_load_si128(lanes + 3));
+        colour[2] = _mm_add_epi16(blue, _mm_load_si128(lanes + 4));
+        zStep = _mm_load_si128(lanes + 8);
         colourStep = lanes + 5;
     }
     // The eight 16-bit depths, less 0x8000 so that signed compares order them.
     KA3D_INLINE __m128i Depth() const {
-        const __m128i bias32 = _mm_set1_epi32(0x8000);
-        return _mm_packs_epi32(_mm_sub_epi32(_mm_srai_epi32(zLow, kFraction), bias32),
-                               _mm_sub_epi32(_mm_srai_epi32(zHigh, kFraction), bias32));
+        return _mm_packs_epi32(_mm_srai_epi32(zLow, kFraction), _mm_srai_epi32(zHigh, kFraction));
     }
     KA3D_INLINE void Step() {
         zLow = _mm_add_epi32(zLow, zStep);
@@ -330,12 +343,51 @@ struct EightLanes {
     // The span from the first pixel not drawn yet, for the scalar way.
     KA3D_INLINE Span Rest(const Span& s) const {
         Span rest;
-        rest.value[0] = _mm_cvtsi128_si32(zLow);
+        rest.value[0] =
+            static_cast<int32_t>(static_cast<uint32_t>(_mm_cvtsi128_si32(zLow)) + kDepthBias);
         for (int k = 0; k < 3; ++k) rest.value[k + 1] = _mm_cvtsi128_si32(colour[k]) & 0xFFFF;
         rest.step = s.step;
         return rest;
     }
 };
+
+// The depth test of eight pixels at z: the nearer depth of each lane stored, and the lanes
+// that keep their colour (farther, or past the span's end where `past` is set) in *keep and
+// as a byte mask (0xFFFF: every lane kept, nothing stored).
+template <bool Tail>
+KA3D_INLINE int TestDepth(uint16_t* z, __m128i depth, __m128i past, __m128i* keep) {
+    const __m128i flip = _mm_set1_epi16(-0x8000);
+    if (Tail) depth = _mm_max_epi16(depth, _mm_xor_si128(past, flip));  // past: the farthest
+    const __m128i old = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(z)), flip);
+    *keep = _mm_cmpgt_epi16(depth, old);
+    if (Tail) *keep = _mm_or_si128(*keep, past);
+    const int kept = _mm_movemask_epi8(*keep);
+    if (kept != 0xFFFF) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(z),
+                         _mm_xor_si128(_mm_min_epi16(depth, old), flip));
+    }
+    return kept;
+}
+
+// A span in groups of eight pixels: whole groups, then the last few in a group of eight when
+// it stays inside the clip rectangle, else the scalar way. Short spans too take a group of
+// eight: one masked group costs less than a pixel loop whose end and depth test mispredict.
+template <typename Group, typename Scalar, typename Pixel>
+KA3D_INLINE void DrawGroups(const RasterTarget& t, const Setup& setup, int64_t y, int lo, int hi,
+                            const Span& s, uint16_t* zrow, Pixel* crow) {
+    EightLanes v(setup, s);
+    int x = lo;
+    for (; x + 7 <= hi; x += 8) {
+        Group::template Eight<false>(zrow + x, crow + x, v, _mm_setzero_si128());
+        v.Step();
+    }
+    if (x > hi) return;
+    if (x + 8 <= t.clipX1) {
+        Group::template Eight<true>(zrow + x, crow + x, v, LanesFrom(hi - x + 1));
+    } else {
+        Scalar::Draw(t, setup, y, x, hi, v.Rest(s));
+    }
+}
 
 // Eight pixels at a time, for 16-bit formats with 5-bit red and blue and GBits of green, blue
 // at bit 0 (5-6-5 and 5-5-5). Each colour channel steps in 16-bit lanes.
@@ -343,45 +395,30 @@ template <int GBits, typename PixelPacker>
 struct Span16 {
     static constexpr int kBytes = 2;
     using Packer = PixelPacker;
+    template <bool Tail>
+    static KA3D_INLINE void Eight(uint16_t* z, uint16_t* c, const EightLanes& v, __m128i past) {
+        __m128i keep;
+        const int kept = TestDepth<Tail>(z, v.Depth(), past, &keep);
+        if (kept == 0xFFFF) return;
+        const __m128i redMask = _mm_set1_epi16(static_cast<short>(GBits == 6 ? 0xF800 : 0x7C00));
+        const __m128i greenMask = _mm_set1_epi16(static_cast<short>(((1 << GBits) - 1) << 5));
+        const __m128i red = GBits == 6 ? v.colour[0] : _mm_srli_epi16(v.colour[0], 1);
+        __m128i pixel = _mm_or_si128(
+            _mm_or_si128(_mm_and_si128(red, redMask),
+                         _mm_and_si128(_mm_srli_epi16(v.colour[1], 16 - 5 - GBits), greenMask)),
+            _mm_srli_epi16(v.colour[2], 11));
+        __m128i* out = reinterpret_cast<__m128i*>(c);
+        if (kept != 0) pixel = Select(keep, _mm_loadu_si128(out), pixel);
+        _mm_storeu_si128(out, pixel);
+    }
     static KA3D_INLINE void Draw(const RasterTarget& t, const Setup& setup, int64_t y, int lo,
                                  int hi, const Span& s) {
-        if (hi + 1 - lo < 4) {  // short runs
-            ScalarSpan<2, Packer>::Draw(t, setup, y, lo, hi, s);
-            return;
-        }
+        using Scalar = ScalarSpan<2, Packer>;
         uint16_t* zrow =
             reinterpret_cast<uint16_t*>(t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch);
         uint16_t* crow =
             reinterpret_cast<uint16_t*>(t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch);
-        EightLanes v(setup, s);
-        const __m128i flip = _mm_set1_epi16(-0x8000);
-        const __m128i redMask = _mm_set1_epi16(static_cast<short>(GBits == 6 ? 0xF800 : 0x7C00));
-        const __m128i greenMask = _mm_set1_epi16(static_cast<short>(((1 << GBits) - 1) << 5));
-        int x = lo;
-        for (; x <= hi; x += 8) {
-            __m128i keep = _mm_setzero_si128();
-            if (hi - x < 7) {
-                if (x + 8 > t.clipX1) break;  // the rest goes the scalar way
-                keep = LanesFrom(hi - x + 1);
-            }
-            const __m128i depth = v.Depth();
-            const __m128i oldDepth = _mm_loadu_si128(reinterpret_cast<const __m128i*>(zrow + x));
-            keep = _mm_or_si128(keep, _mm_cmpgt_epi16(depth, _mm_xor_si128(oldDepth, flip)));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(zrow + x),
-                             Select(keep, oldDepth, _mm_xor_si128(depth, flip)));
-            const __m128i red = GBits == 6 ? v.colour[0] : _mm_srli_epi16(v.colour[0], 1);
-            const __m128i pixel = _mm_or_si128(
-                _mm_or_si128(_mm_and_si128(red, redMask),
-                             _mm_and_si128(_mm_srli_epi16(v.colour[1], 16 - 5 - GBits), greenMask)),
-                _mm_srli_epi16(v.colour[2], 11));
-            const __m128i oldPixel = _mm_loadu_si128(reinterpret_cast<const __m128i*>(crow + x));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(crow + x), Select(keep, oldPixel, pixel));
-            v.Step();
-        }
-        if (x <= hi) {
-            const Span rest = v.Rest(s);
-            ScalarSpan<2, Packer>::Draw(t, setup, y, x, hi, rest);
-        }
+        DrawGroups<Span16, Scalar>(t, setup, y, lo, hi, s, zrow, crow);
     }
 };
 
@@ -390,49 +427,33 @@ struct Span16 {
 struct Span32 {
     static constexpr int kBytes = 4;
     using Packer = FixedPacker<16, 8, 0>;
+    template <bool Tail>
+    static KA3D_INLINE void Eight(uint16_t* z, uint32_t* c, const EightLanes& v, __m128i past) {
+        __m128i keep;
+        const int kept = TestDepth<Tail>(z, v.Depth(), past, &keep);
+        if (kept == 0xFFFF) return;
+        const __m128i highByte = _mm_set1_epi16(static_cast<short>(0xFF00));
+        const __m128i greenBlue =
+            _mm_or_si128(_mm_and_si128(v.colour[1], highByte), _mm_srli_epi16(v.colour[2], 8));
+        const __m128i red = _mm_srli_epi16(v.colour[0], 8);
+        __m128i first = _mm_unpacklo_epi16(greenBlue, red);
+        __m128i second = _mm_unpackhi_epi16(greenBlue, red);
+        __m128i* out = reinterpret_cast<__m128i*>(c);
+        if (kept != 0) {
+            first = Select(_mm_unpacklo_epi16(keep, keep), _mm_loadu_si128(out), first);
+            second = Select(_mm_unpackhi_epi16(keep, keep), _mm_loadu_si128(out + 1), second);
+        }
+        _mm_storeu_si128(out, first);
+        _mm_storeu_si128(out + 1, second);
+    }
     static KA3D_INLINE void Draw(const RasterTarget& t, const Setup& setup, int64_t y, int lo,
                                  int hi, const Span& s) {
         using Scalar = ScalarSpan<4, Packer>;
-        if (hi + 1 - lo < 4) {  // short runs
-            Scalar::Draw(t, setup, y, lo, hi, s);
-            return;
-        }
         uint16_t* zrow =
             reinterpret_cast<uint16_t*>(t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch);
         uint32_t* crow =
             reinterpret_cast<uint32_t*>(t.color + static_cast<std::ptrdiff_t>(y) * t.colorPitch);
-        EightLanes v(setup, s);
-        const __m128i flip = _mm_set1_epi16(-0x8000);
-        const __m128i highByte = _mm_set1_epi16(static_cast<short>(0xFF00));
-        int x = lo;
-        for (; x <= hi; x += 8) {
-            __m128i keep = _mm_setzero_si128();
-            if (hi - x < 7) {
-                if (x + 8 > t.clipX1) break;  // the rest goes the scalar way
-                keep = LanesFrom(hi - x + 1);
-            }
-            const __m128i depth = v.Depth();
-            const __m128i oldDepth = _mm_loadu_si128(reinterpret_cast<const __m128i*>(zrow + x));
-            keep = _mm_or_si128(keep, _mm_cmpgt_epi16(depth, _mm_xor_si128(oldDepth, flip)));
-            if (_mm_movemask_epi8(keep) != 0xFFFF) {  // some pixel is nearer
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(zrow + x),
-                                 Select(keep, oldDepth, _mm_xor_si128(depth, flip)));
-                const __m128i greenBlue = _mm_or_si128(_mm_and_si128(v.colour[1], highByte),
-                                                       _mm_srli_epi16(v.colour[2], 8));
-                const __m128i red = _mm_srli_epi16(v.colour[0], 8);
-                __m128i* out = reinterpret_cast<__m128i*>(crow + x);
-                const __m128i old0 = _mm_loadu_si128(out), old1 = _mm_loadu_si128(out + 1);
-                _mm_storeu_si128(out, Select(_mm_unpacklo_epi16(keep, keep), old0,
-                                             _mm_unpacklo_epi16(greenBlue, red)));
-                _mm_storeu_si128(out + 1, Select(_mm_unpackhi_epi16(keep, keep), old1,
-                                                 _mm_unpackhi_epi16(greenBlue, red)));
-            }
-            v.Step();
-        }
-        if (x <= hi) {
-            const Span rest = v.Rest(s);
-            Scalar::Draw(t, setup, y, x, hi, rest);
-        }
+        DrawGroups<Span32, Scalar>(t, setup, y, lo, hi, s, zrow, crow);
     }
 };
 #endif
@@ -444,22 +465,39 @@ template <typename Writer, bool Careful>
 void DrawSegment(const RasterTarget& t, const Setup& s, EdgeWalk* leftWalk, EdgeWalk* rightWalk,
                  int64_t first, int64_t last) {
     EdgeWalk left = *leftWalk, right = *rightWalk;
-    for (int64_t y = first; y <= last; ++y) {
-        const int lo = static_cast<int>(std::max<int64_t>(left.Ceil(), t.clipX0));
-        const int hi = static_cast<int>(std::min<int64_t>(right.Floor(), t.clipX1 - 1));
-        if (lo <= hi) {
-            Span span;
-            if (Careful) {
+    auto firstPixel = [&] { return static_cast<int>(std::max<int64_t>(left.Ceil(), t.clipX0)); };
+    auto lastPixel = [&] {
+        return static_cast<int>(std::min<int64_t>(right.Floor(), t.clipX1 - 1));
+    };
+    if (Careful) {
+        for (int64_t y = first; y <= last; ++y) {
+            const int lo = firstPixel(), hi = lastPixel();
+            if (lo <= hi) {
+                Span span;
                 int32_t steps[4];
                 CarefulSpanAt(s, y, lo, hi, &span, steps);
                 ScalarSpan<Writer::kBytes, typename Writer::Packer>::Draw(t, s, y, lo, hi, span);
-            } else {
-                SpanAt(s, y, lo, &span);
-                Writer::Draw(t, s, y, lo, hi, span);
             }
+            left.Next();
+            right.Next();
         }
-        left.Next();
-        right.Next();
+    } else {
+        // A row's bounds and start values are worked out before the row above it is drawn:
+        // their chain of dependent float operations then runs beside that row's pixels, and a
+        // mispredicted branch among those pixels does not throw it away.
+        int lo = firstPixel(), hi = lastPixel();
+        Span span;
+        SpanAt(s, first, lo, &span);
+        for (int64_t y = first; y <= last; ++y) {
+            const int rowLo = lo, rowHi = hi;
+            const Span row = span;
+            left.Next();
+            right.Next();
+            lo = firstPixel();
+            hi = lastPixel();
+            SpanAt(s, y + 1, lo, &span);  // past the last row: worked out, never used
+            if (rowLo <= rowHi) Writer::Draw(t, s, y, rowLo, rowHi, row);
+        }
     }
     *leftWalk = left;
     *rightWalk = right;
@@ -660,10 +698,10 @@ void DrawConvex(const RasterTarget& t, const RasterVertex* const* v, int n, int6
             c->count == 0 ? unclippedStart : FloorDiv(upperY - kHalf + kSubPixel - 1, kSubPixel);
         ++c->count;
     };
-    for (int i = top; i != bottom; i = (i + 1) % n) add(&s.right, i, (i + 1) % n, Y[i]);
-    for (int i = top; i != bottom; i = (i + n - 1) % n) {
-        add(&s.left, (i + n - 1) % n, i, Y[i]);
-    }
+    auto next = [n](int i) { return i + 1 == n ? 0 : i + 1; };  // no division per corner
+    auto previous = [n](int i) { return i == 0 ? n - 1 : i - 1; };
+    for (int i = top; i != bottom; i = next(i)) add(&s.right, i, next(i), Y[i]);
+    for (int i = top; i != bottom; i = previous(i)) add(&s.left, previous(i), i, Y[i]);
     if (s.yStart > s.yEnd || s.left.count == 0 || s.right.count == 0) return;
     s.yRef = s.yStart;
     s.yStart = std::max<int64_t>(s.yStart, t.bandY0);
@@ -696,6 +734,37 @@ void DrawConvex(const RasterTarget& t, const RasterVertex* const* v, int n, int6
     const float stepLimit = 1e9f / static_cast<float>(extent);
     const float values[3][4] = {
         {v0.z, v0.r, v0.g, v0.b}, {v1.z, v1.r, v1.g, v1.b}, {v2.z, v2.r, v2.g, v2.b}};
+#if defined(__SSE2__)
+    // The four planes side by side in the lanes of a vector: the very operations of the loop
+    // below, lane by lane.
+    {
+        auto limit = [](const float* v) {  // as Limit: NaN becomes the low end
+            return _mm_min_ps(_mm_max_ps(_mm_loadu_ps(v), _mm_loadu_ps(kLow)), _mm_loadu_ps(kHigh));
+        };
+        const __m128 scale = _mm_loadu_ps(kScale), inv = _mm_set1_ps(invDet);
+        const __m128 c0 = limit(values[0]);
+        const __m128 c1 = _mm_sub_ps(limit(values[1]), c0);
+        const __m128 c2 = _mm_sub_ps(limit(values[2]), c0);
+        const __m128 gx = _mm_mul_ps(
+            _mm_sub_ps(_mm_mul_ps(c1, _mm_set1_ps(dy2)), _mm_mul_ps(c2, _mm_set1_ps(dy1))), inv);
+        const __m128 gy = _mm_mul_ps(
+            _mm_sub_ps(_mm_mul_ps(c2, _mm_set1_ps(dx1)), _mm_mul_ps(c1, _mm_set1_ps(dx2))), inv);
+        const __m128 origin = _mm_add_ps(_mm_add_ps(c0, _mm_mul_ps(gx, _mm_set1_ps(offX))),
+                                         _mm_mul_ps(gy, _mm_set1_ps(offY)));
+        const __m128 dx = _mm_mul_ps(gx, scale), dy = _mm_mul_ps(gy, scale);
+        _mm_store_ps(s.origin, _mm_mul_ps(origin, scale));
+        _mm_store_ps(s.dx, dx);
+        _mm_store_ps(s.dy, dy);
+        _mm_store_ps(s.maxValue, _mm_mul_ps(_mm_loadu_ps(kMax), scale));
+        const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+        const __m128 stepMax = _mm_set1_ps(stepLimit);
+        const __m128 small = _mm_and_ps(_mm_cmplt_ps(_mm_and_ps(dx, magnitude), stepMax),
+                                        _mm_cmplt_ps(_mm_and_ps(dy, magnitude), stepMax));
+        s.careful = _mm_movemask_ps(small) != 0xF;
+        _mm_store_si128(reinterpret_cast<__m128i*>(s.step),
+                        s.careful ? _mm_setzero_si128() : _mm_cvttps_epi32(dx));
+    }
+#else
     s.careful = false;
     for (int k = 0; k < 4; ++k) {
         const float c0 = Limit(values[0][k], kLow[k], kHigh[k]);
@@ -709,6 +778,7 @@ void DrawConvex(const RasterTarget& t, const RasterVertex* const* v, int n, int6
         s.careful |= !(std::fabs(s.dx[k]) < stepLimit && std::fabs(s.dy[k]) < stepLimit);
     }
     for (int k = 0; k < 4; ++k) s.step[k] = s.careful ? 0 : static_cast<int32_t>(s.dx[k]);
+#endif
     if (s.careful) {
         const double px0 = X[0] / double(kSubPixel), py0 = Y[0] / double(kSubPixel);
         const double qx1 = (X[1] - X[0]) / double(kSubPixel),
@@ -732,8 +802,12 @@ void DrawConvex(const RasterTarget& t, const RasterVertex* const* v, int n, int6
     // (wrapping is harmless: every value that reaches a pixel is in range), then eight steps.
     __m128i* lanes = reinterpret_cast<__m128i*>(s.lanes);
     const int32_t d = s.step[0];
-    lanes[0] = _mm_setr_epi32(0, d, 2 * d, 3 * d);
-    lanes[1] = _mm_add_epi32(lanes[0], _mm_set1_epi32(4 * d));
+    // Multiples that wrap as the lanes do: a sliver's step times eight may not fit 32 bits,
+    // and only lanes past the end of its short spans ever hold such values.
+    auto times = [d](uint32_t k) { return static_cast<int32_t>(k * static_cast<uint32_t>(d)); };
+    lanes[0] = _mm_setr_epi32(0, d, times(2), times(3));
+    lanes[1] = _mm_add_epi32(lanes[0], _mm_set1_epi32(times(4)));
+    lanes[8] = _mm_set1_epi32(times(8));
     const __m128i index = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
     for (int k = 1; k < 4; ++k) {
         const short step = static_cast<short>(static_cast<uint16_t>(s.step[k]));
@@ -749,16 +823,22 @@ int64_t Cross(const RasterVertex& a, const RasterVertex& b, const RasterVertex& 
            (int64_t(b.y) - a.y) * (int64_t(c.x) - a.x);
 }
 
-// How far d's value lies from the plane through a, b and c, in the value's own units.
-float OffPlane(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c,
-               const RasterVertex& d, float RasterVertex::*field, int64_t area) {
+// Whether d's depth and colour lie on the plane through a, b and c: depth within a level,
+// colours within a tenth.
+bool OnPlane(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c,
+             const RasterVertex& d, int64_t area, bool oneColour) {
     // d = a + u (b - a) + w (c - a) on the screen; the plane gives a + u (b - a) + w (c - a).
     const double ux = double(b.x) - a.x, uy = double(b.y) - a.y;
     const double wx = double(c.x) - a.x, wy = double(c.y) - a.y;
     const double px = double(d.x) - a.x, py = double(d.y) - a.y;
     const double u = (px * wy - py * wx) / double(area), w = (ux * py - uy * px) / double(area);
-    const double predicted = a.*field + u * (b.*field - a.*field) + w * (c.*field - a.*field);
-    return static_cast<float>(std::fabs(predicted - d.*field));
+    auto off = [&](float RasterVertex::*field) {
+        const double predicted = a.*field + u * (b.*field - a.*field) + w * (c.*field - a.*field);
+        return static_cast<float>(std::fabs(predicted - d.*field));
+    };
+    return off(&RasterVertex::z) < 1.0f &&
+           (oneColour || (off(&RasterVertex::r) < 0.1f && off(&RasterVertex::g) < 0.1f &&
+                          off(&RasterVertex::b) < 0.1f));
 }
 
 }  // namespace
@@ -783,10 +863,7 @@ void DrawQuad(const RasterTarget& t, const RasterVertex& v0, const RasterVertex&
             return a.r == b.r && a.g == b.g && a.b == b.b;
         };
         const bool oneColour = same(v0, v1) && same(v0, v2) && same(v0, v3);
-        whole = OffPlane(v0, v1, v2, v3, &RasterVertex::z, area) < 1.0f &&
-                (oneColour || (OffPlane(v0, v1, v2, v3, &RasterVertex::r, area) < 0.1f &&
-                               OffPlane(v0, v1, v2, v3, &RasterVertex::g, area) < 0.1f &&
-                               OffPlane(v0, v1, v2, v3, &RasterVertex::b, area) < 0.1f));
+        whole = OnPlane(v0, v1, v2, v3, area, oneColour);
     }
     if (!whole) {
         DrawTriangle(t, v0, v1, v2);

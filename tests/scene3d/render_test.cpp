@@ -187,7 +187,7 @@ TEST(Config, HardwareRGBThenHardwareMonoThenTheLastSoftwareMonoWithTheSmallestZB
 // The rasterizer on its own, on a cleared 32-bit canvas.
 struct Raster : Canvas {
     ka3D::RasterTarget t;
-    Raster(int w, int h) : Canvas(w, h) { ka3D::PrepareTarget(target, &t); }
+    Raster(int w, int h, int bits = 32) : Canvas(w, h, bits) { ka3D::PrepareTarget(target, &t); }
     // Adds 1 to `hits` for each pixel the triangle, or the quad a b c d, draws.
     void Draw(std::vector<int>& hits, ka3D::RasterVertex a, ka3D::RasterVertex b,
               ka3D::RasterVertex c, const ka3D::RasterVertex* d = nullptr) {
@@ -219,6 +219,37 @@ TEST(Raster, SharedEdgesDrawEachPixelOnce) {
     for (int i = 0; i < 1600; ++i) {
         const bool inside = i % 40 >= 4 && i % 40 < 32 && i / 40 >= 4 && i / 40 < 32;
         ASSERT_EQ(hits[i], inside ? 1 : 0) << "pixel (" << i % 40 << ", " << i / 40 << ")";
+    }
+}
+
+// A flat rectangle at depth 100 over a depth buffer holding 99, 100 and 101 in turn, and the
+// far value 0xFFFF around it: a pixel is written where its old depth is not nearer, and the
+// pixels a group of eight reaches past the span's end keep colour and depth, far value or not.
+TEST(Raster, GroupsOfPixelsWriteWhereNotNearerAndKeepPixelsPastTheSpan) {
+    for (int bits : {16, 32}) {
+        SCOPED_TRACE(bits);
+        Raster s(40, 8, bits);
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                const bool inside = x >= 2 && x < 21 && y >= 1 && y < 5;
+                s.depth[y * 40 + x] = inside ? static_cast<uint16_t>(99 + x % 3) : 0xFFFF;
+            }
+        }
+        const std::vector<uint8_t> before = s.color;
+        const auto a = At(2.5, 1.5), b = At(21.5, 1.5), c = At(21.5, 5.5), d = At(2.5, 5.5);
+        ka3D::DrawQuad(s.t, a, b, c, d);  // 19 pixels a row: two groups of eight and three
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                const bool inside = x >= 2 && x < 21 && y >= 1 && y < 5;
+                const bool written = inside && x % 3 != 0;  // old depth 100 or 101
+                const size_t at = (static_cast<size_t>(y) * 40 + x) * s.bytes;
+                const bool changed = std::memcmp(&s.color[at], &before[at], s.bytes) != 0;
+                ASSERT_EQ(changed, written) << "pixel (" << x << ", " << y << ")";
+                const int kept = inside ? 99 + x % 3 : 0xFFFF;
+                ASSERT_EQ(s.depth[y * 40 + x], written ? 100 : kept)
+                    << "pixel (" << x << ", " << y << ")";
+            }
+        }
     }
 }
 
