@@ -3,7 +3,7 @@
 #
 #   bench/fetch_soak.sh [BUILD_DIR] [oneline|http ...]   (default build/win, both modes)
 #
-# Runs bench/fetch_soak.cpp (build/win/tests/fetch_soak.exe) under Wine on a bench of its
+# Runs bench/win32/fetch_soak.cpp (build/win/tests/fetch_soak.exe) under Wine on a bench of its
 # own (BUILD_DIR/wine-fetch) against the local servers: the one-line request to
 # scripts/news_server.py, the system's HTTP client to tests/e2e/tls_servers.py. Each time the
 # program reports a fetch count, the process's private memory is read from /proc as the soak

@@ -6,10 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdint>
 #include <cstring>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -21,30 +19,7 @@
 #include "scene3d/mesh.h"
 #include "scene3d/raster.h"
 #include "scene3d/render_bands.h"
-
-// Counts calls of the global operator new, which it replaces.
-long newCallCount = 0;
-
-void* operator new(std::size_t size) {
-    ++newCallCount;
-    if (void* p = std::malloc(size != 0 ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
+#include "tests/alloc_count.h"
 
 namespace {
 
