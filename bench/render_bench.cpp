@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/render_buffers.h"
 #include "scene3d/box_mesh.h"
 #include "game/demo_scene.h"
 #include "settings/settings.h"
@@ -35,27 +36,15 @@ void RenderWell(benchmark::State& state, int width, int height, int wellW, int w
     ka3D::BuildDemoScene(block, width, height, wellW, wellH, rows, frames);
     ka3D::SetRenderThreads(threads);
     ka3D::KeepPictures(true);
-    std::vector<uint32_t> color(static_cast<size_t>(width) * height);
-    std::vector<uint16_t> depth(static_cast<size_t>(width) * height);
-    const bool deep = bits == 32;
-    ka3D::RenderTarget t{color.data(),
-                         width * bits / 8,
-                         width,
-                         height,
-                         bits,
-                         deep ? 0xFF0000u : 0xF800u,
-                         deep ? 0x00FF00u : 0x07E0u,
-                         deep ? 0x0000FFu : 0x001Fu,
-                         depth.data(),
-                         width * 2};
+    RenderBuffers buffers(width, height, bits);
     float angle = 0;
     for (auto _ : state) {
         angle += 1.3f;  // about 80 degrees per second at 60 frames per second
         if (angle >= 360) angle -= 360;
         ka3D::DemoOrbit(angle, 65.0f);
-        ka3D::RenderInto(t);
+        ka3D::RenderInto(buffers.target);
         ka3D::UndoDemoOrbit(angle);
-        benchmark::DoNotOptimize(color.data());
+        benchmark::DoNotOptimize(buffers.color.data());
         benchmark::ClobberMemory();
     }
     state.counters["triangles"] = static_cast<double>(block.triangles.size());

@@ -23,6 +23,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/render_buffers.h"
 #include "scene3d/box_mesh.h"
 #include "game/demo_scene.h"
 #include "scene3d/ka3d.h"
@@ -72,24 +73,8 @@ double Now(bool processor) {
 
 // ---- ours ----------------------------------------------------------------------------------
 
-struct OurBuffers {
-    std::vector<uint32_t> color;
-    std::vector<uint16_t> depth;
-    ka3D::RenderTarget target;
-    OurBuffers(int w, int h, int bits)
-        : color(static_cast<size_t>(w) * h), depth(static_cast<size_t>(w) * h) {
-        const bool deep = bits == 32;
-        target = ka3D::RenderTarget{color.data(),
-                                    w * bits / 8,
-                                    w,
-                                    h,
-                                    bits,
-                                    deep ? 0xFF0000u : 0xF800u,
-                                    deep ? 0x00FF00u : 0x07E0u,
-                                    deep ? 0x0000FFu : 0x001Fu,
-                                    depth.data(),
-                                    w * 2};
-    }
+struct OurBuffers : RenderBuffers {
+    using RenderBuffers::RenderBuffers;
     long Covered() const {
         long n = 0;
         const auto* bytes = reinterpret_cast<const uint8_t*>(color.data());
