@@ -169,14 +169,15 @@ void LightFrame(const View& view, const Frame& f, RenderMesh& m) {
         Vec3 half = Unit(Vec3{towards.x + toEye.x, towards.y + toEye.y, towards.z + toEye.z});
         active[count++] = Active{&l, towards, half};
     }
-    const size_t vertices = m.vertexPosition.size();
-    for (size_t i = 0; i < vertices; ++i) {
-        const Vec3& normal = m.vertexNormal[i];
+    bool pointLights = false;
+    for (int k = 0; k < count; ++k) pointLights |= active[k].light->point;
+    // The colour at a vertex with this normal; `vertex` only matters for point lights.
+    auto shade = [&](const Vec3& normal, size_t vertex) {
         float diffuse = ambient, specular = 0;
         for (int k = 0; k < count; ++k) {
             Vec3 l = active[k].l, h = active[k].h;
             if (active[k].light->point) {
-                const Vec3& p = m.positions[m.vertexPosition[i]];
+                const Vec3& p = m.positions[m.vertexPosition[vertex]];
                 const Vec3& lp = active[k].light->position;
                 l = Unit(Vec3{lp.x - p.x - f.position.x, lp.y - p.y - f.position.y,
                               lp.z - p.z - f.position.z});
@@ -192,8 +193,17 @@ void LightFrame(const View& view, const Frame& f, RenderMesh& m) {
         auto channel = [&](float c) {
             return std::clamp(c * diffuse + specular, 0.0f, 1.0f) * 255.0f + 0.5f;
         };
-        m.lit[i] = Vec3{channel(material.x), channel(material.y), channel(material.z)};
+        return Vec3{channel(material.x), channel(material.y), channel(material.z)};
+    };
+    const size_t vertices = m.vertexPosition.size();
+    if (pointLights) {
+        for (size_t i = 0; i < vertices; ++i) m.lit[i] = shade(m.normals[m.vertexNormal[i]], i);
+        return;
     }
+    // Without point lights a vertex's colour depends on its normal alone, and a mesh has far
+    // fewer normals than vertices (a block: 6 against 72).
+    for (size_t n = 0; n < m.normals.size(); ++n) m.litNormal[n] = shade(m.normals[n], 0);
+    for (size_t i = 0; i < vertices; ++i) m.lit[i] = m.litNormal[m.vertexNormal[i]];
 }
 
 RasterVertex Corner(const RenderMesh& m, int vertex) {

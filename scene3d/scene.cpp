@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <tuple>
 #include <utility>
 
 #include "common/error_report.h"
@@ -209,12 +210,16 @@ void BuildRenderMesh(const Mesh& mesh, RenderMesh* out) {
     const int positionCount = static_cast<int>(mesh.positions.size());
     const int normalCount = static_cast<int>(mesh.normals.size());
     std::map<std::pair<int, int>, int> known;  // (position, normal or -1-face) -> vertex
+    std::map<std::tuple<float, float, float>, int> normals;  // normal -> index
     auto vertexFor = [&](int position, int normalKey, Vec3 normal) {
         auto it = known.find({position, normalKey});
         if (it != known.end()) return it->second;
         int index = static_cast<int>(out->vertexPosition.size());
         out->vertexPosition.push_back(position);
-        out->vertexNormal.push_back(normal);
+        const auto n = normals.emplace(std::make_tuple(normal.x, normal.y, normal.z),
+                                       static_cast<int>(out->normals.size()));
+        if (n.second) out->normals.push_back(normal);
+        out->vertexNormal.push_back(n.first->second);
         known.emplace(std::make_pair(position, normalKey), index);
         return index;
     };
@@ -264,6 +269,7 @@ void BuildRenderMesh(const Mesh& mesh, RenderMesh* out) {
     out->rotated.resize(out->positions.size());
     out->projected.resize(out->positions.size());
     out->lit.resize(out->vertexPosition.size());
+    out->litNormal.resize(out->normals.size());
 }
 
 int Init() {

@@ -16,7 +16,8 @@ namespace ka3D {
 struct RenderMesh {
     std::vector<Vec3> positions;
     std::vector<int> vertexPosition;  // vertex -> index into positions
-    std::vector<Vec3> vertexNormal;   // vertex -> unit normal
+    std::vector<int> vertexNormal;    // vertex -> index into normals
+    std::vector<Vec3> normals;        // the vertices' unit normals, each once
     std::vector<int> triangles;       // three vertex indices per triangle
     // Pairs of triangles (a, b, c) and (a, c, d) of one flat face, as a, b, c, d: drawn in one
     // pass where they stay convex and flat-shaded on the screen.
@@ -34,6 +35,7 @@ struct RenderMesh {
     std::vector<Vec3> rotated;         // positions turned into the camera's orientation
     std::vector<Projected> projected;  // per position, for the frame being drawn
     std::vector<Vec3> lit;             // per vertex colour, 0 .. 255.5
+    std::vector<Vec3> litNormal;       // per normal colour, where that decides it
 };
 
 struct Frame {
