@@ -828,17 +828,20 @@ int64_t Cross(const RasterVertex& a, const RasterVertex& b, const RasterVertex& 
 bool OnPlane(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c,
              const RasterVertex& d, int64_t area, bool oneColour) {
     // d = a + u (b - a) + w (c - a) on the screen; the plane gives a + u (b - a) + w (c - a).
+    // Everything is taken times the area, so that no division waits in the way.
     const double ux = double(b.x) - a.x, uy = double(b.y) - a.y;
     const double wx = double(c.x) - a.x, wy = double(c.y) - a.y;
     const double px = double(d.x) - a.x, py = double(d.y) - a.y;
-    const double u = (px * wy - py * wx) / double(area), w = (ux * py - uy * px) / double(area);
-    auto off = [&](float RasterVertex::*field) {
-        const double predicted = a.*field + u * (b.*field - a.*field) + w * (c.*field - a.*field);
-        return static_cast<float>(std::fabs(predicted - d.*field));
+    const double scale = double(area);
+    const double u = px * wy - py * wx, w = ux * py - uy * px;  // times the area
+    auto within = [&](float RasterVertex::*field, float limit) {
+        const double predicted =
+            a.*field * scale + u * (b.*field - a.*field) + w * (c.*field - a.*field);
+        return std::fabs(predicted - d.*field * scale) < limit * scale;
     };
-    return off(&RasterVertex::z) < 1.0f &&
-           (oneColour || (off(&RasterVertex::r) < 0.1f && off(&RasterVertex::g) < 0.1f &&
-                          off(&RasterVertex::b) < 0.1f));
+    return within(&RasterVertex::z, 1.0f) &&
+           (oneColour || (within(&RasterVertex::r, 0.1f) && within(&RasterVertex::g, 0.1f) &&
+                          within(&RasterVertex::b, 0.1f)));
 }
 
 }  // namespace
