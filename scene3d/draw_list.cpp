@@ -71,12 +71,11 @@ void DrawList::Add(const RasterVertex* const* v, int corners) {
                        std::min(PixelAbove(xHi) + 1, clip_.x1),
                        std::min(PixelAbove(yHi) + 1, clip_.y1)};
     if (box.Empty()) return;
-    DrawItem item;
+    DrawItem& item = items_.emplace_back();  // written in place: no copy of its corners
     for (int i = 0; i < corners; ++i) item.v[i] = *v[i];
     item.corners = corners;
     item.top = box.y0;
     item.bottom = box.y1 - 1;
-    items_.push_back(item);
     covered_ = Union(covered_, box);
 }
 
