@@ -300,6 +300,23 @@ TEST_F(Scene, LightingIsAmbientPlusDiffusePlusWhiteSpecular) {
     }
 }
 
+// A point light shines on each vertex from its own direction: close to one edge of the face
+// in view, it lights that edge's corners more than the far ones, though every corner of the
+// face has the same normal.
+TEST_F(Scene, APointLightLightsEachCornerFromWhereItIs) {
+    ka3D::SetAmbient(0.0f);
+    ASSERT_EQ(ka3D::CreateLight(1, 1.0f, 0), 1);
+    ka3D::SetLightPosition(1, 0.9f, 0, 1.2f);
+    Block(0, 0, 0, 1, 1, 1);
+    ka3D::CreateCamera(1, 0, 0, 200, 200);
+    ka3D::SetCameraPosition(1, 0, 0, 10);
+    Canvas c(200, 200);
+    c.Render();
+    const int nearLight = int(c.Pixel(115, 100) >> 16 & 255);
+    const int farFromLight = int(c.Pixel(85, 100) >> 16 & 255);
+    EXPECT_GT(nearLight, farFromLight + 20);
+}
+
 // The 16-bit depth buffer spends its range on the blocks in view, from inside the well to far out
 // (Page Down takes the camera to 1500 and beyond), so that faces meeting at a block's edge never
 // share a depth value; no render allocates.
