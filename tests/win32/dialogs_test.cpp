@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "common/sjis.h"
 #include "main_window_fixture.h"
@@ -71,6 +73,27 @@ class Dialogs : public MainWindowTest {
         HWND interval = GetDlgItem(news, IDC_NI1_UPDATE);
         SetWindowTextW(interval, L"");
         for (wchar_t c : {L'4', L'x', L'-', L'5'}) SendMessageW(interval, WM_CHAR, c, 1);
+    }
+    // The labels of dialog d whose whole text, in the label's own font, is wider than the label:
+    // such a label shows only the words that fit.
+    static std::vector<std::wstring> CutLabels(HWND d) {
+        std::vector<std::wstring> cut;
+        for (HWND c = GetWindow(d, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            wchar_t kind[16] = L"";
+            GetClassNameW(c, kind, 16);
+            const std::wstring text = ControlText(c);
+            if (lstrcmpiW(kind, L"Static") != 0 || text.empty()) continue;
+            RECT label;
+            GetClientRect(c, &label);
+            HDC dc = GetDC(c);
+            HGDIOBJ before = SelectObject(dc, HFONT(SendMessageW(c, WM_GETFONT, 0, 0)));
+            SIZE size{};
+            GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+            SelectObject(dc, before);
+            ReleaseDC(c, dc);
+            if (size.cx > label.right) cut.push_back(text);
+        }
+        return cut;
     }
     std::string folder, ini;
     HWND dialog = nullptr;
@@ -140,6 +163,18 @@ TEST_F(Dialogs, TheNewsDialogsCancelDropsItsEdits) {
     EXPECT_EQ(Value("NI1_HTML"), "news1.example");
     EXPECT_EQ(Value("NI1_UPDATE"), "600");
     EXPECT_EQ(Value("NI2_TAG"), "http://news2.example/fc/");
+}
+
+TEST_F(Dialogs, EveryLabelOfTheConfigurationDialogShowsItsWholeText) {
+    Open();
+    EXPECT_EQ(CutLabels(dialog), std::vector<std::wstring>{});
+}
+
+TEST_F(Dialogs, EveryLabelOfTheNewsDialogShowsItsWholeText) {
+    Open();
+    std::vector<std::wstring> cut;
+    RunNewsDialog([&](HWND news) { cut = CutLabels(news); }, IDCANCEL);
+    EXPECT_EQ(cut, std::vector<std::wstring>{});
 }
 
 // Run twice by the test list: under code page 932 and under 1252 (KV_EXPECT_ACP says which).
