@@ -97,12 +97,6 @@ TEST_F(Window, AKeyTappedBeforeTheGameStaysHeldUntilAGameFrameRuns) {
     EXPECT_TRUE(HeldKeyCleared(5000));
 }
 
-TEST_F(Window, AMoveCoordinateAbove32768IsNegativeAnd32768ItselfPositive) {
-    Send(WM_MOVE, 0, MAKELPARAM(32768, 65535));
-    EXPECT_EQ(windowOrigin.x, 32768);
-    EXPECT_EQ(windowOrigin.y, -1);
-}
-
 TEST_F(Window, ActivationRestoresAMinimisedFullScreenWindowAndStartsTheClockAfresh) {
     fullScreen = true;  // minimised by another program's turn in front
     frameDelta = 5.0f;
